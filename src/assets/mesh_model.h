@@ -1,0 +1,65 @@
+// Loaded ASE model: materials, triangle meshes and the eleven game values of a ship or duck.
+// Loading (loadAse) is GL-free; loadTextures, buildDisplayList and draw need a GL context.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct Material {
+  std::string bitmapName;  // texture file path, verbatim from "*BITMAP"; "NONE" = untextured
+  unsigned int texture = 0;  // GL texture name, 0 until loadTextures
+  std::array<float, 3> ambient{1.0f, 1.0f, 1.0f};
+  std::array<float, 3> diffuse{1.0f, 1.0f, 1.0f};
+  std::array<float, 3> specular{1.0f, 1.0f, 1.0f};
+  float shine = 0.0f;  // OpenGL specular exponent
+  int32_t uTiling = 0;
+  int32_t vTiling = 0;
+};
+
+struct GeomObject {
+  std::string name;
+  int32_t numVertex = 0;
+  int32_t numFaces = 0;
+  int32_t numTVertex = 0;
+  int32_t numTVFaces = 0;
+  std::vector<float> vertices;        // numVertex * 3 (x, y, z)
+  std::vector<uint32_t> faces;        // numFaces * 3 vertex indices
+  std::vector<float> tvertices;       // numTVertex * 3 (u, v, w)
+  std::vector<int32_t> tfaces;        // numTVFaces * 3
+  std::vector<float> vertexNormals;   // numVertex * 3
+  std::vector<float> faceNormals;     // numFaces * 3
+  int32_t materialRef = -1;           // index into materials; -1 = no material
+  std::array<float, 3> wireframeColor{1.0f, 1.0f, 1.0f};
+};
+
+class MeshModel {
+ public:
+  // Game values from the model file's own keys; 0 when the file lacks them.
+  int32_t focalDistance = 0;  // "*BRENNWEITE": foci of the hit ellipse, length of the cannon row
+  int32_t radius = 0;         // "*RADIUS": half the major axis of the hit ellipse
+  int32_t energy = 0;         // "*ENERGIE": hits the ship can take
+  int32_t zOffset = 0;        // "*ZOFFSET": height of the model's origin above the water
+  int32_t height = 0;         // "*HOEHE"
+  int32_t speed = 0;          // "*GESCHWINDIGKEIT"
+  int32_t turnRate = 0;       // "*KURVE"
+  int32_t cannons = 0;        // "*KANONEN": cannons per side
+  int32_t ammunition = 0;     // "*MUNITION"
+  int32_t range = 0;          // "*REICHWEITE": world units a ball flies
+  int32_t cannonSpeed = 0;    // "*KANONENGESCHW": speed units (world units per 1/25 s)
+
+  int32_t materialCount = 0;
+  std::vector<Material> materials;
+  std::vector<std::unique_ptr<GeomObject>> objects;
+  unsigned int displayList = 0;
+
+  // Reads the model file; prints `loading "PATH" ...` then "done\n". GL-free.
+  void loadAse(const char* path);
+  // GL: one texture per material whose bitmapName is not "NONE".
+  void loadTextures();
+  // GL: compiles the display list (needs the textures).
+  void buildDisplayList();
+  // GL: 0 immediate polygons, 1 glDrawElements, 2 display list. Leaves the matrix scaled by 0.5.
+  void draw(int renderPath) const;
+};

@@ -1,0 +1,36 @@
+// View setup in GL: perspective and look-at in the projection matrix.
+#include "camera/view.h"
+
+#include "platform/gl.h"
+
+#include "app/globals.h"
+
+ViewVector g_viewEye = kBaseEye;
+ViewVector g_viewTarget = kBaseTarget;
+ViewVector g_viewUp = kBaseUp;
+
+namespace {
+constexpr double kFieldOfView = 45.0;  // degrees, vertical
+constexpr double kAspect = 1.0;        // fixed: the picture stretches with the window
+constexpr double kNear = 50.0;         // world units
+constexpr double kFar = 1000.0;
+
+void lookAt(const ViewVectors& v) {
+  gluLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
+}
+}  // namespace
+
+void setupView(int mode) {
+  if (mode == 1) {
+    const ViewVectors view = computeView(g_camera != nullptr ? *g_camera : CameraRig{});
+    g_viewEye = view.eye;
+    g_viewTarget = view.target;
+    g_viewUp = view.up;
+  }
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(kFieldOfView, kAspect, kNear, kFar);
+  const ViewVectors current{g_viewEye, g_viewTarget, g_viewUp};
+  lookAt(mode == 1 ? mirrorView(current) : current);
+  glMatrixMode(GL_MODELVIEW);
+}
