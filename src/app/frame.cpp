@@ -1,0 +1,97 @@
+// The frame pass: the reflection into its texture, then the main view, then the overlays.
+#include <cstdio>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/reflection_target.h"
+#include "app/scene.h"
+#include "app/text_overlay.h"
+#include "camera/view.h"
+#include "platform/clock.h"
+#include "platform/gl.h"
+#include "platform/png_writer.h"
+#include "sim/entity_draw.h"
+#include "water/water_surface.h"
+
+RunControl g_runControl;
+
+namespace {
+
+constexpr double kMessageSeconds = 2.0;  // how long a toggle key's status text stays
+
+void drawReflectionPass() {
+  bindReflectionTarget();
+  glViewport(0, 0, kReflectionSize, kReflectionSize);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  setupView(1);
+  drawEntities(1);  // objects only: the reflection shows them on black
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
+  unbindReflectionTarget();
+}
+
+void drawMainPass() {
+  glViewport(0, 0, g_windowWidth, g_windowHeight);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  setupView(2);
+  if (g_skyList != 0) {
+    glPushMatrix();
+    glTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
+    glCallList(g_skyList);
+    glPopMatrix();
+  }
+  drawEntities(2);
+  if (g_water != nullptr) g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight);
+}
+
+void drawOverlays() {
+  const double messageAge = static_cast<double>(readCounter() - g_messageStart) / static_cast<double>(g_perfFrequency);
+  if (messageAge < kMessageSeconds) drawText(g_messageText, 300, 23, 0);
+  drawScrollTexts();
+  drawFrameRate();
+}
+
+void writeScreenshot(const std::string& path) {
+  const int width = g_windowWidth, height = g_windowHeight;
+  if (width <= 0 || height <= 0) return;
+  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+  std::vector<uint8_t> topDown(bottomUp.size());
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  for (int row = 0; row < height; ++row) {
+    std::copy_n(&bottomUp[row * rowBytes], rowBytes, &topDown[(height - 1 - row) * rowBytes]);
+  }
+  if (writePng(path.c_str(), width, height, topDown.data())) {
+    std::printf("screenshot written to %s\n", path.c_str());
+  } else {
+    std::fprintf(stderr, "could not write screenshot %s\n", path.c_str());
+  }
+}
+
+}  // namespace
+
+void onDisplay() {
+  // Draw: reflection, main view, overlays, then the finished picture goes on screen.
+  glMatrixMode(GL_MODELVIEW);
+  drawReflectionPass();
+  drawMainPass();
+  drawOverlays();
+
+  ++g_runControl.framesDrawn;
+  const bool lastFrame = g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit;
+  if (lastFrame && !g_runControl.screenshotPath.empty()) writeScreenshot(g_runControl.screenshotPath);
+  glutSwapBuffers();
+  glFlush();
+  if (lastFrame) glutLeaveMainLoop();
+}
+
+void onReshape(int width, int height) {
+  glViewport(0, 0, width, height);
+  g_windowWidth = width;
+  g_windowHeight = height;
+}

@@ -1,0 +1,29 @@
+// The idle step: the heartbeat that moves the clock, the script, the sea, the world and the camera.
+#include "app/globals.h"
+#include "app/scene.h"
+#include "app/wave_phase.h"
+#include "camera/camera_rig.h"
+#include "platform/clock.h"
+#include "platform/gl.h"
+#include "sim/simulation.h"
+#include "timeline/timeline.h"
+#include "water/water_surface.h"
+
+void advanceWorld() {
+  // Update: one named step per line, in this order; the timeline runs before this turn's delta
+  // exists and does not use it.
+  advanceFixedClock();
+  const int64_t previous = g_frameCounter;
+  g_frameCounter = readCounter();
+  runTimeline(static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency));
+  g_frameDelta = static_cast<double>(g_frameCounter - previous) / static_cast<double>(g_perfFrequency);
+  g_wavePhase = advanceWavePhase(g_wavePhase, g_frameDelta);
+  if (g_water != nullptr) g_water->setPhase(g_wavePhase);
+  updateEntities(g_frameDelta);
+  if (g_camera != nullptr) integrateCamera(*g_camera, g_frameDelta);
+}
+
+void onIdle() {
+  advanceWorld();
+  glutPostRedisplay();
+}

@@ -1,0 +1,68 @@
+// Keyboard: quitting, and the render toggles for inspection, each confirmed by a 2-second text.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/globals.h"
+#include "app/scene.h"
+#include "platform/clock.h"
+#include "platform/gl.h"
+#include "water/water_surface.h"
+
+namespace {
+
+constexpr unsigned char kEscape = 27;
+
+void setMessage(const char* text) { std::snprintf(g_messageText, kMessageTextSize, "%s", text); }
+
+void toggleWireframe() {
+  g_wireframe = !g_wireframe;
+  glPolygonMode(GL_FRONT_AND_BACK, g_wireframe ? GL_LINE : GL_FILL);
+  setMessage(g_wireframe ? "Wireframe-Modus  ON" : "Wireframe-Modus  OFF");
+}
+
+void toggleBumpMap() {
+  if (g_water != nullptr) g_water->toggleBumpMap(g_messageText);
+}
+
+void toggleCulling() {
+  g_frustumCulling = !g_frustumCulling;
+  setMessage(g_frustumCulling ? "View Frustum Culling  ON" : "View Frustum Culling  OFF");
+}
+
+void toggleStripMode() {
+  if (g_water != nullptr) g_water->toggleStripMode(g_messageText);
+}
+
+void cycleRenderPath() {
+  // 2 -> 1 -> 0 -> 2: display lists, DrawElements, immediate polygons.
+  static const char* const kPathNames[3] = {"3D-Objekte - glBegin/glEnd", "3D-Objekte - DrawElements",
+                                            "3D-Objekte - Display Lists"};
+  g_renderPath = g_renderPath == 0 ? 2 : g_renderPath - 1;
+  setMessage(kPathNames[g_renderPath]);
+}
+
+struct ToggleKey {
+  int key;  // GLUT special-key code
+  void (*action)();
+};
+
+const ToggleKey kToggleKeys[] = {
+    {GLUT_KEY_F3, toggleWireframe}, {GLUT_KEY_F4, toggleBumpMap},   {GLUT_KEY_F5, toggleCulling},
+    {GLUT_KEY_F6, toggleStripMode}, {GLUT_KEY_F7, cycleRenderPath},
+};
+
+}  // namespace
+
+void onKeyboard(unsigned char key, int, int) {
+  if (key == kEscape || key == 'x' || key == 'X') std::exit(0);
+}
+
+void onSpecialKey(int key, int, int) {
+  for (const ToggleKey& toggle : kToggleKeys) {
+    if (toggle.key == key) {
+      toggle.action();
+      g_messageStart = readCounter();
+      return;
+    }
+  }
+}

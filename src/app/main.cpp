@@ -1,0 +1,79 @@
+// Program entry: options, the window and its callbacks, start-up, the main loop, shutdown.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/globals.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "app/text_overlay.h"
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/gl.h"
+
+namespace {
+
+// Headless: the idle step alone, on the fixed clock, for a given span of demo time.
+int runHeadless(const Options& options) {
+  initScene(options, false);
+  g_framesPerSecond = static_cast<int>(std::lround(1.0 / options.fixedDt));  // no frame pass measures it
+  g_timelineStart = readCounter();
+  const long steps = std::lround(options.seconds / options.fixedDt);
+  for (long step = 0; step < steps; ++step) advanceWorld();
+  shutdownScene(false);
+  return 0;
+}
+
+bool displayAvailable() { return std::getenv("DISPLAY") != nullptr && std::getenv("DISPLAY")[0] != '\0'; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  switch (parseOptions(argc, argv, options, error)) {
+    case ParseOutcome::Help:
+      std::fputs(usageText(), stdout);
+      return 0;
+    case ParseOutcome::Error:
+      std::fprintf(stderr, "karvosta: %s\n%s", error.c_str(), usageText());
+      return 2;
+    case ParseOutcome::Run:
+      break;
+  }
+  if (options.noDialogs) setDialogsEnabled(false);
+  if (options.fixedDt > 0.0) useFixedClock(options.fixedDt);
+  if (!options.eventLog.empty() && !openEventLog(options.eventLog)) {
+    std::fprintf(stderr, "karvosta: cannot write the event log %s\n", options.eventLog.c_str());
+    return 1;
+  }
+  if (options.headless) return runHeadless(options);
+  if (!displayAvailable()) {
+    std::fprintf(stderr, "karvosta: no X display (DISPLAY is not set). The demo needs a display; "
+                         "run it under xvfb-run, or use --headless for the simulation alone.\n");
+    return 1;
+  }
+
+  // GLUT sees only the program name: our options are not X toolkit options.
+  int glutArgc = 1;
+  char* glutArgv[] = {argv[0], nullptr};
+  glutInit(&glutArgc, glutArgv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(800, 600);
+  glutInitWindowPosition(0, 0);
+  glutCreateWindow(argv[0]);  // the title is the invocation path
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+  glutDisplayFunc(onDisplay);
+  glutReshapeFunc(onReshape);
+  glutKeyboardFunc(onKeyboard);
+  glutSpecialFunc(onSpecialKey);
+  glutIdleFunc(onIdle);
+
+  g_runControl.frameLimit = options.frames;
+  g_runControl.screenshotPath = options.screenshot;
+  initScene(options, true);
+  g_timelineStart = readCounter();
+  glutMainLoop();
+  shutdownScene(true);
+  return 0;
+}

@@ -1,0 +1,24 @@
+// Command-line options for automated runs, recording and tuning. Without options the demo runs as
+// designed: real-time clock, seed from the clock, dialogs, sound, no end.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct Options {
+  int frames = -1;           // --frames N: end normally after N displayed frames (-1: never)
+  double fixedDt = 0.0;      // --fixed-dt S: the clock advances by S seconds per idle step (0: real time)
+  bool hasSeed = false;      // --seed N
+  uint32_t seed = 0;
+  std::string screenshot;    // --screenshot FILE.png: the last displayed frame
+  bool noDialogs = false;    // --no-dialogs (implied by --frames and --headless)
+  bool mute = false;         // --mute: no audio device
+  bool headless = false;     // --headless: no window, no GL, no sound; fixed clock
+  double seconds = 71.0;     // --seconds S: demo time of a headless run
+  std::string eventLog;      // --event-log FILE: one line per world event
+};
+
+enum class ParseOutcome { Run, Help, Error };
+
+// Fills `options` from argv; on Error, `error` says what was wrong.
+ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error);
+const char* usageText();

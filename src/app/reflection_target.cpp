@@ -1,0 +1,44 @@
+// Reflection target: a framebuffer object with colour and depth renderbuffers.
+#include "app/reflection_target.h"
+
+#include "platform/gl.h"
+
+namespace {
+GLuint g_framebuffer = 0;
+GLuint g_colourBuffer = 0;
+GLuint g_depthBuffer = 0;
+}  // namespace
+
+bool createReflectionTarget() {
+  if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) return false;
+  glGenFramebuffers(1, &g_framebuffer);
+  glGenRenderbuffers(1, &g_colourBuffer);
+  glGenRenderbuffers(1, &g_depthBuffer);
+  glBindRenderbuffer(GL_RENDERBUFFER, g_colourBuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, kReflectionSize, kReflectionSize);
+  glBindRenderbuffer(GL_RENDERBUFFER, g_depthBuffer);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kReflectionSize, kReflectionSize);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, g_framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, g_colourBuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, g_depthBuffer);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (!complete) destroyReflectionTarget();
+  return complete;
+}
+
+void bindReflectionTarget() {
+  if (g_framebuffer != 0) glBindFramebuffer(GL_FRAMEBUFFER, g_framebuffer);
+}
+
+void unbindReflectionTarget() {
+  if (g_framebuffer != 0) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void destroyReflectionTarget() {
+  if (g_framebuffer != 0) glDeleteFramebuffers(1, &g_framebuffer);
+  if (g_colourBuffer != 0) glDeleteRenderbuffers(1, &g_colourBuffer);
+  if (g_depthBuffer != 0) glDeleteRenderbuffers(1, &g_depthBuffer);
+  g_framebuffer = g_colourBuffer = g_depthBuffer = 0;
+}

@@ -1,0 +1,33 @@
+// The application shell's sequences: start-up, the idle step, the frame pass, input and shutdown.
+#pragma once
+#include <string>
+
+struct Options;
+
+// Start-up, once. With graphics: a GL context is current and every step runs. Without (headless
+// runs): no GL, no textures or lists, models loaded for their game values only.
+void initScene(const Options& options, bool withGraphics);
+// The idle step without the redisplay request: clock, timeline, wave phase, world, camera.
+void advanceWorld();
+// Releases the world objects in the shutdown order; GL state only when graphics were started.
+void shutdownScene(bool withGraphics);
+
+// GLUT callbacks.
+void onIdle();
+void onDisplay();
+void onReshape(int width, int height);
+void onKeyboard(unsigned char key, int x, int y);
+void onSpecialKey(int key, int x, int y);
+
+// Ending an automated run: after `frameLimit` displayed frames the main loop is left, and the last
+// frame is written to `screenshotPath` first (if set).
+struct RunControl {
+  int frameLimit = -1;
+  int framesDrawn = 0;
+  std::string screenshotPath;
+};
+extern RunControl g_runControl;
+
+// Event log of a run (--event-log): opens the file and hooks it to the world's events.
+bool openEventLog(const std::string& path);
+void closeEventLog();

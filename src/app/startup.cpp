@@ -1,0 +1,126 @@
+// Start-up and shutdown: every world object is created here in a fixed order and released at the end.
+#include <cstdint>
+
+#include "app/globals.h"
+#include "app/options.h"
+#include "app/reflection_target.h"
+#include "app/scene.h"
+#include "app/text_overlay.h"
+#include "assets/mesh_model.h"
+#include "assets/texture.h"
+#include "camera/camera_rig.h"
+#include "platform/clock.h"
+#include "platform/gl.h"
+#include "platform/random.h"
+#include "sim/world.h"
+#include "sky/sky_dome.h"
+#include "sound/sound_bank.h"
+#include "water/water_surface.h"
+
+namespace {
+
+void setUpGlState() {
+  g_wireframe = false;
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  g_frustumCulling = true;
+  g_renderPath = 2;
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LESS);
+  // The modelview matrix stays the identity between drawing operations; the camera lives in the
+  // projection matrix, so lighting is computed in world coordinates.
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glClearColor(0, 0, 0, 0);
+  glShadeModel(GL_SMOOTH);
+  glEnable(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+  glLightfv(GL_LIGHT0, GL_POSITION, g_lightPosition);
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, g_ambientLight);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_TEXTURE_2D);
+}
+
+MeshModel* loadModel(const char* path, bool withGraphics) {
+  MeshModel* model = new MeshModel();
+  model->loadAse(path);
+  if (withGraphics) {
+    model->loadTextures();
+    model->buildDisplayList();
+  }
+  return model;
+}
+
+}  // namespace
+
+void initScene(const Options& options, bool withGraphics) {
+  if (withGraphics) {
+    setUpGlState();
+    glGenTextures(1, &g_reflectionTexture);
+    createReflectionTarget();
+  }
+  g_perfFrequency = counterFrequency();
+
+  // The sea: grid, shading, wave and first phase.
+  g_water = new WaterSurface(-1500, 1500, 50, -1500, 1500, 50, 0, g_lightPosition, g_reflectionTexture,
+                             withGraphics);
+  const int waveOrigin[2] = {0, 0};
+  const int waveDirection[2] = {2, 1};
+  g_water->setWave(waveOrigin, waveDirection, static_cast<float>(g_waveLength),
+                   static_cast<float>(g_waveAmplitude));
+  g_water->setPhase(g_wavePhase);
+
+  if (withGraphics) {
+    // The reflection texture's first content only gives it storage; every frame replaces it.
+    glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
+    loadBmpTexture("../data/textures/template.bmp");
+    glGenTextures(1, &g_domeTexture);
+    glBindTexture(GL_TEXTURE_2D, g_domeTexture);
+    loadBmpTexture("../data/textures/dome256256.bmp");
+    buildSkyDome();
+  }
+
+  g_shipModel1 = loadModel("../data/objects/schiff1.ase", withGraphics);
+  g_shipModel2 = loadModel("../data/objects/schiff2.ase", withGraphics);
+  g_duckModel = loadModel("../data/objects/ente.ase", withGraphics);
+
+  g_camera = new CameraRig();
+
+  setSoundMuted(options.mute);
+  g_sounds = new SoundBank();
+  g_sounds->startWindAndSails();
+  g_sounds->startOcean();
+
+  setupScenario();
+
+  seedRandom(options.hasSeed ? options.seed : static_cast<uint32_t>(readCounter()));
+
+  const int64_t now = readCounter();
+  g_frameCounter = now;
+  g_messageStart = now;
+  startFrameRateWindow(now);
+}
+
+void shutdownScene(bool withGraphics) {
+  if (withGraphics) {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    destroyReflectionTarget();
+  }
+  delete g_shipModel1;
+  delete g_shipModel2;
+  delete g_duckModel;
+  g_shipModel1 = g_shipModel2 = g_duckModel = nullptr;
+  delete g_water;
+  g_water = nullptr;
+  delete g_camera;
+  g_camera = nullptr;
+  delete g_sounds;
+  g_sounds = nullptr;
+  clearWorld();
+  closeEventLog();
+}

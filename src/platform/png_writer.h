@@ -1,0 +1,6 @@
+// PNG output for screenshots.
+#pragma once
+#include <cstdint>
+
+// rgb: width * height * 3 bytes, rows from the top of the picture down. Returns false on failure.
+bool writePng(const char* path, int width, int height, const uint8_t* rgb);
