@@ -1,0 +1,149 @@
+// The demo script as a table: one row per event, its actions in the order they are performed.
+#include "timeline/timeline.h"
+
+#include <vector>
+
+#include "app/globals.h"
+#include "app/scroll_text.h"
+#include "app/text_overlay.h"
+#include "camera/camera_rig.h"
+#include "sim/events.h"
+#include "sim/firing.h"
+#include "sim/world.h"
+#include "sound/sound_bank.h"
+
+int g_titlesShown = 0;
+
+namespace {
+
+constexpr double kQuietStart = 8.0;     // seconds of each run before script time 0
+constexpr double kWindowFrames = 2.0;   // a window reaches this many frames either side of its time
+
+enum class Op { Fire, Speed, Turn, MoveSpeed, YawRate, PitchRate, DirX, DirY, StopQuacking, Title, Restart };
+enum { kShipA = 0, kShipB = 1, kNoShip = -1 };  // positions in g_ships, looked up at each firing
+
+struct Action {
+  Op op;
+  int ship;      // kShipA, kShipB or kNoShip
+  double value;  // side, speed, turn, camera value or title number
+};
+
+struct ScriptEvent {
+  double time;  // script seconds (run time - 8)
+  std::vector<Action> actions;
+};
+
+Action fire(int ship, int side) { return {Op::Fire, ship, static_cast<double>(side)}; }
+Action speed(int ship, int value) { return {Op::Speed, ship, static_cast<double>(value)}; }
+Action turn(int ship, int value) { return {Op::Turn, ship, static_cast<double>(value)}; }
+Action camera(Op field, double value) { return {field, kNoShip, value}; }
+Action stopQuacking() { return {Op::StopQuacking, kNoShip, 0.0}; }
+Action title(int number) { return {Op::Title, kNoShip, static_cast<double>(number)}; }
+Action restart() { return {Op::Restart, kNoShip, 0.0}; }
+
+constexpr int A = kShipA, B = kShipB;
+
+const std::vector<ScriptEvent>& script() {
+  static const std::vector<ScriptEvent> kScript = {
+      {2, {fire(B, 0), stopQuacking()}},
+      {4, {speed(A, -3), camera(Op::YawRate, -15), camera(Op::PitchRate, 10)}},
+      {5.5, {turn(A, -3), speed(A, -3), speed(B, 2), camera(Op::MoveSpeed, 30), camera(Op::YawRate, 0),
+             camera(Op::PitchRate, 0), camera(Op::DirX, -3), camera(Op::DirY, -1)}},
+      {10, {camera(Op::MoveSpeed, 20), camera(Op::YawRate, -20), fire(A, 0), fire(B, 0)}},
+      {12, {camera(Op::YawRate, 0), turn(A, 0), fire(A, 0), fire(B, 0), camera(Op::MoveSpeed, 10),
+            camera(Op::DirX, -2)}},
+      {15, {fire(A, 0), speed(A, -3), fire(B, 0), speed(B, 1), camera(Op::MoveSpeed, 30)}},
+      {18, {camera(Op::YawRate, -10), fire(A, 0), fire(B, 0), turn(B, 3), speed(B, 5), camera(Op::MoveSpeed, 35)}},
+      {22, {fire(A, 0), turn(A, -4), fire(B, 1), turn(B, 0), speed(B, 3), camera(Op::DirX, 2)}},
+      {26, {fire(A, 1), fire(B, 1), speed(B, 1)}},
+      {30, {fire(A, 1), turn(A, 2), fire(B, 1)}},
+      {30, {fire(A, 1), speed(A, -1), fire(B, 1)}},
+      {33, {camera(Op::YawRate, 0), camera(Op::MoveSpeed, 1), fire(A, 1), turn(A, 0), fire(B, 1), turn(B, -2)}},
+      {35, {fire(A, 1), fire(B, 1)}},
+      {37, {fire(A, 1), fire(B, 1), camera(Op::MoveSpeed, 0), camera(Op::YawRate, 0), camera(Op::PitchRate, 0),
+            title(1)}},
+      {39, {title(2)}},
+      {40, {fire(A, 1), fire(B, 1), turn(B, 0), title(3)}},
+      {43, {title(4)}},
+      {63, {restart()}},
+  };
+  return kScript;
+}
+
+struct Title {
+  const char* text;
+  int offset;  // pixels left of the window's centre
+};
+
+const Title kTitles[4] = {
+    {"Lumbrix presents", 99},
+    {"KARVOSTA", 85},
+    {"erhaeltlich ab Juli 2006", 92},
+    {"(c) by Ardwyn, Pellomar", 166},
+};
+
+void createTitle(int number) {
+  if (g_titlesShown >= number) return;
+  const Title& line = kTitles[number - 1];
+  g_scrollTexts.append(new ScrollText(static_cast<float>(g_windowWidth / 2 - line.offset), line.text));
+  ++g_titlesShown;
+  reportWorldEvent(WorldEvent::TitleCreated, nullptr, -1, number);
+}
+
+void restartScenario() {
+  // The run begins anew at this idle step's counter value, so the next call sees about -8 s.
+  g_timelineStart = g_frameCounter;
+  g_ships.clear();
+  g_ducks.clear();
+  setupScenario();
+  g_titlesShown = 0;
+  delete g_camera;
+  g_camera = new CameraRig();
+  reportWorldEvent(WorldEvent::Restart);
+}
+
+void setCamera(Op field, float value) {
+  if (g_camera == nullptr) return;
+  switch (field) {
+    case Op::MoveSpeed: g_camera->moveSpeed = value; break;
+    case Op::YawRate: g_camera->yawRate = value; break;
+    case Op::PitchRate: g_camera->pitchRate = value; break;
+    case Op::DirX: g_camera->dirX = value; break;
+    case Op::DirY: g_camera->dirY = value; break;
+    default: break;
+  }
+}
+
+void perform(const Action& action) {
+  // An order for a list position that no longer exists (a ship sank and was removed) is skipped.
+  Ship* ship = nullptr;
+  if (action.ship != kNoShip) {
+    if (static_cast<size_t>(action.ship) >= g_ships.size()) return;
+    ship = g_ships[static_cast<size_t>(action.ship)];
+  }
+  switch (action.op) {
+    case Op::Fire: fireBroadside(ship, static_cast<int>(action.value)); break;
+    case Op::Speed: ship->speed = static_cast<int32_t>(action.value); break;
+    case Op::Turn: ship->turn = static_cast<int32_t>(action.value); break;
+    case Op::StopQuacking:
+      if (g_sounds != nullptr) g_sounds->stopQuacking();
+      break;
+    case Op::Title: createTitle(static_cast<int>(action.value)); break;
+    case Op::Restart: restartScenario(); break;
+    default: setCamera(action.op, static_cast<float>(action.value)); break;
+  }
+}
+
+}  // namespace
+
+void runTimeline(double elapsed) {
+  const int framesPerSecond = g_framesPerSecond;
+  if (framesPerSecond == 0) return;
+  const double scriptTime = elapsed - kQuietStart;
+  const double halfWindow = kWindowFrames / framesPerSecond;
+  for (const ScriptEvent& event : script()) {
+    if (event.time - halfWindow < scriptTime && scriptTime < event.time + halfWindow) {
+      for (const Action& action : event.actions) perform(action);
+    }
+  }
+}
