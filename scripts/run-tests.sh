@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets everything up, then runs the whole test suite: unit, GL and whole-program tests of the Release
+# build under Xvfb, and the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh build
+jobs=$(nproc)
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+
+echo "== Release build: all tests"
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs")
+
+echo "== Sanitizer build: unit tests"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKARVOSTA_SANITIZE=ON -DKARVOSTA_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs" --target unit_tests
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j "$jobs" -L unit)
+echo "All tests passed."

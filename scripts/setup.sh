@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the demo needs (only those missing), then configures and builds it in
+# Release into build/ (program, shader source, generated assets, tests and benchmarks).
+# Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build}
+shift || true
+
+packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
+  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"
