@@ -1,0 +1,170 @@
+// The demo script driven through the real idle step on a fixed clock: firing windows, rows firing
+// once, titles, a missing ship, and the restart.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "app/scene.h"
+#include "app/text_overlay.h"
+#include "assets/mesh_model.h"
+#include "camera/camera_rig.h"
+#include "platform/clock.h"
+#include "platform/random.h"
+#include "sim/events.h"
+#include "sim/world.h"
+#include "timeline/timeline.h"
+
+namespace {
+
+struct Recorded {
+  WorldEvent kind;
+  std::string ship;
+  int side;
+  int value;
+  double runTime;  // seconds since the run began, when it happened
+};
+
+std::vector<Recorded> g_recorded;
+
+void record(const WorldEventInfo& event) {
+  const double runTime =
+      static_cast<double>(readCounter() - g_timelineStart) / static_cast<double>(counterFrequency());
+  g_recorded.push_back({event.kind, event.shipName != nullptr ? event.shipName : "", event.side, event.value, runTime});
+}
+
+class Timeline : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (MeshModel* model : {&ship1_, &ship2_}) {
+      model->focalDistance = 40;
+      model->radius = 60;
+      model->energy = 1000;  // nobody sinks: every scripted order has its ship
+      model->cannons = 4;
+      model->ammunition = 100000;
+      model->range = 700;
+      model->cannonSpeed = 8;
+      model->height = 90;
+    }
+    duck_.radius = 4;
+    g_shipModel1 = &ship1_;
+    g_shipModel2 = &ship2_;
+    g_duckModel = &duck_;
+    g_sounds = nullptr;
+    g_water = nullptr;
+    g_windowWidth = 800;
+    g_windowHeight = 600;
+    g_camera = new CameraRig();
+    g_titlesShown = 0;
+    seedRandom(1);
+    setupScenario();
+    g_recorded.clear();
+    g_worldEventHook = record;
+  }
+
+  void TearDown() override {
+    g_worldEventHook = nullptr;
+    clearWorld();
+    delete g_camera;
+    g_camera = nullptr;
+    g_shipModel1 = g_shipModel2 = g_duckModel = nullptr;
+    g_framesPerSecond = 0;
+  }
+
+  // Runs the idle step at `framesPerSecond` for `seconds` of demo time from a fresh run start.
+  void run(int framesPerSecond, double seconds) {
+    useFixedClock(1.0 / framesPerSecond);
+    g_perfFrequency = counterFrequency();
+    g_frameCounter = readCounter();
+    g_timelineStart = readCounter();
+    g_framesPerSecond = framesPerSecond;
+    const int steps = static_cast<int>(seconds * framesPerSecond + 0.5);
+    for (int i = 0; i < steps; ++i) advanceWorld();
+  }
+
+  std::vector<Recorded> events(WorldEvent kind) const {
+    std::vector<Recorded> found;
+    for (const Recorded& event : g_recorded)
+      if (event.kind == kind) found.push_back(event);
+    return found;
+  }
+
+  MeshModel ship1_, ship2_, duck_;
+};
+
+TEST_F(Timeline, NothingHappensBeforeAFrameRateIsKnown) {
+  g_framesPerSecond = 0;
+  for (double t = 0.0; t < 80.0; t += 0.01) runTimeline(t);
+  EXPECT_TRUE(g_recorded.empty());
+  EXPECT_EQ(g_ships[0]->speed, 0);
+}
+
+TEST_F(Timeline, WindowAtSixtyFramesSpansTwoFramesEitherSide) {
+  g_framesPerSecond = 60;
+  g_camera->moveSpeed = 0;
+  runTimeline(8.0 + 9.96);  // T = 10 sets the camera's move speed to 20
+  EXPECT_EQ(g_camera->moveSpeed, 0.0f);
+  runTimeline(8.0 + 10.04);
+  EXPECT_EQ(g_camera->moveSpeed, 0.0f);
+  runTimeline(8.0 + 9.97);
+  EXPECT_EQ(g_camera->moveSpeed, 20.0f);
+}
+
+TEST_F(Timeline, EveryBroadsideRowFiresOncePerRunAtNormalFrameRates) {
+  run(60, 62.0);
+  // Rows with broadsides for both ships: 2 (B only), 10, 12, 15, 18, 22, 26, 30, 30, 33, 35, 37, 40.
+  const std::vector<Recorded> fired = events(WorldEvent::BroadsideFired);
+  const std::vector<Recorded> refused = events(WorldEvent::BroadsideRefused);
+  EXPECT_EQ(fired.size() + refused.size(), 25u);
+  // The second row at T = 30 repeats the same sides while they reload: refused, not fired.
+  EXPECT_EQ(refused.size(), 2u);
+  for (const Recorded& event : refused) EXPECT_NEAR(event.runTime, 38.0, 0.05);
+  ASSERT_FALSE(fired.empty());
+  EXPECT_EQ(fired.front().ship, "Schiff Nr. 2");  // B opens the battle at run time 10 s
+  EXPECT_NEAR(fired.front().runTime, 10.0, 0.05);
+}
+
+TEST_F(Timeline, TitlesAreCreatedOnceEvenWhenWindowsOverlap) {
+  run(1, 52.0);  // at one frame a second the windows are four seconds wide
+  const std::vector<Recorded> titles = events(WorldEvent::TitleCreated);
+  ASSERT_EQ(titles.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(titles[i].value, i + 1);
+  ASSERT_GE(g_scrollTexts.size(), 1u);
+  EXPECT_STREQ(g_scrollTexts[0]->text, "Lumbrix presents");
+  EXPECT_EQ(g_scrollTexts[0]->x, 400.0f - 99.0f);
+}
+
+TEST_F(Timeline, OrdersForAMissingShipAreSkipped) {
+  Ship* shipB = g_ships[1];
+  g_ships.remove(shipB);
+  run(60, 30.0);
+  for (const Recorded& event : events(WorldEvent::BroadsideFired)) EXPECT_EQ(event.ship, "Schiff Nr. 1");
+  EXPECT_EQ(g_ships.size(), 1u);
+}
+
+TEST_F(Timeline, RestartHappensOnceAndTheNextRunBeginsAgain) {
+  run(60, 71.0 + 11.0);
+  ASSERT_EQ(events(WorldEvent::Restart).size(), 1u);
+  // After the restart the new run's first order is again B's broadside at run time 10 s.
+  const std::vector<Recorded> fired = events(WorldEvent::BroadsideFired);
+  ASSERT_FALSE(fired.empty());
+  EXPECT_EQ(fired.back().ship, "Schiff Nr. 2");
+  EXPECT_NEAR(fired.back().runTime, 10.0, 0.05);
+  EXPECT_EQ(g_titlesShown, 0);
+  EXPECT_EQ(g_camera->yaw, 0.0);  // a fresh rig: nothing turned it yet in the new run
+}
+
+TEST_F(Timeline, ListsAndSerialNumbersAfterTwoRestarts) {
+  const int firstSerial = g_shipCounter - 1;  // serial of this test's first ship
+  run(60, 71.0 * 2 + 1.0);
+  ASSERT_EQ(events(WorldEvent::Restart).size(), 2u);
+  ASSERT_EQ(g_ships.size(), 2u);
+  EXPECT_EQ(g_ducks.size(), 4u);
+  EXPECT_EQ(std::string(g_ships[0]->tag), "s " + std::to_string(firstSerial + 4));
+  EXPECT_EQ(std::string(g_ships[1]->tag), "s " + std::to_string(firstSerial + 5));
+  EXPECT_STREQ(g_ships[0]->name, "Schiff Nr. 1");
+}
+
+}  // namespace
