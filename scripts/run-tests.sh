@@ -11,9 +11,9 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 echo "== Release build: all tests"
 (cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs")
 
-echo "== Sanitizer build: unit tests"
+echo "== Sanitizer build: unit tests and headless runs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKARVOSTA_SANITIZE=ON -DKARVOSTA_BUILD_BENCH=OFF >/dev/null
-cmake --build build-asan -j "$jobs" --target unit_tests
+cmake --build build-asan -j "$jobs" --target unit_tests karvosta
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --output-on-failure -j "$jobs" -L unit)
+  ctest --output-on-failure -j "$jobs" -L "unit|headless")
 echo "All tests passed."
