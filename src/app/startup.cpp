@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/random.h"
+#include "platform/sound_layer.h"
 #include "sim/world.h"
 #include "sky/sky_dome.h"
 #include "sound/sound_bank.h"
