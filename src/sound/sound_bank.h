@@ -14,6 +14,8 @@ class SoundBank {
   void playExplosion();
   void playSplash();
 
-  int32_t quackChannel1 = -1;  // channel handles kept by startQuacking
+  // Channel handles kept by startQuacking for stopQuacking; -1 (no channel) until it has run or when
+  // a quack could not be played.
+  int32_t quackChannel1 = -1;
   int32_t quackChannel2 = -1;
 };
