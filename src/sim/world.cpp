@@ -1,0 +1,101 @@
+// Naval world: the global record lists, serial counters, spawning and the opening scenario.
+#include "sim/world.h"
+
+#include <cstdio>   // Required for: snprintf()
+#include <cstring>  // Required for: strncpy()
+
+#include "app/globals.h"
+#include "assets/mesh_model.h"
+#include "sound/sound_bank.h"
+
+RecordList<Ship> g_ships;
+RecordList<Cannonball> g_cannonballs;
+RecordList<Duck> g_ducks;
+RecordList<ScrollText> g_scrollTexts;
+
+int32_t g_shipCounter = 0;
+int32_t g_duckCounter = 0;
+
+namespace {
+
+const MeshModel* shipModel(int32_t type) {
+  if (type == 1) return g_shipModel1;
+  if (type == 2) return g_shipModel2;
+  return nullptr;
+}
+
+}  // namespace
+
+void spawnShip(int32_t type, const char* name, float x, float y, float heading) {
+  Ship* ship = new Ship{};  // value-initialised: every game value 0 unless a model gives one
+  if (name != nullptr) std::strncpy(ship->name, name, sizeof(ship->name) - 1);
+  ship->type = type;
+  ship->x = x;
+  ship->y = y;
+  ship->heading = heading;
+  ship->speed = 0;
+  ship->turn = 0;
+  ship->reload[0] = 1.0f;
+  ship->reload[1] = 1.0f;
+  ship->sunk = false;
+
+  if (const MeshModel* model = shipModel(type)) {
+    ship->maxSpeed = model->speed;
+    ship->turnRate = model->turnRate;
+    ship->focalDistance = model->focalDistance;
+    ship->radius = model->radius;
+    ship->z = static_cast<float>(model->zOffset);
+    ship->height = model->height;
+    ship->energy = model->energy;
+    ship->maxEnergy = model->energy;
+    ship->ammunition = model->ammunition;
+    ship->maxAmmunition = model->ammunition;
+    ship->cannons = model->cannons;
+    ship->cannonSpeed = model->cannonSpeed;
+    ship->range = model->range;
+  }
+
+  ++g_shipCounter;
+  std::snprintf(ship->tag, sizeof(ship->tag), "s %d", static_cast<int>(g_shipCounter));
+  g_ships.append(ship);
+}
+
+void spawnDuck(float x, float y, float heading) {
+  Duck* duck = new Duck{};
+  duck->speed = 0;
+  duck->turn = 0;
+  ++g_duckCounter;
+  duck->id = g_duckCounter;
+  duck->x = x;
+  duck->y = y;
+  duck->heading = heading;
+  duck->radius = g_duckModel != nullptr ? g_duckModel->radius : 0;
+  g_ducks.append(duck);
+}
+
+void setupScenario() {
+  // The first ship uses the second model and the second ship the first: both face each other
+  // across the camera's starting view.
+  spawnShip(2, "Schiff Nr. 1", 150.0f, -150.0f, 315.0f);
+  spawnShip(1, "Schiff Nr. 2", -350.0f, 350.0f, 225.0f);
+
+  struct DuckStart {
+    float x, y, heading;
+  };
+  constexpr DuckStart kDucks[] = {
+      {-85.0f, -270.0f, 90.0f}, {-100.0f, -240.0f, 90.0f}, {-90.0f, -180.0f, 90.0f}, {-80.0f, -210.0f, 90.0f}};
+  for (const DuckStart& start : kDucks) spawnDuck(start.x, start.y, start.heading);
+
+  // The first four of the list: the ones just created, since a restart empties the list first.
+  constexpr std::size_t kSwimmingDucks = 4;
+  for (std::size_t i = 0; i < kSwimmingDucks && i < g_ducks.size(); ++i) g_ducks[i]->speed = 1;
+
+  if (g_sounds != nullptr) g_sounds->startQuacking();
+}
+
+void clearWorld() {
+  g_ships.clear();
+  g_ducks.clear();
+  g_cannonballs.clear();
+  g_scrollTexts.clear();
+}
