@@ -1,0 +1,117 @@
+// Drawing of the world's ships, ducks and cannonballs, riding on the sea.
+#include "sim/entity_draw.h"
+
+#include <cmath>  // Required for: sqrt(), fabs()
+
+#include "app/globals.h"
+#include "assets/mesh_model.h"
+#include "camera/camera_rig.h"
+#include "camera/view_wedge.h"
+#include "platform/gl.h"
+#include "sim/world.h"
+#include "water/water_surface.h"
+
+EntityDrawCounts g_entityDrawCounts;
+
+namespace {
+
+constexpr int kReflectionPass = 1;
+constexpr float kBallHeight = 10.0f;      // world units above the still sea, whatever the waves do
+constexpr double kBallRadius = 1.4;       // world units
+constexpr int kBallSlices = 5;
+constexpr float kType1Shift = 13.0f;      // model units along local y: the first model is off-centre
+
+// Flat water when there is no sea.
+SurfacePose surfaceAt(float x, float y) {
+  if (g_water == nullptr) return SurfacePose{0.0f, 0.0f, 0.0f, 1.0f, 0.0f};
+  return g_water->surfaceAt(x, y);
+}
+
+void setFlatMaterial(const GLfloat colour[4]) {
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, colour);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, colour);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, colour);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
+}
+
+// Texturing back on with repeat wrap, on whatever 2D texture is bound now.
+void restoreTexturing() {
+  glEnable(GL_TEXTURE_2D);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+// The reflection pass draws on black; a black box around the hull hides the part of the sinking
+// ship that lies below the water. Drawn in the frame the model's draw left behind, which is scaled
+// by one half, so every length here counts half in world units.
+void drawSinkBox(const Ship& ship) {
+  static const GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  glDisable(GL_TEXTURE_2D);
+  setFlatMaterial(kBlack);
+  glTranslatef(0.0f, 0.0f, -ship.z - 35.0f);
+  // Half minor axis of the hit ellipse, from integers; a ship whose foci lie outside its radius
+  // (an ellipse that cannot exist) gets a box without width rather than a NaN.
+  const int64_t minorSquared = static_cast<int64_t>(ship.radius) * ship.radius -
+                               static_cast<int64_t>(ship.focalDistance) * ship.focalDistance;
+  const double halfMinor = minorSquared > 0 ? std::sqrt(static_cast<double>(minorSquared)) : 0.0;
+  glScalef(7.0f * ship.radius, static_cast<GLfloat>(3.5 * halfMinor), 2.0f * std::fabs(ship.z) + 35.0f);
+  glutSolidCube(1.0);
+  glEnable(GL_TEXTURE_2D);
+  ++g_entityDrawCounts.sinkBoxes;
+}
+
+void drawDuck(const Duck& duck) {
+  glPushMatrix();
+  const SurfacePose pose = surfaceAt(duck.x, duck.y);
+  glTranslatef(duck.x, duck.y, pose.surfaceZ);
+  glRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
+  glRotatef(duck.heading, 0.0f, 0.0f, 1.0f);
+  if (g_duckModel != nullptr) g_duckModel->draw(g_renderPath);
+  glPopMatrix();
+  ++g_entityDrawCounts.ducks;
+}
+
+void drawBall(const Cannonball& ball) {
+  static const GLfloat kIron[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+  glPushMatrix();
+  glTranslatef(ball.x, ball.y, kBallHeight);
+  glDisable(GL_TEXTURE_2D);
+  setFlatMaterial(kIron);
+  glutSolidSphere(kBallRadius, kBallSlices, kBallSlices);
+  restoreTexturing();
+  glPopMatrix();
+  ++g_entityDrawCounts.balls;
+}
+
+}  // namespace
+
+void drawShip(Ship* ship, int pass) {
+  if (ship == nullptr) return;
+  glPushMatrix();
+  const SurfacePose pose = surfaceAt(ship->x, ship->y);
+  glTranslatef(ship->x, ship->y, pose.surfaceZ + ship->z);
+  glRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
+  glRotatef(ship->heading - 180.0f, 0.0f, 0.0f, 1.0f);  // ship models face their local -x
+  if (ship->type == 1) {
+    glTranslatef(0.0f, kType1Shift, 0.0f);
+    if (g_shipModel1 != nullptr) g_shipModel1->draw(g_renderPath);
+  } else if (ship->type == 2) {
+    if (g_shipModel2 != nullptr) g_shipModel2->draw(g_renderPath);
+  }
+  if (ship->sunk && pass == kReflectionPass) drawSinkBox(*ship);
+  glPopMatrix();
+  ++g_entityDrawCounts.ships;
+}
+
+void drawEntities(int pass) {
+  g_entityDrawCounts = EntityDrawCounts{};
+
+  // One wedge per pass; the reflection pass uses the same wedge as the main view.
+  const bool culling = g_frustumCulling && g_camera != nullptr;
+  const ViewWedge wedge(culling ? *g_camera : CameraRig{});
+  for (Ship* ship : g_ships) {
+    if (!culling || isInViewWedge(wedge, ship->x, ship->y)) drawShip(ship, pass);
+  }
+  for (const Duck* duck : g_ducks) drawDuck(*duck);
+  for (const Cannonball* ball : g_cannonballs) drawBall(*ball);
+}
