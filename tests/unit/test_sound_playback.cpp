@@ -103,12 +103,16 @@ class SoundPlayback : public ::testing::Test {
 
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", streamPath_.c_str(), 1);
+    // Other suites in this binary may have left the layer open or muted.
+    shutdownSoundLayer();
+    oldMuted_ = soundMuted();
+    setSoundMuted(false);
   }
 
   void TearDown() override {
     bank_.reset();
     shutdownSoundLayer();
-    setSoundMuted(false);
+    setSoundMuted(oldMuted_);
     EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
     if (hadDriver_) {
       setenv("SDL_AUDIODRIVER", oldDriver_.c_str(), 1);
@@ -175,6 +179,7 @@ class SoundPlayback : public ::testing::Test {
  private:
   std::string oldCwd_, oldDriver_;
   bool hadDriver_ = false;
+  bool oldMuted_ = false;
   std::unique_ptr<SoundBank> bank_;
 };
 
