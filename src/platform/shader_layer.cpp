@@ -1,0 +1,375 @@
+// Shader layer over GLSL 1.20 through GL 2.0 entry points: compiling entries of one source file,
+// linking stage pairs on demand, keeping parameter values and uploading them to the program in use.
+#include "platform/shader_layer.h"
+
+#include "platform/gl.h"
+
+#include <cstdio>
+#include <deque>  // Required for: stable addresses of linked pairs
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+enum class ParameterKind { kUnset, kFloat2, kFloat3, kMatrix, kSampler };
+
+struct ShaderParameter {
+  ShaderProgram* program = nullptr;
+  std::string name;
+  ParameterKind kind = ParameterKind::kUnset;
+  float values[16] = {};       // 2, 3 or 16 (column-major) floats, by kind
+  unsigned int texture = 0;    // samplers: GL texture name
+  int unit = 0;                // samplers: texture unit, from 1 on
+  bool textureEnabled = false;
+};
+
+struct ShaderProgram {
+  ShaderContext* context = nullptr;
+  ShaderProfile profile = kShaderProfileUnknown;
+  GLuint shader = 0;  // compiled stage
+  std::vector<std::unique_ptr<ShaderParameter>> parameters;
+  int samplerUnits = 0;  // sampler units handed out so far
+};
+
+// A GL program object for one combination of stages; either stage may be absent.
+struct LinkedPair {
+  ShaderProgram* vertex = nullptr;
+  ShaderProgram* fragment = nullptr;
+  GLuint program = 0;  // 0 when linking failed
+};
+
+struct ShaderContext {
+  std::vector<std::unique_ptr<ShaderProgram>> programs;
+  std::deque<LinkedPair> linked;
+};
+
+namespace {
+
+// What the stages are set to; GL's program follows from it (see selectProgram).
+struct LayerState {
+  bool vertexEnabled = false;
+  bool fragmentEnabled = false;
+  ShaderProgram* vertexProgram = nullptr;
+  ShaderProgram* fragmentProgram = nullptr;
+  GLuint programInUse = 0;
+  const LinkedPair* pairInUse = nullptr;
+};
+
+LayerState g_state;
+std::string g_lastError;
+
+void fail(std::string text) {
+  g_lastError = std::move(text);
+}
+
+bool hasExtension(const char* name) {
+  return epoxy_has_gl_extension(name);
+}
+
+std::string shaderLog(GLuint shader) {
+  GLint length = 0;
+  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+  std::string log(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &log[0]);
+  while (!log.empty() && log.back() == '\0') log.pop_back();
+  return log;
+}
+
+std::string programLog(GLuint program) {
+  GLint length = 0;
+  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+  std::string log(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  if (length > 0) glGetProgramInfoLog(program, length, nullptr, &log[0]);
+  while (!log.empty() && log.back() == '\0') log.pop_back();
+  return log;
+}
+
+// Links the stages present; returns 0 and records the linker's log on failure.
+GLuint linkStages(ShaderProgram* vertex, ShaderProgram* fragment) {
+  const GLuint program = glCreateProgram();
+  if (vertex != nullptr) glAttachShader(program, vertex->shader);
+  if (fragment != nullptr) glAttachShader(program, fragment->shader);
+  glLinkProgram(program);
+  GLint linked = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  if (linked != GL_TRUE) {
+    fail("link error:\n" + programLog(program));
+    glDeleteProgram(program);
+    return 0;
+  }
+  return program;
+}
+
+// The cached link of a stage combination, linking it on first use.
+const LinkedPair* findOrLink(ShaderContext* context, ShaderProgram* vertex, ShaderProgram* fragment) {
+  for (const LinkedPair& pair : context->linked) {
+    if (pair.vertex == vertex && pair.fragment == fragment) return &pair;
+  }
+  const GLuint program = linkStages(vertex, fragment);
+  if (program == 0) {
+    // Said once: the failure is cached, later frames fall back quietly.
+    std::fprintf(stderr, "shader layer: %s\n", g_lastError.c_str());
+  }
+  context->linked.push_back({vertex, fragment, program});
+  return &context->linked.back();
+}
+
+bool inUse(const ShaderProgram* program) {
+  return g_state.pairInUse != nullptr && program != nullptr &&
+         (g_state.pairInUse->vertex == program || g_state.pairInUse->fragment == program);
+}
+
+void uploadParameter(GLuint program, const ShaderParameter& parameter) {
+  if (parameter.kind == ParameterKind::kUnset) return;
+  const GLint location = glGetUniformLocation(program, parameter.name.c_str());
+  if (location < 0) return;
+  switch (parameter.kind) {
+    case ParameterKind::kFloat2: glUniform2fv(location, 1, parameter.values); break;
+    case ParameterKind::kFloat3: glUniform3fv(location, 1, parameter.values); break;
+    case ParameterKind::kMatrix: glUniformMatrix4fv(location, 1, GL_FALSE, parameter.values); break;
+    case ParameterKind::kSampler: glUniform1i(location, parameter.unit); break;
+    case ParameterKind::kUnset: break;
+  }
+}
+
+void uploadAll(GLuint program, const ShaderProgram* source) {
+  if (source == nullptr) return;
+  for (const auto& parameter : source->parameters) uploadParameter(program, *parameter);
+}
+
+// Puts the GL program matching the enabled stages in use and gives it every parameter value.
+void selectProgram() {
+  ShaderProgram* vertex = g_state.vertexEnabled ? g_state.vertexProgram : nullptr;
+  ShaderProgram* fragment = g_state.fragmentEnabled ? g_state.fragmentProgram : nullptr;
+  const LinkedPair* pair = nullptr;
+  if (vertex != nullptr || fragment != nullptr) {
+    ShaderContext* context = vertex != nullptr ? vertex->context : fragment->context;
+    if (vertex != nullptr && fragment != nullptr && fragment->context != context) fragment = nullptr;
+    pair = findOrLink(context, vertex, fragment);
+    // A pair that does not link runs its vertex stage alone rather than nothing at all.
+    if (pair->program == 0 && vertex != nullptr && fragment != nullptr) {
+      pair = findOrLink(context, vertex, nullptr);
+    }
+    if (pair->program == 0) pair = nullptr;
+  }
+  const GLuint program = pair != nullptr ? pair->program : 0;
+  const bool changed = pair != g_state.pairInUse;
+  g_state.pairInUse = pair;
+  g_state.programInUse = program;
+  glUseProgram(program);
+  // Values set while another program ran reach this one here; while it stays in use, each set
+  // uploads at once.
+  if (pair != nullptr && changed) {
+    uploadAll(program, pair->vertex);
+    uploadAll(program, pair->fragment);
+  }
+}
+
+void parameterChanged(const ShaderParameter& parameter) {
+  if (inUse(parameter.program)) uploadParameter(g_state.programInUse, parameter);
+}
+
+void bindUnit(int unit, unsigned int texture) {
+  GLint active = GL_TEXTURE0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+  glActiveTexture(GL_TEXTURE0 + unit);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glActiveTexture(static_cast<GLenum>(active));
+}
+
+bool readFile(const char* path, std::string& text) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::ostringstream content;
+  content << file.rdbuf();
+  text = content.str();
+  return !file.bad();
+}
+
+}  // namespace
+
+ShaderContext* shaderCreateContext() {
+  if (glGetString(GL_VERSION) == nullptr) {
+    fail("no current GL context");
+    return nullptr;
+  }
+  return new ShaderContext();
+}
+
+void shaderDestroyContext(ShaderContext* context) {
+  if (context == nullptr) return;
+  const bool ownsCurrent = (g_state.vertexProgram != nullptr && g_state.vertexProgram->context == context) ||
+                           (g_state.fragmentProgram != nullptr && g_state.fragmentProgram->context == context);
+  if (ownsCurrent) {
+    if (g_state.vertexProgram != nullptr && g_state.vertexProgram->context == context) {
+      g_state.vertexProgram = nullptr;
+    }
+    if (g_state.fragmentProgram != nullptr && g_state.fragmentProgram->context == context) {
+      g_state.fragmentProgram = nullptr;
+    }
+    selectProgram();
+  }
+  for (const LinkedPair& pair : context->linked) {
+    if (pair.program != 0) glDeleteProgram(pair.program);
+  }
+  for (const auto& program : context->programs) glDeleteShader(program->shader);
+  delete context;
+}
+
+ShaderProfile shaderLatestProfile(ShaderStage stage) {
+  if (glGetString(GL_VERSION) == nullptr) return kShaderProfileUnknown;
+  const bool core = epoxy_gl_version() >= 20;
+  const bool objects = hasExtension("GL_ARB_shader_objects") && hasExtension("GL_ARB_shading_language_100");
+  if (stage == kShaderVertexStage) {
+    return core || (objects && hasExtension("GL_ARB_vertex_shader")) ? kShaderProfileGlslVertex
+                                                                       : kShaderProfileUnknown;
+  }
+  return core || (objects && hasExtension("GL_ARB_fragment_shader")) ? kShaderProfileGlslFragment
+                                                                       : kShaderProfileUnknown;
+}
+
+ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* path,
+                                           ShaderProfile profile, const char* entry) {
+  const std::string where = std::string(path) + ", entry " + entry + ":\n";
+  if (context == nullptr) {
+    fail(where + "no shader context");
+    return nullptr;
+  }
+  if (profile == kShaderProfileUnknown) {
+    fail(where + "no profile for this stage");
+    return nullptr;
+  }
+  std::string source;
+  if (!readFile(path, source)) {
+    fail(where + "cannot read the shader source file");
+    return nullptr;
+  }
+
+  // "#line 0": in GLSL 1.20 the line after it is line 1, so the log counts lines of the file.
+  const std::string prefix = std::string("#version 120\n#define ") + entry + " main\n#define ENTRY_" +
+                             entry + "\n#line 0\n";
+  const char* strings[2] = {prefix.c_str(), source.c_str()};
+  const GLenum type = profile == kShaderProfileGlslVertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
+  const GLuint shader = glCreateShader(type);
+  glShaderSource(shader, 2, strings, nullptr);
+  glCompileShader(shader);
+  GLint compiled = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+  if (compiled != GL_TRUE) {
+    fail(where + shaderLog(shader));
+    glDeleteShader(shader);
+    return nullptr;
+  }
+
+  auto program = std::make_unique<ShaderProgram>();
+  program->context = context;
+  program->profile = profile;
+  program->shader = shader;
+
+  // Linking the stage on its own finds a missing entry function now rather than at the first draw;
+  // the result is also the program that runs when only this stage is enabled.
+  const bool isVertex = profile == kShaderProfileGlslVertex;
+  const GLuint alone = linkStages(isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get());
+  if (alone == 0) {
+    fail(where + g_lastError);
+    glDeleteShader(shader);
+    return nullptr;
+  }
+  context->linked.push_back({isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get(), alone});
+  context->programs.push_back(std::move(program));
+  return context->programs.back().get();
+}
+
+const char* shaderLastError() {
+  return g_lastError.c_str();
+}
+
+ShaderParameter* shaderGetNamedParameter(ShaderProgram* program, const char* name) {
+  if (program == nullptr || name == nullptr) return nullptr;
+  for (const auto& parameter : program->parameters) {
+    if (parameter->name == name) return parameter.get();
+  }
+  auto parameter = std::make_unique<ShaderParameter>();
+  parameter->program = program;
+  parameter->name = name;
+  program->parameters.push_back(std::move(parameter));
+  return program->parameters.back().get();
+}
+
+void shaderSetParameter2f(ShaderParameter* parameter, float x, float y) {
+  if (parameter == nullptr) return;
+  parameter->kind = ParameterKind::kFloat2;
+  parameter->values[0] = x;
+  parameter->values[1] = y;
+  parameterChanged(*parameter);
+}
+
+void shaderSetParameter3f(ShaderParameter* parameter, float x, float y, float z) {
+  if (parameter == nullptr) return;
+  parameter->kind = ParameterKind::kFloat3;
+  parameter->values[0] = x;
+  parameter->values[1] = y;
+  parameter->values[2] = z;
+  parameterChanged(*parameter);
+}
+
+void shaderSetModelViewProjectionParameter(ShaderParameter* parameter) {
+  if (parameter == nullptr) return;
+  GLfloat modelview[16], projection[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  for (int column = 0; column < 4; ++column) {
+    for (int row = 0; row < 4; ++row) {
+      float sum = 0.0f;
+      for (int k = 0; k < 4; ++k) sum += projection[k * 4 + row] * modelview[column * 4 + k];
+      parameter->values[column * 4 + row] = sum;
+    }
+  }
+  parameter->kind = ParameterKind::kMatrix;
+  parameterChanged(*parameter);
+}
+
+void shaderSetTextureParameter(ShaderParameter* parameter, unsigned int texture) {
+  if (parameter == nullptr) return;
+  if (parameter->kind != ParameterKind::kSampler) {
+    parameter->kind = ParameterKind::kSampler;
+    parameter->unit = ++parameter->program->samplerUnits;
+  }
+  parameter->texture = texture;
+  if (parameter->textureEnabled) bindUnit(parameter->unit, texture);
+  parameterChanged(*parameter);
+}
+
+void shaderEnableTextureParameter(ShaderParameter* parameter) {
+  if (parameter == nullptr || parameter->kind != ParameterKind::kSampler) return;
+  parameter->textureEnabled = true;
+  bindUnit(parameter->unit, parameter->texture);
+}
+
+void shaderDisableTextureParameter(ShaderParameter* parameter) {
+  if (parameter == nullptr || parameter->kind != ParameterKind::kSampler) return;
+  parameter->textureEnabled = false;
+  bindUnit(parameter->unit, 0);
+}
+
+void shaderEnableProfile(ShaderProfile profile) {
+  if (profile == kShaderProfileGlslVertex) g_state.vertexEnabled = true;
+  else if (profile == kShaderProfileGlslFragment) g_state.fragmentEnabled = true;
+  else return;
+  selectProgram();
+}
+
+void shaderDisableProfile(ShaderProfile profile) {
+  if (profile == kShaderProfileGlslVertex) g_state.vertexEnabled = false;
+  else if (profile == kShaderProfileGlslFragment) g_state.fragmentEnabled = false;
+  else return;
+  selectProgram();
+}
+
+void shaderBindProgram(ShaderProgram* program) {
+  if (program == nullptr) return;
+  if (program->profile == kShaderProfileGlslVertex) g_state.vertexProgram = program;
+  else g_state.fragmentProgram = program;
+  selectProgram();
+}
