@@ -1,0 +1,182 @@
+// Sea shading: the bump texture, the shader start-up of the sea, its per-frame draw and the bump
+// map switch. Needs a current GL context; the GL-free grid is in water_surface.cpp.
+#include "water/water_surface.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "assets/texture.h"
+#include "platform/dialog.h"
+#include "platform/gl.h"
+
+namespace {
+
+const char* const kShaderSourcePath = "../bin/wave.cg";
+const char* const kBumpMapPath = "../data/textures/bumpversion_nm.bmp";
+constexpr float kWaterColor[3] = {0.05f, 0.31f, 0.92f};
+
+}  // namespace
+
+void WaterSurface::loadBumpTexture() {
+  glGenTextures(1, &bumpTexture);
+  glBindTexture(GL_TEXTURE_2D, bumpTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  loadBmpTexture(kBumpMapPath);
+
+  // A texture without an image reads as black in a shader, which decodes to a normal pointing
+  // down and away: give it one flat normal instead (the loader has already said what went wrong).
+  GLint width = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  if (width == 0) {
+    const GLubyte flat[3] = {128, 128, 255};
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, flat);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+  }
+}
+
+// Every failure shows its message and start-up goes on with what exists: without a vertex program
+// the sea is drawn by the fixed pipeline, without a fragment program it runs with the bump map off.
+void WaterSurface::startShading(const float* lightPosition, unsigned int reflection) {
+  quadStripMode = true;
+  bumpMapOff = false;
+
+  shaderContext = shaderCreateContext();
+  if (shaderContext == nullptr) showErrorDialog("Error", "konnte keinen cgContext erstellen!!!");
+
+  fragmentProfile = shaderLatestProfile(kShaderFragmentStage);
+  if (fragmentProfile == kShaderProfileUnknown) {
+    showErrorDialog("Error", "kein cg-F-Profile gefunden!!!");
+    bumpMapOff = true;
+  }
+  vertexProfile = shaderLatestProfile(kShaderVertexStage);
+  if (vertexProfile == kShaderProfileUnknown) showErrorDialog("Error", "kein cg-V-Profile gefunden!!!");
+
+  vertexProgram = shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, vertexProfile, "vertexshader");
+  if (vertexProgram == nullptr) showErrorDialog("Error Vertexprogram", shaderLastError());
+  if (!bumpMapOff) {
+    fragmentProgram =
+        shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "fragmentshader");
+    if (fragmentProgram == nullptr) showErrorDialog("Error Fragmentprogram", shaderLastError());
+  }
+
+  crestParameter = shaderGetNamedParameter(vertexProgram, "t");
+  modelViewProjParameter = shaderGetNamedParameter(vertexProgram, "ModelViewProj");
+  colorParameter = shaderGetNamedParameter(vertexProgram, "color");
+  lightParameter = shaderGetNamedParameter(vertexProgram, "licht");
+  cameraParameter = shaderGetNamedParameter(vertexProgram, "kamera");
+  if (!bumpMapOff) {
+    bumpParameter = shaderGetNamedParameter(fragmentProgram, "bumptextur");
+    reflectionParameter = shaderGetNamedParameter(fragmentProgram, "reflextextur");
+    shaderSetTextureParameter(bumpParameter, bumpTexture);
+    shaderSetTextureParameter(reflectionParameter, reflection);
+  }
+  shaderSetParameter3f(colorParameter, kWaterColor[0], kWaterColor[1], kWaterColor[2]);
+  reflectionTexture = reflection;
+  shaderSetParameter3f(lightParameter, lightPosition[0], lightPosition[1], lightPosition[2]);
+}
+
+void WaterSurface::releaseShading() {
+  shaderDestroyContext(shaderContext);
+  shaderContext = nullptr;
+  vertexProgram = fragmentProgram = nullptr;
+  crestParameter = modelViewProjParameter = colorParameter = lightParameter = cameraParameter = nullptr;
+  bumpParameter = reflectionParameter = nullptr;
+  if (bumpTexture != 0) glDeleteTextures(1, &bumpTexture);
+  bumpTexture = 0;
+}
+
+void WaterSurface::toggleBumpMap(char* message) {
+  bumpMapOff = !bumpMapOff;
+  std::strcpy(message, bumpMapOff ? "Shader - Bump Map OFF" : "Shader - Bump Map ON");
+}
+
+void WaterSurface::drawStrips() {
+  const GLenum mode = quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP;
+  for (const std::vector<uint32_t>& strip : stripIndices) {
+    glDrawElements(mode, static_cast<GLsizei>(strip.size()), GL_UNSIGNED_INT, strip.data());
+  }
+}
+
+// The sea without programs (no or a broken wave.cg): lit, untextured, in the water's colour.
+void WaterSurface::drawFixedFunction() {
+  glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_COLOR_MATERIAL);
+  glEnable(GL_LIGHTING);
+  const GLfloat ambientAndDiffuse[4] = {kWaterColor[0], kWaterColor[1], kWaterColor[2], 1.0f};
+  const GLfloat specular[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambientAndDiffuse);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 40.0f);
+  glColor3fv(kWaterColor);
+
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, positions.data());
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glNormalPointer(GL_FLOAT, 0, normals.data());
+  drawStrips();
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glPopAttrib();
+}
+
+void WaterSurface::draw(const float cameraXY[2], int /*windowWidth*/, int /*windowHeight*/) {
+  if (vertexProgram == nullptr) {
+    drawFixedFunction();
+    return;
+  }
+
+  // Stages and per-frame parameters.
+  shaderEnableProfile(vertexProfile);
+  shaderBindProgram(vertexProgram);
+  if (!bumpMapOff) shaderEnableProfile(fragmentProfile);
+  if (fragmentProgram != nullptr) shaderBindProgram(fragmentProgram);
+  shaderSetModelViewProjectionParameter(modelViewProjParameter);
+  shaderSetParameter2f(cameraParameter, cameraXY[0], cameraXY[1]);
+
+  // Wrapping: the bump map tiles mirrored cell by cell; the reflection must not wrap around the
+  // picture's edge onto the other side.
+  glBindTexture(GL_TEXTURE_2D, bumpTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
+  glBindTexture(GL_TEXTURE_2D, reflectionTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, positions.data());
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glNormalPointer(GL_FLOAT, 0, normals.data());
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
+
+  if (!bumpMapOff) shaderEnableTextureParameter(bumpParameter);
+  if (fragmentProgram != nullptr) shaderEnableTextureParameter(reflectionParameter);
+
+  // With the vertex program alone GL's fixed fragment stage colours the sea; it must take the
+  // program's colour as it is, not modulated by whatever texture unit 0 holds.
+  const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
+  glDisable(GL_TEXTURE_2D);
+  drawStrips();
+
+  // The texture-coordinate array goes off too: later vertex-array draws must not read ours.
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  if (texturing) glEnable(GL_TEXTURE_2D);
+
+  shaderDisableProfile(vertexProfile);
+  if (!bumpMapOff) {
+    shaderDisableProfile(fragmentProfile);
+    shaderDisableTextureParameter(bumpParameter);
+  }
+  shaderDisableTextureParameter(reflectionParameter);
+
+  // Still bound on unit 0: the reflection texture, back to the wrapping everyone else expects.
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}

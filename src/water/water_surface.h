@@ -1,0 +1,99 @@
+// The sea: a grid of vertices over the ground plane moved by one travelling sine wave (sampled once
+// into a table), point queries for floating objects, and the shaded draw. GL-free header.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/shader_layer.h"
+#include "water/surface_pose.h"
+
+struct WaveSample {
+  float waveHeight;  // world units
+  float slope;       // height change per world unit along the wave's direction
+};
+
+class WaterSurface {
+ public:
+  static constexpr int kTableSize = 1000;  // samples over one wavelength
+
+  // A grid of columns x rows vertices (both at least 2) from (xMin, yMin) to (xMax, yMax) at
+  // baseHeight. With shading (needs a current GL context), the bump texture and the shader programs
+  // are set up too, and lightPosition (three floats) and reflectionTexture are handed to them.
+  // Without shading no GL call is ever made, and draw must not be called.
+  WaterSurface(int xMin, int xMax, int columns, int yMin, int yMax, int rows, int baseHeight,
+               const float* lightPosition, unsigned int reflectionTexture, bool withShading = true);
+  ~WaterSurface();
+  WaterSurface(const WaterSurface&) = delete;
+  WaterSurface& operator=(const WaterSurface&) = delete;
+
+  // Travelling direction (integers, any length but not 0), wavelength and amplitude in world units.
+  // Samples one wavelength into waveTable; heights follow at the next setPhase.
+  void setWave(const int origin[2], const int direction[2], float wavelength, float amplitude);
+  // Phase in [0, 1]; recomputes every vertex's height and normal. Lower phases move the crests on
+  // along the direction.
+  void setPhase(float phase);
+  // Height and tilt of the surface at any point of the plane, for the current phase.
+  SurfacePose surfaceAt(float x, float y) const;
+  // Index into waveTable for the point: the rule shared by setPhase and surfaceAt.
+  int tableIndex(float x, float y) const;
+
+  // Each flips its mode and writes the new mode's text into message (at least 24 bytes). No GL.
+  void toggleStripMode(char* message);
+  void toggleBumpMap(char* message);
+
+  // Draws the grid with the current heights; cameraXY is the eye's x and y. The window size is not
+  // used. Needs shading (see the constructor).
+  void draw(const float cameraXY[2], int windowWidth, int windowHeight);
+
+  int32_t columns;
+  int32_t xMin;
+  int32_t xMax;
+  double stepX;  // world units between columns
+  int32_t rows;
+  int32_t yMin;
+  int32_t yMax;
+  double stepY;  // world units between rows
+  int32_t baseHeight;
+  float phase;
+  std::vector<float> positions;  // x, y, z per vertex; vertex (column j, row i) is i * columns + j
+  std::vector<float> normals;    // unit normal per vertex
+  std::vector<WaveSample> waveTable;  // kTableSize entries, one wavelength
+  std::vector<float> texCoords;  // s = column, t = row: textures repeat once per grid cell
+  float wavelength;
+  float amplitude;
+  float directionX;  // unit vector of the wave's travel
+  float directionY;
+  int32_t originX;
+  int32_t originY;
+  int32_t originOffset;  // origin projected on the direction, truncated
+  double tableScale;     // table entries per world unit along the direction
+  std::vector<std::vector<uint32_t>> stripIndices;  // rows - 1 strips of 2 * columns indices
+  bool bumpMapOff;
+  bool quadStripMode;
+  unsigned int bumpTexture;        // GL texture names
+  unsigned int reflectionTexture;
+
+  // Shader layer handles, all null without shading or when start-up failed.
+  ShaderContext* shaderContext = nullptr;
+  ShaderProfile vertexProfile = kShaderProfileUnknown;
+  ShaderProfile fragmentProfile = kShaderProfileUnknown;
+  ShaderProgram* vertexProgram = nullptr;
+  ShaderProgram* fragmentProgram = nullptr;
+  ShaderParameter* crestParameter = nullptr;           // "t"
+  ShaderParameter* modelViewProjParameter = nullptr;   // "ModelViewProj"
+  ShaderParameter* colorParameter = nullptr;           // "color"
+  ShaderParameter* lightParameter = nullptr;           // "licht"
+  ShaderParameter* cameraParameter = nullptr;          // "kamera"
+  ShaderParameter* bumpParameter = nullptr;            // "bumptextur"
+  ShaderParameter* reflectionParameter = nullptr;      // "reflextextur"
+
+ private:
+  // GL side, in water_shading.cpp.
+  void loadBumpTexture();
+  void startShading(const float* lightPosition, unsigned int reflection);
+  void releaseShading();
+  void drawFixedFunction();
+  void drawStrips();
+
+  bool shaded;  // constructed with shading
+};
