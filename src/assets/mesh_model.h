@@ -16,6 +16,10 @@ struct Material {
   float shine = 0.0f;  // OpenGL specular exponent
   int32_t uTiling = 0;
   int32_t vTiling = 0;
+
+  // False for "NONE" and for a material whose file gave no "*BITMAP" (empty name): such a material
+  // gets no texture and draws in its colours.
+  bool hasBitmap() const { return !bitmapName.empty() && bitmapName != "NONE"; }
 };
 
 struct GeomObject {
@@ -32,6 +36,11 @@ struct GeomObject {
   std::vector<float> faceNormals;     // numFaces * 3
   int32_t materialRef = -1;           // index into materials; -1 = no material
   std::array<float, 3> wireframeColor{1.0f, 1.0f, 1.0f};
+
+  // Texture vertex i is the coordinate of vertex i, so a texture needs one per vertex.
+  bool hasTexCoordPerVertex() const {
+    return numTVertex >= numVertex && tvertices.size() >= vertices.size();
+  }
 };
 
 class MeshModel {
@@ -55,6 +64,10 @@ class MeshModel {
   unsigned int displayList = 0;
 
   // Reads the model file; prints `loading "PATH" ...` then "done\n". GL-free.
+  // Whatever the file holds, the result is drawable: every array is sized by its count, every face
+  // corner is below its object's numVertex, every materialRef indexes `materials` or is -1. A file
+  // that cannot be opened gives an empty model; a broken one keeps what was read before the fault.
+  // The file is read into memory and closed again: no stream stays open with the model.
   void loadAse(const char* path);
   // GL: one texture per material whose bitmapName is not "NONE".
   void loadTextures();
