@@ -2,7 +2,7 @@
 #include "sim/world.h"
 
 #include <cstdio>   // Required for: snprintf()
-#include <cstring>  // Required for: strncpy()
+#include <cstring>  // Required for: strlen(), memcpy()
 
 #include "app/globals.h"
 #include "assets/mesh_model.h"
@@ -24,11 +24,18 @@ const MeshModel* shipModel(int32_t type) {
   return nullptr;
 }
 
+// Copies as much of `text` as fits, always terminated.
+void copyCut(char* field, std::size_t fieldSize, const char* text) {
+  const std::size_t length = std::min(std::strlen(text), fieldSize - 1);
+  std::memcpy(field, text, length);
+  field[length] = '\0';
+}
+
 }  // namespace
 
 void spawnShip(int32_t type, const char* name, float x, float y, float heading) {
   Ship* ship = new Ship{};  // value-initialised: every game value 0 unless a model gives one
-  if (name != nullptr) std::strncpy(ship->name, name, sizeof(ship->name) - 1);
+  if (name != nullptr) copyCut(ship->name, sizeof(ship->name), name);
   ship->type = type;
   ship->x = x;
   ship->y = y;
@@ -56,7 +63,10 @@ void spawnShip(int32_t type, const char* name, float x, float y, float heading) 
   }
 
   ++g_shipCounter;
-  std::snprintf(ship->tag, sizeof(ship->tag), "s %d", static_cast<int>(g_shipCounter));
+  // Serials up to 9,999,999 fit the tag; larger ones are cut rather than overrun it.
+  char tag[16];
+  std::snprintf(tag, sizeof(tag), "s %d", static_cast<int>(g_shipCounter));
+  copyCut(ship->tag, sizeof(ship->tag), tag);
   g_ships.append(ship);
 }
 
