@@ -30,6 +30,10 @@ void playExplosion() {
 
 // One correction each way: a turn of more than a full circle in one step stays out of range until
 // the following steps bring it back.
+double distance(double ax, double ay, double bx, double by) {
+  return std::sqrt((ax - bx) * (ax - bx) + (ay - by) * (ay - by));
+}
+
 float wrapHeadingOnce(double heading) {
   if (heading > 360.0) heading -= 360.0;
   if (heading < 0.0) heading += 360.0;
@@ -53,15 +57,27 @@ bool firedBy(const Cannonball& ball, const Ship& ship) {
   return std::strncmp(ball.tag, ship.tag, sizeof(ball.tag) - 1) == 0;
 }
 
-// Inside the ellipse with foci at +-focalDistance along the heading and major axis 2 * radius.
-bool insideHitEllipse(const Ship& ship, const Cannonball& ball) {
-  const double radians = ship.heading * kDegreesToRadians;
-  const double fx = ship.focalDistance * std::cos(radians);
-  const double fy = ship.focalDistance * std::sin(radians);
-  const double d1 = std::hypot(ball.x - (ship.x + fx), ball.y - (ship.y + fy));
-  const double d2 = std::hypot(ball.x - (ship.x - fx), ball.y - (ship.y - fy));
-  return d1 + d2 < 2.0 * ship.radius;
-}
+// The hit area of a ship: the ellipse with foci at +-focalDistance along the heading and major
+// axis 2 * radius, from the ship's position and heading after this step's motion.
+struct HitEllipse {
+  double f1x, f1y, f2x, f2y;
+  double majorAxis;
+
+  explicit HitEllipse(const Ship& ship) {
+    const double radians = ship.heading * kDegreesToRadians;
+    const double fx = ship.focalDistance * std::cos(radians);
+    const double fy = ship.focalDistance * std::sin(radians);
+    f1x = ship.x + fx;
+    f1y = ship.y + fy;
+    f2x = ship.x - fx;
+    f2y = ship.y - fy;
+    majorAxis = 2.0 * ship.radius;
+  }
+
+  bool contains(const Cannonball& ball) const {
+    return distance(ball.x, ball.y, f1x, f1y) + distance(ball.x, ball.y, f2x, f2y) < majorAxis;
+  }
+};
 
 void moveBall(Cannonball& ball, double dt, std::vector<Cannonball*>& removedBalls) {
   const double radians = ball.heading * kDegreesToRadians;
@@ -93,8 +109,9 @@ void moveShip(Ship& ship, double dt, std::vector<Ship*>& removedShips, std::vect
   }
 
   // Balls marked earlier in this step still hit: removal waits for the end of the step.
+  const HitEllipse ellipse(ship);
   for (Cannonball* ball : g_cannonballs) {
-    if (firedBy(*ball, ship) || !insideHitEllipse(ship, *ball)) continue;
+    if (!ellipse.contains(*ball) || firedBy(*ball, ship)) continue;
     removedBalls.push_back(ball);
     ship.energy -= 1;
     reportWorldEvent(WorldEvent::ShipHit, ship.name, -1, ship.energy);
@@ -111,7 +128,7 @@ void moveDuck(Duck& duck, double dt, std::vector<Duck*>& removedDucks, std::vect
   steerAndMove(duck, dt);
   // Every ball hits ducks, whoever fired it; each hit plays its own explosion.
   for (Cannonball* ball : g_cannonballs) {
-    if (std::hypot(ball->x - duck.x, ball->y - duck.y) < 2.0 * duck.radius) {
+    if (distance(ball->x, ball->y, duck.x, duck.y) < 2.0 * duck.radius) {
       removedBalls.push_back(ball);
       reportWorldEvent(WorldEvent::DuckHit, nullptr, -1, duck.id);
       playExplosion();
