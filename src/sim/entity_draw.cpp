@@ -1,7 +1,8 @@
 // Drawing of the world's ships, ducks and cannonballs, riding on the sea.
 #include "sim/entity_draw.h"
 
-#include <cmath>  // Required for: sqrt(), fabs()
+#include <cmath>     // Required for: sqrt(), fabs()
+#include <optional>
 
 #include "app/globals.h"
 #include "assets/mesh_model.h"
@@ -106,11 +107,11 @@ void drawShip(Ship* ship, int pass) {
 void drawEntities(int pass) {
   g_entityDrawCounts = EntityDrawCounts{};
 
-  // One wedge per pass; the reflection pass uses the same wedge as the main view.
-  const bool culling = g_frustumCulling && g_camera != nullptr;
-  const ViewWedge wedge(culling ? *g_camera : CameraRig{});
+  // One wedge per pass, from the rig alone, so the reflection pass culls as the main view does.
+  std::optional<ViewWedge> wedge;
+  if (g_frustumCulling && g_camera != nullptr) wedge.emplace(*g_camera);
   for (Ship* ship : g_ships) {
-    if (!culling || isInViewWedge(wedge, ship->x, ship->y)) drawShip(ship, pass);
+    if (!wedge || isInViewWedge(*wedge, ship->x, ship->y)) drawShip(ship, pass);
   }
   for (const Duck* duck : g_ducks) drawDuck(*duck);
   for (const Cannonball* ball : g_cannonballs) drawBall(*ball);
