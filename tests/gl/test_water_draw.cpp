@@ -218,8 +218,8 @@ TEST_F(WaterDraw, SeaIsBlueAndBrighterWhereTheReflectionIsBright) {
   const std::vector<uint8_t> pixels = renderFrame(nullptr);
 
   // The sea fills the lower part of the view (the horizon is at the far plane, higher up).
-  for (int x = 5; x < kSize; x += 10) {
-    const Rgb dark = main->pixelAt(pixels, kSize / 2 - 1 - x / 2, 20);
+  for (int x = 2; x < kSize / 2; x += 8) {  // the half that mirrors black: the sea's own colour
+    const Rgb dark = main->pixelAt(pixels, x, 20);
     EXPECT_TRUE(isWaterBlue(dark)) << "x " << x << ": " << int(dark[0]) << "," << int(dark[1]) << "," << int(dark[2]);
   }
   const double left = meanBrightness(pixels, 10, 90, 10, 60);
@@ -344,6 +344,23 @@ TEST_F(WaterDraw, DrawRestoresStateForLaterDrawing) {
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
+}
+
+TEST_F(WaterDraw, ReflectionDoesNotWrapAroundThePictureEdge) {
+  makeSea();
+  // Only the reflection image's first column is bright. The main view's left edge reads the
+  // image's last column: wrapping would blend the bright first one in there.
+  fillReflection([](int s, int) { return s == 0 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; });
+  for (int frame = 0; frame < 2; ++frame) {  // the draw leaves GL_REPEAT behind; the next clamps again
+    const std::vector<uint8_t> pixels = renderFrame(nullptr);
+    for (int y = 10; y < 60; y += 10) {
+      SCOPED_TRACE(testing::Message() << "frame " << frame << " row " << y);
+      // Red measures the reflection's share: the sea itself has almost none.
+      const int edge = main->pixelAt(pixels, 0, y)[0], inside = main->pixelAt(pixels, 8, y)[0];
+      EXPECT_NEAR(edge, inside, 8);
+      EXPECT_GT(main->pixelAt(pixels, kSize - 1, y)[0], inside + 60);
+    }
+  }
 }
 
 TEST_F(WaterDraw, WindowSizeDoesNotChangeTheDraw) {
