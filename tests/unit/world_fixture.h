@@ -4,6 +4,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -131,7 +132,7 @@ class WorldTest : public ::testing::Test {
     ball->heading = heading;
     ball->speed = speed;
     ball->range = range;
-    std::strncpy(ball->tag, tag, sizeof(ball->tag) - 1);
+    std::memcpy(ball->tag, tag, std::min(std::strlen(tag), sizeof(ball->tag) - 1));
     g_cannonballs.append(ball);
     return ball;
   }
