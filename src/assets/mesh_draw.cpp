@@ -1,0 +1,135 @@
+// Mesh model on the GL side: material textures, the compiled display list, and the three render
+// paths (display list, one glDrawElements per object, one polygon per face).
+#include "assets/mesh_model.h"
+
+#include <cstdio>
+
+#include "assets/texture.h"
+#include "platform/gl.h"
+
+namespace {
+
+constexpr GLfloat kModelScale = 0.5f;          // every path draws the model at half its file size
+constexpr GLfloat kDirectPathShininess = 20.0f;  // objects without material, paths 0 and 1
+constexpr GLfloat kListPathShininess = 0.0f;     // objects without material, display list
+
+// Which of the two material rules applies to an object without material.
+enum class MaterialRule { kDisplayList, kDirect };
+
+void setFrontColor(GLenum parameter, const std::array<float, 3>& rgb) {
+  const GLfloat rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+  glMaterialfv(GL_FRONT, parameter, rgba);
+}
+
+bool drawsTextured(const MeshModel& model, const GeomObject& object) {
+  if (object.materialRef < 0) return false;
+  return model.materials[static_cast<size_t>(object.materialRef)].hasBitmap() &&
+         object.hasTexCoordPerVertex();
+}
+
+// Texture binding, texture coordinates and front material of one object, and its vertex and normal
+// arrays. Untextured objects also switch the texture-coordinate array off: the pointer left by the
+// previous object may be shorter than this object's vertex list.
+void applyObjectState(const MeshModel& model, const GeomObject& object, MaterialRule rule) {
+  if (drawsTextured(model, object)) {
+    const Material& material = model.materials[static_cast<size_t>(object.materialRef)];
+    glBindTexture(GL_TEXTURE_2D, material.texture);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(3, GL_FLOAT, 0, object.tvertices.data());
+  } else {
+    glDisable(GL_TEXTURE_2D);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  }
+
+  if (object.materialRef >= 0) {
+    const Material& material = model.materials[static_cast<size_t>(object.materialRef)];
+    setFrontColor(GL_AMBIENT, material.ambient);
+    setFrontColor(GL_DIFFUSE, material.diffuse);
+    glMaterialf(GL_FRONT, GL_SHININESS, material.shine);
+    setFrontColor(GL_SPECULAR, material.specular);
+  } else if (rule == MaterialRule::kDisplayList) {
+    setFrontColor(GL_AMBIENT, object.wireframeColor);
+    setFrontColor(GL_DIFFUSE, object.wireframeColor);
+    setFrontColor(GL_SPECULAR, object.wireframeColor);
+    glMaterialf(GL_FRONT, GL_SHININESS, kListPathShininess);
+  } else {
+    // The specular colour keeps whatever the previous object left.
+    setFrontColor(GL_AMBIENT, object.wireframeColor);
+    setFrontColor(GL_DIFFUSE, object.wireframeColor);
+    glMaterialf(GL_FRONT, GL_SHININESS, kDirectPathShininess);
+  }
+
+  glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
+  glNormalPointer(GL_FLOAT, 0, object.vertexNormals.data());
+}
+
+void enableArrays() {
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void disableArrays() {
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+}  // namespace
+
+void MeshModel::loadTextures() {
+  std::printf("loading textures ...");
+  for (Material& material : materials) {
+    // An empty name (no "*BITMAP" in the file) is not a file to open either.
+    if (!material.hasBitmap()) continue;
+    glGenTextures(1, &material.texture);
+    glBindTexture(GL_TEXTURE_2D, material.texture);
+    loadBmpTexture(material.bitmapName.c_str());
+  }
+  std::printf("done\n");
+}
+
+// The list copies the arrays' contents at compile time, so it stays valid whatever happens to the
+// client-side arrays afterwards.
+void MeshModel::buildDisplayList() {
+  displayList = glGenLists(1);
+  glNewList(displayList, GL_COMPILE);
+  glScalef(kModelScale, kModelScale, kModelScale);
+  enableArrays();
+  for (const std::unique_ptr<GeomObject>& object : objects) {
+    applyObjectState(*this, *object, MaterialRule::kDisplayList);
+    if (object->numFaces > 0) {
+      glDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
+    }
+    glEnable(GL_TEXTURE_2D);
+  }
+  disableArrays();
+  glEndList();
+}
+
+void MeshModel::draw(int renderPath) const {
+  if (renderPath == 2) {
+    glCallList(displayList);
+    return;
+  }
+  glScalef(kModelScale, kModelScale, kModelScale);
+  enableArrays();
+  for (const std::unique_ptr<GeomObject>& object : objects) {
+    applyObjectState(*this, *object, MaterialRule::kDirect);
+    if (renderPath == 1 && object->numFaces > 0) {
+      glDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
+    } else if (renderPath == 0) {
+      const uint32_t* corner = object->faces.data();
+      for (int32_t f = 0; f < object->numFaces; ++f, corner += 3) {
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glBegin(GL_POLYGON);
+        glArrayElement(static_cast<GLint>(corner[0]));
+        glArrayElement(static_cast<GLint>(corner[1]));
+        glArrayElement(static_cast<GLint>(corner[2]));
+        glEnd();
+      }
+    }
+    glEnable(GL_TEXTURE_2D);
+  }
+  disableArrays();
+}
