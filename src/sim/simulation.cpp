@@ -28,12 +28,13 @@ void playExplosion() {
   if (g_sounds != nullptr) g_sounds->playExplosion();
 }
 
-// One correction each way: a turn of more than a full circle in one step stays out of range until
-// the following steps bring it back.
+// In the water plane.
 double distance(double ax, double ay, double bx, double by) {
   return std::sqrt((ax - bx) * (ax - bx) + (ay - by) * (ay - by));
 }
 
+// One correction each way: a turn of more than a full circle in one step stays out of range until
+// the following steps bring it back.
 float wrapHeadingOnce(double heading) {
   if (heading > 360.0) heading -= 360.0;
   if (heading < 0.0) heading += 360.0;

@@ -2,6 +2,7 @@
 // reload, hit ellipses and duck circles, sinking and removal, title lines.
 #include <gtest/gtest.h>
 
+#include "sim/firing.h"
 #include "sim/simulation.h"
 #include "world_fixture.h"
 
@@ -171,6 +172,16 @@ TEST_F(ShipHits, OwnBallsPassThrough) {
   updateEntities(0.1);
   EXPECT_EQ(ship->energy, 3);
   EXPECT_EQ(g_cannonballs.size(), 1u);
+}
+
+TEST_F(ShipHits, OwnBallsPassThroughEvenWhenTheSerialOutgrowsTheBallsTag) {
+  g_shipCounter = 1234566;
+  Ship* ship = addShip(0.0f, 0.0f, 0.0f);  // "s 1234567"; its balls carry "s 12345"
+  fireBroadside(ship, 0);  // the balls start on the ship's axis, inside its ellipse
+  ASSERT_EQ(g_cannonballs.size(), 3u);
+  updateEntities(0.0);
+  EXPECT_EQ(ship->energy, 3);
+  EXPECT_EQ(g_cannonballs.size(), 3u);
 }
 
 TEST_F(ShipHits, ShipWhoseFociReachItsRadiusCanNeverBeHit) {
