@@ -1,4 +1,5 @@
 // The frame pass: the reflection into its texture, then the main view, then the overlays.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
