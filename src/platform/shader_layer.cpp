@@ -189,8 +189,14 @@ bool readFile(const char* path, std::string& text) {
 
 }  // namespace
 
+bool glContextCurrent() {
+  // Without a current context GL 1.0 calls reach a no-op dispatch and answer null. Later entry
+  // points must not be called then at all: libepoxy would fail to resolve them and abort.
+  return glGetString(GL_VERSION) != nullptr;
+}
+
 ShaderContext* shaderCreateContext() {
-  if (glGetString(GL_VERSION) == nullptr) {
+  if (!glContextCurrent()) {
     fail("no current GL context");
     return nullptr;
   }
@@ -199,26 +205,32 @@ ShaderContext* shaderCreateContext() {
 
 void shaderDestroyContext(ShaderContext* context) {
   if (context == nullptr) return;
-  const bool ownsCurrent = (g_state.vertexProgram != nullptr && g_state.vertexProgram->context == context) ||
-                           (g_state.fragmentProgram != nullptr && g_state.fragmentProgram->context == context);
-  if (ownsCurrent) {
-    if (g_state.vertexProgram != nullptr && g_state.vertexProgram->context == context) {
-      g_state.vertexProgram = nullptr;
-    }
-    if (g_state.fragmentProgram != nullptr && g_state.fragmentProgram->context == context) {
-      g_state.fragmentProgram = nullptr;
-    }
-    selectProgram();
+  bool wasBound = false;
+  if (g_state.vertexProgram != nullptr && g_state.vertexProgram->context == context) {
+    g_state.vertexProgram = nullptr;
+    wasBound = true;
   }
-  for (const LinkedPair& pair : context->linked) {
-    if (pair.program != 0) glDeleteProgram(pair.program);
+  if (g_state.fragmentProgram != nullptr && g_state.fragmentProgram->context == context) {
+    g_state.fragmentProgram = nullptr;
+    wasBound = true;
   }
-  for (const auto& program : context->programs) glDeleteShader(program->shader);
+  if (glContextCurrent()) {
+    if (wasBound) selectProgram();
+    for (const LinkedPair& pair : context->linked) {
+      if (pair.program != 0) glDeleteProgram(pair.program);
+    }
+    for (const auto& program : context->programs) glDeleteShader(program->shader);
+  } else {
+    // The window and its context are gone (shutdown after the main loop): GL has freed the
+    // objects with the context, and no program is in use any more.
+    g_state.pairInUse = nullptr;
+    g_state.programInUse = 0;
+  }
   delete context;
 }
 
 ShaderProfile shaderLatestProfile(ShaderStage stage) {
-  if (glGetString(GL_VERSION) == nullptr) return kShaderProfileUnknown;
+  if (!glContextCurrent()) return kShaderProfileUnknown;
   const bool core = epoxy_gl_version() >= 20;
   const bool objects = hasExtension("GL_ARB_shader_objects") && hasExtension("GL_ARB_shading_language_100");
   if (stage == kShaderVertexStage) {

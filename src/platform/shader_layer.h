@@ -35,7 +35,11 @@ enum ShaderProfile {
 // A new context; null when no GL context is current.
 ShaderContext* shaderCreateContext();
 // Releases every program and parameter of the context; switches off any of its programs in use.
+// Safe after the GL context has gone: then only the layer's own records are freed.
 void shaderDestroyContext(ShaderContext* context);
+
+// Whether a GL context is current on this thread (GL objects can be made or deleted).
+bool glContextCurrent();
 
 // The best profile of the stage: GLSL when GL 2.0 or the ARB shader extensions are there.
 ShaderProfile shaderLatestProfile(ShaderStage stage);

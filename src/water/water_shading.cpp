@@ -85,7 +85,7 @@ void WaterSurface::releaseShading() {
   vertexProgram = fragmentProgram = nullptr;
   crestParameter = modelViewProjParameter = colorParameter = lightParameter = cameraParameter = nullptr;
   bumpParameter = reflectionParameter = nullptr;
-  if (bumpTexture != 0) glDeleteTextures(1, &bumpTexture);
+  if (bumpTexture != 0 && glContextCurrent()) glDeleteTextures(1, &bumpTexture);
   bumpTexture = 0;
 }
 

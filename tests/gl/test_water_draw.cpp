@@ -3,7 +3,8 @@
 // shader source. Runs in <build>/bin, where "../bin/wave.cg" is the real shader source.
 #include <gtest/gtest.h>
 
-#include <unistd.h>  // Required for: chdir, getcwd
+#include <epoxy/glx.h>  // Required for: taking the context away as a closed window does
+#include <unistd.h>       // Required for: chdir, getcwd
 
 #include <algorithm>
 #include <cmath>
@@ -376,6 +377,26 @@ TEST_F(WaterDraw, WavesMoveTheShading) {
   const std::vector<uint8_t> still = renderFrame(nullptr);
   sea->setPhase(0.3f);
   EXPECT_NE(renderFrame(nullptr), still);
+}
+
+TEST_F(WaterDraw, SeaCanBeDestroyedAfterTheGlContextHasGone) {
+  makeSea();
+  renderFrame(nullptr);
+  // As at shutdown once the main loop has closed the window: no context is current.
+  Display* display = glXGetCurrentDisplay();
+  const GLXDrawable drawable = glXGetCurrentDrawable();
+  const GLXContext context = glXGetCurrentContext();
+  ASSERT_NE(context, nullptr);
+  ASSERT_TRUE(glXMakeCurrent(display, None, nullptr));
+  EXPECT_FALSE(glContextCurrent());
+  sea.reset();
+  ASSERT_TRUE(glXMakeCurrent(display, drawable, context));
+  EXPECT_TRUE(glContextCurrent());
+
+  // The layer is usable again afterwards.
+  makeSea();
+  EXPECT_NE(sea->vertexProgram, nullptr);
+  EXPECT_TRUE(isWaterBlue(main->pixelAt(renderFrame(nullptr), 100, 20)));
 }
 
 // Start-up in a tree of its own, with the shader source a test gives (or none).
