@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/random.h"
+#include "platform/shader_layer.h"  // Required for: glContextCurrent()
 #include "platform/sound_layer.h"
 #include "sim/world.h"
 #include "sky/sky_dome.h"
@@ -105,7 +106,8 @@ void initScene(const Options& options, bool withGraphics) {
 }
 
 void shutdownScene(bool withGraphics) {
-  if (withGraphics) {
+  // GLUT destroys the window before its main loop returns, so the context may be gone already.
+  if (withGraphics && glContextCurrent()) {
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_LIGHTING);
