@@ -22,7 +22,8 @@ std::string syntheticModel(int side) {
   const int vertices = side * side;
   const int faces = 2 * (side - 1) * (side - 1);
   std::string text = "*3DSMAX_ASCIIEXPORT\t200\n*MATERIAL_LIST {\n\t*MATERIAL_COUNT 1\n";
-  text += "\t*MATERIAL 0 {\n\t\t*MATERIAL_AMBIENT 0.1000\t0.1000\t0.1000\n\t\t*BITMAP NONE\n\t}\n}\n";
+  text += "\t*MATERIAL 0 {\n\t\t*MATERIAL_AMBIENT 0.1000\t0.1000\t0.1000\n";
+  text += "\t\t*BITMAP NONE\n\t}\n}\n";
   text += "*RADIUS 90\n*BRENNWEITE 60\n*GEOMOBJECT {\n\t*NODE_NAME \"Grid\"\n\t*MESH {\n";
   text += "\t\t*MESH_NUMVERTEX " + std::to_string(vertices) + "\n";
   text += "\t\t*MESH_NUMFACES " + std::to_string(faces) + "\n\t\t*MESH_VERTEX_LIST {\n";

@@ -28,8 +28,9 @@ constexpr float kGridSpacing = 120.0f;  // world units between models
 // A gently waved grid in the exporters' layout, for when the generated ship is absent.
 std::string syntheticModel(int side) {
   const int faces = 2 * (side - 1) * (side - 1);
-  std::string text = "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *MATERIAL_DIFFUSE 0.6 0.4 0.2"
-                     " *BITMAP NONE } }\n*GEOMOBJECT {\n *MESH {\n";
+  std::string text = "*MATERIAL_LIST { *MATERIAL_COUNT 1\n"
+                     " *MATERIAL 0 { *MATERIAL_DIFFUSE 0.6 0.4 0.2 *BITMAP NONE } }\n"
+                     "*GEOMOBJECT {\n *MESH {\n";
   text += "  *MESH_NUMVERTEX " + std::to_string(side * side) + "\n";
   text += "  *MESH_NUMFACES " + std::to_string(faces) + "\n  *MESH_VERTEX_LIST {\n";
   char line[200];
