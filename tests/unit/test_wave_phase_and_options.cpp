@@ -26,7 +26,8 @@ TEST(WavePhase, HugeDeltasStayInsideZeroToOne) {
 TEST(WavePhase, ExactEndsAreKept) {
   EXPECT_EQ(advanceWavePhase(1.0f, 0.0), 1.0f);
   EXPECT_EQ(advanceWavePhase(0.0f, 0.0), 0.0f);
-  EXPECT_EQ(advanceWavePhase(0.8f, 1.0), 0.0f);  // 0.8 - 0.8 lands on 0 and stays there
+  EXPECT_EQ(advanceWavePhase(0.5f, 0.625), 0.0f);  // 0.5 - 0.625 * 0.8 lands on 0 and stays there
+  EXPECT_EQ(advanceWavePhase(0.0f, -1.25), 1.0f);  // a full cycle back lands on 1, not 0
 }
 
 namespace {
