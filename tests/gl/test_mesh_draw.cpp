@@ -334,4 +334,32 @@ TEST_F(MeshDraw, LoadTexturesCreatesOneTexturePerMaterialWithABitmap) {
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "loading textures ...done\n");
 }
 
+// The program's own ship, as start-up loads it from bin/ (its bitmaps are named relative to bin/),
+// seen from above and the side: the three paths must agree on it too.
+TEST_F(MeshDraw, TheGeneratedShipLooksTheSameThroughEveryPath) {
+  const std::string file = "../data/objects/schiff1.ase";
+  if (!fs::exists(file)) GTEST_SKIP() << "generated models not found (run in <build>/bin)";
+  auto ship = std::make_unique<MeshModel>();
+  ship->loadAse(file.c_str());
+  ship->loadTextures();
+  ship->buildDisplayList();
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-120.0, 120.0, -120.0, 120.0, -400.0, 400.0);
+  glRotatef(-60.0f, 1.0f, 0.0f, 0.0f);  // looking down at the deck from the side
+  glMatrixMode(GL_MODELVIEW);
+  const std::vector<uint8_t> listPicture = render(*ship, 2);
+  EXPECT_GT(litWidth(listPicture), kSize / 4) << "the ship should fill a good part of the view";
+  for (int path : {1, 0}) {
+    SCOPED_TRACE("render path " + std::to_string(path));
+    const std::vector<uint8_t> pixels = render(*ship, path);
+    size_t differing = 0;
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+      differing += !near(Rgb{pixels[i], pixels[i + 1], pixels[i + 2]},
+                         Rgb{listPicture[i], listPicture[i + 1], listPicture[i + 2]});
+    }
+    EXPECT_EQ(differing, 0u) << "pixels that differ from the display list's picture";
+  }
+}
+
 }  // namespace
