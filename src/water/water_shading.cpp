@@ -76,7 +76,9 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
   }
   shaderSetParameter3f(colorParameter, kWaterColor[0], kWaterColor[1], kWaterColor[2]);
   reflectionTexture = reflection;
-  shaderSetParameter3f(lightParameter, lightPosition[0], lightPosition[1], lightPosition[2]);
+  const float overhead[3] = {0.0f, 0.0f, 1000.0f};  // for a caller without a light
+  const float* light = lightPosition != nullptr ? lightPosition : overhead;
+  shaderSetParameter3f(lightParameter, light[0], light[1], light[2]);
 }
 
 void WaterSurface::releaseShading() {

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double kPi = 3.141592654;            // as the wave has always been sampled
+constexpr double kPi = 3.141592654;  // this rounding, not M_PI: the table entries depend on it
 constexpr double kTwoPi = 6.283185308;
 constexpr double kDegreesPerRadian = 57.29577951308;
 
