@@ -18,8 +18,6 @@ RunControl g_runControl;
 
 namespace {
 
-constexpr double kMessageSeconds = 2.0;  // how long a toggle key's status text stays
-
 void drawReflectionPass() {
   bindReflectionTarget();
   glViewport(0, 0, kReflectionSize, kReflectionSize);
@@ -49,8 +47,7 @@ void drawMainPass() {
 }
 
 void drawOverlays() {
-  const double messageAge = static_cast<double>(readCounter() - g_messageStart) / static_cast<double>(g_perfFrequency);
-  if (messageAge < kMessageSeconds) drawText(g_messageText, 300, 23, 0);
+  if (toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, 0);
   drawScrollTexts();
   drawFrameRate();
 }
@@ -75,6 +72,11 @@ void writeScreenshot(const std::string& path) {
 }
 
 }  // namespace
+
+bool toggleMessageVisible(int64_t now) {
+  constexpr double kMessageSeconds = 2.0;  // how long a toggle key's status text stays
+  return static_cast<double>(now - g_messageStart) / static_cast<double>(g_perfFrequency) < kMessageSeconds;
+}
 
 void onDisplay() {
   // Draw: reflection, main view, overlays, then the finished picture goes on screen.

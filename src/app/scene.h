@@ -1,5 +1,6 @@
 // The application shell's sequences: start-up, the idle step, the frame pass, input and shutdown.
 #pragma once
+#include <cstdint>
 #include <string>
 
 struct Options;
@@ -18,6 +19,9 @@ void onDisplay();
 void onReshape(int width, int height);
 void onKeyboard(unsigned char key, int x, int y);
 void onSpecialKey(int key, int x, int y);
+
+// Whether the last toggle key's text is still shown at counter value `now` (2 seconds after the key).
+bool toggleMessageVisible(int64_t now);
 
 // Ending an automated run: after `frameLimit` displayed frames the main loop is left, and the last
 // frame is written to `screenshotPath` first (if set).
