@@ -12,3 +12,6 @@ png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{printf "%d %d\n", $1*16777216+$2*
 
 # Runs the demo from bin/ with the given options; a display must exist (the suite runs under xvfb-run).
 run_demo() { (cd "$bin_dir" && KARVOSTA_NO_DIALOGS=1 ./karvosta "$@"); }
+
+# Number of pixels of a colour class (see tests/tools/png_probe.cpp) in a rectangle of a screenshot.
+probe() { "$build_dir/tests/png_probe" "$@"; }

@@ -1,0 +1,27 @@
+# What a viewer sees at fixed moments of the first run (fixed clock, seed 1): the ducks swimming into
+# view at 10 s, ship B with its reflection in the sea at 14 s, the green title lines at 48 s.
+source "$(dirname "$0")/lib.sh"
+
+shot_at() {  # run time in seconds, clock step, file
+  local frames
+  frames=$(awk -v t="$1" -v dt="$2" 'BEGIN {printf "%d", t / dt + 0.5}')
+  run_demo --frames "$frames" --fixed-dt "$2" --seed 1 --mute --screenshot "$3" >/dev/null 2>&1 \
+    || fail "run to $1 s failed"
+}
+
+shot_at 10 0.04 "$work_dir/ducks.png"
+ducks=$(probe "$work_dir/ducks.png" 0 300 800 600 white)
+[ "$ducks" -gt 200 ] || fail "no ducks in the lower half at 10 s ($ducks white pixels)"
+
+shot_at 14 0.04 "$work_dir/ship.png"
+timber=$(probe "$work_dir/ship.png" 0 150 800 300 brown)
+sails=$(probe "$work_dir/ship.png" 0 150 800 265 white)
+reflection=$(probe "$work_dir/ship.png" 0 265 800 360 white)
+[ "$timber" -gt 1000 ] || fail "no ship hull at 14 s ($timber timber pixels)"
+[ "$sails" -gt 500 ] || fail "no sails at 14 s ($sails white pixels)"
+[ "$reflection" -gt 50 ] || fail "no reflection of the sails below the ship ($reflection white pixels)"
+
+shot_at 48 0.08 "$work_dir/titles.png"
+titles=$(probe "$work_dir/titles.png" 0 40 800 600 green)
+[ "$titles" -gt 1000 ] || fail "no title lines at 48 s ($titles green pixels)"
+echo "3 passed, 0 failed"
