@@ -175,14 +175,28 @@ struct AseReader {
     return fail("\"%.*s\" where %s belongs", shown, word.data(), what);
   }
 
-  // A rejected index: reported, and the load goes on without it.
+  // A rejected index: reported, and the load goes on without it. Objects are checked when they
+  // are complete, so their notes name the object instead of a line.
   void note(const char* format, ...) __attribute__((format(printf, 2, 3))) {
-    if (++notes > kMaxNotes) return;
-    std::fprintf(stderr, "ASE file \"%s\", line %d: ", path, lineOf(pos));
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    report(lineOf(pos), format, args);
     va_end(args);
+  }
+  void noteObject(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    va_list args;
+    va_start(args, format);
+    report(0, format, args);
+    va_end(args);
+  }
+  void report(int line, const char* format, va_list args) {
+    if (++notes > kMaxNotes) return;
+    if (line > 0) {
+      std::fprintf(stderr, "ASE file \"%s\", line %d: ", path, line);
+    } else {
+      std::fprintf(stderr, "ASE file \"%s\": ", path);
+    }
+    std::vfprintf(stderr, format, args);
     std::fprintf(stderr, "\n");
   }
 };
@@ -209,8 +223,8 @@ void dropFacesOutsideVertices(AseReader& r, GeomObject& object) {
     ++kept;
   }
   if (kept == object.numFaces) return;
-  r.note("object %s: %d faces with a corner outside its %d vertices dropped", object.name.c_str(),
-         object.numFaces - kept, object.numVertex);
+  r.noteObject("object %s: %d faces with a corner outside its %d vertices dropped",
+               object.name.c_str(), object.numFaces - kept, object.numVertex);
   object.numFaces = kept;
   object.faces.resize(3 * static_cast<size_t>(kept));
   object.faceNormals.resize(3 * static_cast<size_t>(kept));
@@ -228,8 +242,8 @@ void dropMaterialRefsOutsideMaterials(AseReader& r) {
   const int32_t count = static_cast<int32_t>(r.model.materials.size());
   for (const std::unique_ptr<GeomObject>& object : r.model.objects) {
     if (object->materialRef >= count) {
-      r.note("object %s: material %d does not exist (%d materials); drawn without material",
-             object->name.c_str(), object->materialRef, count);
+      r.noteObject("object %s: material %d does not exist (%d materials); drawn without material",
+                   object->name.c_str(), object->materialRef, count);
       object->materialRef = -1;
     } else if (object->materialRef < -1) {
       object->materialRef = -1;

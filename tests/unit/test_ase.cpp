@@ -491,11 +491,14 @@ TEST_F(AseLoader, AMaterialBlockWithABadIndexIsReadAndDropped) {
 }
 
 TEST_F(AseLoader, MaterialRefsOutsideTheMaterialsBecomeNoMaterial) {
-  const std::unique_ptr<MeshModel> m = load(R"(
+  const Loaded loaded = loadPath(write(R"(
     *MATERIAL_LIST { *MATERIAL_COUNT 2 *MATERIAL 0 { } *MATERIAL 1 { } }
-    *GEOMOBJECT { *MATERIAL_REF 2 }
+    *GEOMOBJECT { *NODE_NAME hull *MATERIAL_REF 2 }
     *GEOMOBJECT { *MATERIAL_REF -5 }
-    *GEOMOBJECT { *MATERIAL_REF 1 })");
+    *GEOMOBJECT { *MATERIAL_REF 1 })"));
+  const std::unique_ptr<MeshModel>& m = loaded.model;
+  EXPECT_NE(loaded.err.find("object hull: material 2 does not exist"), std::string::npos)
+      << loaded.err;
   ASSERT_EQ(m->objects.size(), 3u);
   EXPECT_EQ(m->objects[0]->materialRef, -1);
   EXPECT_EQ(m->objects[1]->materialRef, -1);
