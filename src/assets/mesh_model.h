@@ -69,7 +69,8 @@ class MeshModel {
   // that cannot be opened gives an empty model; a broken one keeps what was read before the fault.
   // The file is read into memory and closed again: no stream stays open with the model.
   void loadAse(const char* path);
-  // GL: one texture per material whose bitmapName is not "NONE".
+  // GL: one texture per material with a bitmap (not "NONE", not empty); prints
+  // "loading textures ..." then "done\n".
   void loadTextures();
   // GL: compiles the display list (needs the textures).
   void buildDisplayList();
