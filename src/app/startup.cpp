@@ -34,6 +34,9 @@ void setUpGlState() {
   glLoadIdentity();
   glClearColor(0, 0, 0, 0);
   glShadeModel(GL_SMOOTH);
+  // Models are drawn at half size: without rescaling, their normals would come out twice as long
+  // and every model would be lit twice as brightly as its materials say.
+  glEnable(GL_RESCALE_NORMAL);
   glEnable(GL_TEXTURE_2D);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
