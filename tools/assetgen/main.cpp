@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "audio.h"
@@ -21,7 +22,11 @@ bool makeDirectory(const std::string& path) {
   return false;
 }
 
-void writePreviews(const std::string& dir, const std::vector<Model>& models, const TextureSet& textures, bool& ok) {
+void writePreviews(const std::string& dir, const std::vector<Model>& models, const TextureSet& textures,
+                   const std::map<std::string, Samples>& sounds, bool& ok) {
+  for (const auto& [name, samples] : sounds) {
+    ok &= writePng(dir + "/sound_" + name.substr(0, name.size() - 4) + ".png", renderSoundPreview(samples, 800, 400));
+  }
   for (const auto& [name, image] : textures) {
     // Small pictures are enlarged so their pixels can be seen.
     const int scale = image.width < 128 ? 4 : (image.width < 256 ? 2 : 1);
@@ -85,8 +90,9 @@ int main(int argc, char** argv) {
     ok &= writeFile(dataDir + "/textures/" + def.fileName, encodeBmp(textures[def.fileName]));
   }
 
-  const std::vector<Model> models = {buildFrigate(), buildBrig(), buildDuck()};
-  for (const Model& model : models) {
+  std::vector<Model> models = {buildFrigate(), buildBrig(), buildDuck()};
+  for (Model& model : models) {
+    for (Mesh& mesh : model.meshes) removeUnusedVertices(mesh);
     for (const MaterialDef& m : model.materials) {
       if (m.bitmap != "NONE" && textures.count(m.bitmap) == 0) {
         std::fprintf(stderr, "assetgen: %s names %s, which is not generated\n", model.fileName.c_str(),
@@ -97,8 +103,10 @@ int main(int argc, char** argv) {
     ok &= writeFile(dataDir + "/objects/" + model.fileName, formatAse(model));
   }
 
+  std::map<std::string, Samples> sounds;
   for (const SoundDef& def : soundTable()) {
     const Samples samples = def.make();
+    if (!previewDir.empty()) sounds[def.fileName] = samples;
     const std::string name = def.fileName;
     const bool mp3 = name.size() > 4 && name.compare(name.size() - 4, 4, ".mp3") == 0;
     const std::vector<uint8_t> bytes = mp3 ? encodeMp3(samples) : encodeWav(samples);
@@ -112,7 +120,7 @@ int main(int argc, char** argv) {
 
   if (!previewDir.empty()) {
     ok &= makeDirectory(previewDir);
-    if (ok) writePreviews(previewDir, models, textures, ok);
+    if (ok) writePreviews(previewDir, models, textures, sounds, ok);
   }
   return ok ? 0 : 1;
 }

@@ -39,6 +39,23 @@ void Mesh::append(const Mesh& other) {
   for (const auto& f : other.faces) faces.push_back({f[0] + base, f[1] + base, f[2] + base});
 }
 
+void removeUnusedVertices(Mesh& mesh) {
+  constexpr uint32_t kUnused = 0xFFFFFFFFu;
+  std::vector<uint32_t> newIndex(mesh.positions.size(), kUnused);
+  for (const auto& f : mesh.faces)
+    for (uint32_t v : f) newIndex[v] = 0;
+  Mesh kept;
+  for (size_t v = 0; v < mesh.positions.size(); ++v) {
+    if (newIndex[v] == kUnused) continue;
+    newIndex[v] = kept.addVertex(mesh.positions[v], mesh.normals[v], mesh.uvs[v]);
+  }
+  for (auto& f : mesh.faces)
+    for (uint32_t& v : f) v = newIndex[v];
+  mesh.positions.swap(kept.positions);
+  mesh.normals.swap(kept.normals);
+  mesh.uvs.swap(kept.uvs);
+}
+
 Vec3 faceNormal(const Mesh& mesh, size_t f) {
   const auto& face = mesh.faces[f];
   const Vec3 a = mesh.positions[face[0]], b = mesh.positions[face[1]], c = mesh.positions[face[2]];

@@ -45,6 +45,10 @@ struct Mesh {
   void append(const Mesh& other);
 };
 
+// Drops vertices that no face uses (left by collapsed grid rows) and renumbers the faces; every
+// vertex written must belong to a face, since normals are listed per face corner.
+void removeUnusedVertices(Mesh& mesh);
+
 // Unit normal of face f from its corners' winding; the mean of its vertex normals if it is degenerate.
 Vec3 faceNormal(const Mesh& mesh, size_t f);
 

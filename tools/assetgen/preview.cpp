@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <vector>
 
@@ -193,4 +194,67 @@ Image renderDomePreview(const Image& dome, Vec3 direction, double fovDegrees, in
     }
   }
   return out.image;
+}
+
+namespace {
+
+void fft(std::vector<std::complex<double>>& a) {
+  const size_t n = a.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t len = 2; len <= n; len <<= 1) {
+    const double ang = -2.0 * dm::kPi / static_cast<double>(len);
+    const std::complex<double> step(std::cos(ang), std::sin(ang));
+    for (size_t i = 0; i < n; i += len) {
+      std::complex<double> w(1.0, 0.0);
+      for (size_t k = 0; k < len / 2; ++k) {
+        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
+        a[i + k] = u + v;
+        a[i + k + len / 2] = u - v;
+        w *= step;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+Image renderSoundPreview(const Samples& samples, int width, int height) {
+  Image img(width, height);
+  const int waveHeight = height / 4;
+  const int specHeight = height - waveHeight;
+  const size_t n = samples.size();
+  for (int x = 0; x < width; ++x) {
+    const size_t a = n * static_cast<size_t>(x) / width, b = std::max(a + 1, n * static_cast<size_t>(x + 1) / width);
+    double lo = 0.0, hi = 0.0;
+    for (size_t i = a; i < b && i < n; ++i) {
+      lo = std::min(lo, samples[i]);
+      hi = std::max(hi, samples[i]);
+    }
+    for (int y = 0; y < waveHeight; ++y) {
+      const double v = (static_cast<double>(y) / waveHeight) * 2.0 - 1.0;
+      img.set(x, specHeight + y, v >= lo && v <= hi ? Color{0.9, 0.9, 0.5} : Color{0.1, 0.1, 0.15});
+    }
+    // Spectrum of a Hann-windowed 2048-sample frame centred on this column.
+    constexpr size_t kFrame = 2048;
+    std::vector<std::complex<double>> frame(kFrame);
+    const size_t centre = (a + b) / 2;
+    for (size_t k = 0; k < kFrame; ++k) {
+      const size_t i = centre + k;
+      const double window = 0.5 - 0.5 * std::cos(2.0 * dm::kPi * k / kFrame);
+      frame[k] = (i >= kFrame / 2 && i - kFrame / 2 < n) ? samples[i - kFrame / 2] * window : 0.0;
+    }
+    fft(frame);
+    for (int y = 0; y < specHeight; ++y) {
+      const size_t bin = static_cast<size_t>(static_cast<double>(y) / specHeight * (kFrame / 4));  // up to 11 kHz
+      const double db = 20.0 * std::log10(std::abs(frame[bin]) + 1e-9);
+      const double level = dm::clamp((db + 40.0) / 80.0, 0.0, 1.0);
+      img.set(x, y, {level, level * level, 0.3 * (1.0 - level) + level * level * level});
+    }
+  }
+  return img;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ase_writer.h"
+#include "audio.h"
 #include "image.h"
 
 using TextureSet = std::map<std::string, Image>;  // by file name under data/textures
@@ -15,3 +16,6 @@ Image renderModelPreview(const Model& model, const TextureSet& textures, Vec3 ey
 
 // The sky as the dome's eight strips show it, seen from near the dome's centre looking along `direction`.
 Image renderDomePreview(const Image& dome, Vec3 direction, double fovDegrees, int width, int height);
+
+// A sound's waveform (top strip) above its spectrogram (0 to 11 kHz, log magnitude), time to the right.
+Image renderSoundPreview(const Samples& samples, int width, int height);

@@ -277,7 +277,7 @@ void addForeAftSail(Mesh& sails, Vec3 tack, Vec3 throat, Vec3 peak, Vec3 clew, d
              const double s = static_cast<double>(c) / (kCols - 1);  // 0 luff, 1 leech
              const Vec3 luff = lerp(throat, tack, t), leech = lerp(peak, clew, t);
              Vec3 p = lerp(luff, leech, s);
-             p.y += belly * dm::sin(dm::kPi * s) * dm::sin(dm::kPi * (0.15 + 0.7 * t));
+             p.y += belly * dm::sin(dm::kPi * s) * dm::sin(dm::kPi * t);  // edges stay on their spars
              return p;
            },
            [&](int r, int c) { return sailUv(r, c, kRows, kCols); }, kSailThickness);

@@ -26,15 +26,17 @@ Vec3 ringPoint(double thetaDeg, int ring) {
 Vec3 domeDirection(double s, double t) {
   // Undo the strips' linear texture mapping: find the texel's triangle and its barycentric
   // coordinates there, then take the same blend of the triangle's corners on the sphere. Texels
-  // outside every triangle (beside the zenith) use the nearest triangle's mapping extended.
+  // outside every triangle (beside the zenith) take the colour of the nearest triangle edge, so
+  // filtering across that edge blends like colours.
   const bool upper = t < 0.5;
   const int column = static_cast<int>(dm::clamp(dm::floor(s * 4.0), 0.0, 3.0));
   const DomeStrip& strip = upper ? kUpperStrips[column] : kLowerStrips[column];
-  const double sigma = (s - strip.s0) / 0.25;                       // 0 at thetaA, 1 at thetaB
+  double sigma = (s - strip.s0) / 0.25;                             // 0 at thetaA, 1 at thetaB
   const double depth = (upper ? 0.5 - t : t - 0.5) / kRingStep;     // 0 at zenith, 4 at horizon
   Vec3 p;
   if (depth <= 1.0) {
-    // Zenith triangle (Z, A1, B1), Z at sigma 0.5.
+    // Zenith triangle (Z, A1, B1), Z at sigma 0.5; its sides are sigma = 0.5 -+ 0.5 * depth.
+    sigma = dm::clamp(sigma, 0.5 - 0.5 * depth, 0.5 + 0.5 * depth);
     const Vec3 z = ringPoint(0.0, 0), a1 = ringPoint(strip.thetaA, 1), b1 = ringPoint(strip.thetaB, 1);
     p = z * (1.0 - depth) + a1 * depth + (b1 - a1) * (sigma - 0.5 + 0.5 * depth);
   } else {
@@ -89,7 +91,10 @@ Image makeDome() {
   const Color base{kDomeBaseR, kDomeBaseG, kDomeBaseB};
   for (int y = 0; y < img.height; ++y) {
     for (int x = 0; x < img.width; ++x) {
-      const double s = (x + 0.5) / img.width, t = (y + 0.5) / img.height;
+      // The outermost columns hold the meridians themselves (s = 0 and 1), where the strips' edges
+      // and the wrap-around filtering sample them.
+      const double s = x == 0 ? 0.0 : (x == img.width - 1 ? 1.0 : (x + 0.5) / img.width);
+      const double t = (y + 0.5) / img.height;
       const Vec3 d = domeDirection(s, t);
       const double horizontal = dm::sqrt(d.x * d.x + d.y * d.y);
       const double offMeridian = horizontal > 1e-9 ? (d.x < 0 ? -d.x : d.x) / horizontal : 1.0;

@@ -201,7 +201,7 @@ Samples makeOceanSource(size_t n, double loopSeconds) {
       crash += d >= 0.0 ? attackDecay(d, 0.05, 0.9) : 0.0;
       wash += d >= 0.0 ? attackDecay(d - 0.6, 0.4, 1.1) : 0.0;
     }
-    const double roar = roarFilter(brown(), 250.0 + 350.0 * swell, 0.9) * (0.35 + 0.65 * swell);
+    const double roar = roarFilter(brown(), 250.0 + 350.0 * swell, 0.9) * (0.2 + 0.8 * swell);
     const double hiss = hissLow(hissHigh(white.signedUnit())) * crash * 0.5;
     const double backwash = washFilter(pink()) * wash * 0.8;
     x[i] = roar * 3.0 + hiss + backwash;
@@ -278,7 +278,7 @@ Samples makeCannon(const CannonVoice& v) {
     const double w = white.signedUnit();
     const double crack = crackFilter(w) * v.crack * attackDecay(t, 0.0003, 0.006);
     const double blast = blastFilter(w) * attackDecay(t, 0.001, 0.09) * 1.6;
-    const double rumble = rumbleFilter(brown()) * attackDecay(t, 0.008, v.rumbleDecay) * 9.0;
+    const double rumble = rumbleFilter(brown()) * attackDecay(t, 0.008, v.rumbleDecay) * 1.0;
     x[i] = dm::tanh(1.6 * (boom * 1.2 + crack + blast + rumble));
   }
   // Two soft reflections, duller than the shot.
@@ -358,7 +358,7 @@ Samples makeExplosion() {
     const double t = i * kDt;
     phase += (32.0 + 45.0 * dm::exp(-t / 0.1)) * kDt;
     const double boom = dm::sin(dm::kTwoPi * phase) * attackDecay(t, 0.002, 0.5);
-    const double rumble = rumbleFilter(brown()) * attackDecay(t, 0.01, 1.0) * 10.0;
+    const double rumble = rumbleFilter(brown()) * attackDecay(t, 0.01, 1.0) * 1.5;
     const double roar = roarFilter(white.signedUnit()) * attackDecay(t, 0.004, 0.35) * 1.5;
     x[i] = dm::tanh(1.8 * (boom + rumble + roar + crackFilter(crackle[i]) * 1.2));
   }
