@@ -6,6 +6,7 @@
 #include "app/scene.h"
 #include "platform/clock.h"
 #include "sim/events.h"
+#include "sim/world.h"
 
 namespace {
 
@@ -34,7 +35,13 @@ void writeEvent(const WorldEventInfo& event) {
                static_cast<double>(now - g_timelineStart) / frequency, eventName(event.kind));
   if (event.shipName != nullptr) std::fprintf(g_eventLog, " ship=\"%s\"", event.shipName);
   if (event.side >= 0) std::fprintf(g_eventLog, " side=%d", event.side);
-  std::fprintf(g_eventLog, " value=%d\n", event.value);
+  std::fprintf(g_eventLog, " value=%d", event.value);
+  // The lists as the new run starts: equal at every restart, or records pile up across runs.
+  if (event.kind == WorldEvent::Restart) {
+    std::fprintf(g_eventLog, " ships=%zu ducks=%zu balls=%zu texts=%zu", g_ships.size(), g_ducks.size(),
+                 g_cannonballs.size(), g_scrollTexts.size());
+  }
+  std::fputc('\n', g_eventLog);
 }
 
 }  // namespace
