@@ -2,7 +2,8 @@
 // whole-program tests can check what a viewer would see.
 // Usage: png_probe FILE X0 Y0 X1 Y1 CLASS   (pixel rectangle, top-left origin, X1/Y1 exclusive)
 // CLASS: green (overlay text), brown (ship timber), white (sails, ducks), dark (cannonballs,
-// sinking box), sky (light blue above the horizon), any. Prints the count.
+// sinking box), sky (light blue above the horizon), sea (the sea's deep blue, bump-mapped or plainly
+// lit), any. Prints the count.
 #include <png.h>
 
 #include <cstdio>
@@ -19,6 +20,7 @@ bool inClass(const char* name, int r, int g, int b) {
   if (std::strcmp(name, "white") == 0) return r > 190 && g > 190 && b > 190;
   if (std::strcmp(name, "dark") == 0) return r < 50 && g < 50 && b < 50;
   if (std::strcmp(name, "sky") == 0) return b > 150 && r > 60 && g > 100;
+  if (std::strcmp(name, "sea") == 0) return b >= 100 && r < 80 && b > g + 60;
   return std::strcmp(name, "any") == 0;
 }
 
