@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Frame rate of the demo under Xvfb in real time (600 frames from start-up), against glxgears in a
 # window of the same size as the reference. Prints both and their ratio last.
-# Usage: bench/framerate.sh [build-dir] [extra demo options, e.g. --mute]
+# Usage: bench/framerate.sh [build-dir] [extra demo options]
+# KEYS="F7" bench/framerate.sh ... presses those keys once the window is up (F7: DrawElements,
+# F7 F7: glBegin/glEnd, F4: sea without bump map and reflection).
 set -euo pipefail
 build_dir=$(realpath "${1:-build}")
 shift || true
@@ -13,7 +15,13 @@ fi
 
 cd "$build_dir/bin"
 start=$(date +%s.%N)
-SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} KARVOSTA_NO_DIALOGS=1 ./karvosta --frames "$frames" --mute "$@" >/dev/null
+SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} KARVOSTA_NO_DIALOGS=1 ./karvosta --frames "$frames" --mute "$@" >/dev/null &
+pid=$!
+if [ -n "${KEYS:-}" ]; then
+  window=$(xdotool search --sync --name karvosta | head -n 1)
+  for key in $KEYS; do xdotool key --window "$window" "$key"; done
+fi
+wait "$pid"
 end=$(date +%s.%N)
 demo_fps=$(awk -v f="$frames" -v a="$start" -v b="$end" 'BEGIN {print f / (b - a)}')
 
