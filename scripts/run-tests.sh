@@ -8,8 +8,12 @@ scripts/setup.sh build
 jobs=$(nproc)
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-echo "== Release build: all tests"
-(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs")
+echo "== Release build: unit tests"
+(cd build && ctest --output-on-failure -j "$jobs" -L unit)
+# One at a time: the program tests find their window by its title, and every test here shares one
+# virtual display.
+echo "== Release build: GL, program and headless tests under Xvfb"
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -L "gl|program|headless")
 
 echo "== Sanitizer build: unit tests and headless runs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKARVOSTA_SANITIZE=ON -DKARVOSTA_BUILD_BENCH=OFF >/dev/null
