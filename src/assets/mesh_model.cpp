@@ -83,13 +83,15 @@ struct AseReader {
   GeomObject outside;  // takes mesh keys met before the first "*GEOMOBJECT"; never kept
   bool failed = false;
   int notes = 0;
+  int64_t countBudget;  // entries all counts may still announce: the file's size, less those read
 
   AseReader(MeshModel& target, const char* filePath, const std::string& text)
       : model(target),
         path(filePath),
         begin(text.data()),
         pos(text.data()),
-        end(text.data() + text.size()) {}
+        end(text.data() + text.size()),
+        countBudget(static_cast<int64_t>(text.size())) {}
 
   // The next whitespace-separated token, or false at the end of the file.
   bool nextWord(std::string_view& word) {
@@ -139,13 +141,16 @@ struct AseReader {
   }
 
   // A list of n entries cannot fit in fewer than n bytes: larger counts would only allocate for
-  // entries the file cannot hold.
+  // entries the file cannot hold. The same holds for all lists together, so the counts share one
+  // budget of the file's size: a file repeating a large count would otherwise allocate and clear
+  // its arrays once per repetition, quadratic in the file's size.
   bool readCount(int32_t& count, const char* what) {
     int64_t n = 0;
     if (!readInt(n, what)) return false;
-    if (n < 0 || n > kMaxCount || n > end - pos) {
+    if (n < 0 || n > kMaxCount || n > end - pos || n > countBudget) {
       return fail("%s %lld is impossible for this file", what, static_cast<long long>(n));
     }
+    countBudget -= n;
     count = static_cast<int32_t>(n);
     return true;
   }
@@ -178,6 +183,12 @@ struct AseReader {
   // A rejected index: reported, and the load goes on without it. Objects are checked when they
   // are complete, so their notes name the object instead of a line.
   void note(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+    // Past the shown notes only the count matters: finding the line scans the file from its start,
+    // which for every one of thousands of bad entries would make the load quadratic.
+    if (notes >= kMaxNotes) {
+      ++notes;
+      return;
+    }
     va_list args;
     va_start(args, format);
     report(lineOf(pos), format, args);
