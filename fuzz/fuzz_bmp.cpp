@@ -7,8 +7,8 @@
 
 namespace {
 
-// Largest picture the decoder may hand on (per-side limit of 16384 pixels, 3 bytes each).
-constexpr uint64_t kMaxPixelBytes = 16384ull * 16384ull * 3ull;
+// Largest picture the decoder may hand on: 8192 x 8192 pixels in all, 3 bytes each.
+constexpr uint64_t kMaxPixelBytes = 8192ull * 8192ull * 3ull;
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 //   fewer bytes than the file header or the info header                  "Unknown DIB file format."
 //   info header size other than 12 or 40 (108, 124 included)             "Unknown DIB file format."
 //   width 0 or negative, height 0, either above 16384 pixels             "Unknown DIB file format."
+//   more than 8192 x 8192 pixels in all                                  "Unknown DIB file format."
 //   bits per pixel not one of 1, 4, 8, 16, 24, 32                        "Unknown DIB file format."
 //   bit-field masks, or the colour table of a 1/4/8-bit file, cut off    "Unknown DIB file format."
 //   pixel-data offset beyond the end of the file                         "Unknown DIB file format."
@@ -50,6 +51,10 @@ constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr size_t kBitfieldMasksSize = 12;  // red, green, blue masks after a 40-byte header
 constexpr int64_t kMaxDimension = 16384;   // pixels, in either direction
+// Pixels in all (8192 x 8192, 192 MB of RGB). Run-length data may stop long before the picture is
+// full, so a file of a few dozen bytes can claim any size: without this bound a 64-byte file would
+// make us clear 800 MB.
+constexpr int64_t kMaxPixels = int64_t{1} << 26;
 
 // Compression codes of the 40-byte header.
 constexpr uint32_t kCompressionRgb = 0;
@@ -125,6 +130,7 @@ const char* parseHeaders(const uint8_t* bytes, size_t size, DibLayout& layout) {
 
   if (width <= 0 || width > kMaxDimension) return kUnknownFormat;
   if (height == 0 || height > kMaxDimension || height < -kMaxDimension) return kUnknownFormat;
+  if (width * (height < 0 ? -height : height) > kMaxPixels) return kUnknownFormat;
   switch (layout.bitsPerPixel) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
     default: return kUnknownFormat;
