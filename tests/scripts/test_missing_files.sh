@@ -54,6 +54,11 @@ run_tree() {
   grep -q "screenshot written to" "$out" && [ -s "$shot" ] || fail "$label: the last frame was not reached"
   # Start-up itself went on past the failure: every progress line is complete.
   [ "$(grep -c '\.\.\.done$' "$out")" -eq 7 ] || fail "$label: start-up lines incomplete: $(cat "$out")"
+  # Standard output holds progress lines only, and the one failure message that belongs there.
+  if grep -v -x -E '(initialising water|loading "[^"]*"|loading textures) \.\.\.done|screenshot written to .*' "$out" |
+    grep -v -x -F 'could not open sails file' | grep -q .; then
+    fail "$label: unexpected lines on stdout: $(cat "$out")"
+  fi
 }
 short_run() { run_tree --frames 20 --fixed-dt 0.1 --mute; }
 
