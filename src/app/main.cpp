@@ -16,6 +16,8 @@ namespace {
 // Headless: the idle step alone, on the fixed clock, for a given span of demo time.
 int runHeadless(const Options& options) {
   initScene(options, false);
+  g_windowWidth = 800;  // title lines are placed and rise as in the window the demo opens
+  g_windowHeight = 600;
   g_framesPerSecond = static_cast<int>(std::lround(1.0 / options.fixedDt));  // no frame pass measures it
   g_timelineStart = readCounter();
   const long steps = std::lround(options.seconds / options.fixedDt);
