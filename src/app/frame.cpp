@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/frame_profile.h"
 #include "app/globals.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
@@ -81,8 +82,13 @@ bool toggleMessageVisible(int64_t now) {
 void onDisplay() {
   // Draw: reflection, main view, overlays, then the finished picture goes on screen.
   glMatrixMode(GL_MODELVIEW);
+  double start = beginPhase();
   drawReflectionPass();
+  endPhase(FramePhase::ReflectionPass, start);
+  start = beginPhase();
   drawMainPass();
+  endPhase(FramePhase::MainPass, start);
+  start = beginPhase();
   drawOverlays();
 
   ++g_runControl.framesDrawn;
@@ -90,6 +96,7 @@ void onDisplay() {
   if (lastFrame && !g_runControl.screenshotPath.empty()) writeScreenshot(g_runControl.screenshotPath);
   glutSwapBuffers();
   glFlush();
+  endPhase(FramePhase::Overlays, start);
   if (lastFrame) glutLeaveMainLoop();
 }
 

@@ -1,4 +1,5 @@
 // The idle step: the heartbeat that moves the clock, the script, the sea, the world and the camera.
+#include "app/frame_profile.h"
 #include "app/globals.h"
 #include "app/scene.h"
 #include "app/wave_phase.h"
@@ -18,9 +19,13 @@ void advanceWorld() {
   runTimeline(static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency));
   g_frameDelta = static_cast<double>(g_frameCounter - previous) / static_cast<double>(g_perfFrequency);
   g_wavePhase = advanceWavePhase(g_wavePhase, g_frameDelta);
+  const double seaStart = beginPhase();
   if (g_water != nullptr) g_water->setPhase(g_wavePhase);
+  endPhase(FramePhase::SeaUpdate, seaStart);
+  const double worldStart = beginPhase();
   updateEntities(g_frameDelta);
   if (g_camera != nullptr) integrateCamera(*g_camera, g_frameDelta);
+  endPhase(FramePhase::WorldStep, worldStart);
 }
 
 void onIdle() {

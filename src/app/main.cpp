@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/frame_profile.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
@@ -23,6 +24,7 @@ int runHeadless(const Options& options) {
   const long steps = std::lround(options.seconds / options.fixedDt);
   for (long step = 0; step < steps; ++step) advanceWorld();
   shutdownScene(false);
+  printFrameProfile();
   return 0;
 }
 
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
       break;
   }
   if (options.noDialogs) setDialogsEnabled(false);
+  if (options.profile) enableFrameProfile();
   if (options.fixedDt > 0.0) useFixedClock(options.fixedDt);
   if (!options.eventLog.empty() && !openEventLog(options.eventLog)) {
     std::fprintf(stderr, "karvosta: cannot write the event log %s\n", options.eventLog.c_str());
@@ -77,5 +80,6 @@ int main(int argc, char** argv) {
   g_timelineStart = readCounter();
   glutMainLoop();
   shutdownScene(true);
+  printFrameProfile();
   return 0;
 }

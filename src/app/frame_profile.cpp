@@ -1,0 +1,45 @@
+// Frame phase timing over std::chrono::steady_clock.
+#include "app/frame_profile.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/gl.h"
+
+namespace {
+
+bool g_profiling = false;
+double g_totals[static_cast<int>(FramePhase::Count)] = {};  // seconds
+long g_counts[static_cast<int>(FramePhase::Count)] = {};
+const char* const kPhaseNames[] = {"world step", "sea update", "reflection pass", "main pass", "overlays+swap"};
+
+double now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool drawingPhase(FramePhase phase) {
+  return phase == FramePhase::ReflectionPass || phase == FramePhase::MainPass || phase == FramePhase::Overlays;
+}
+
+}  // namespace
+
+void enableFrameProfile() { g_profiling = true; }
+bool frameProfileEnabled() { return g_profiling; }
+
+double beginPhase() { return g_profiling ? now() : 0.0; }
+
+void endPhase(FramePhase phase, double token) {
+  if (!g_profiling) return;
+  if (drawingPhase(phase)) glFinish();  // charge the GPU's work to the phase that queued it
+  g_totals[static_cast<int>(phase)] += now() - token;
+  ++g_counts[static_cast<int>(phase)];
+}
+
+void printFrameProfile() {
+  if (!g_profiling) return;
+  std::printf("frame profile (mean per call):\n");
+  for (int i = 0; i < static_cast<int>(FramePhase::Count); ++i) {
+    if (g_counts[i] == 0) continue;
+    std::printf("  %-16s %9.3f ms  (%ld calls)\n", kPhaseNames[i], 1000.0 * g_totals[i] / g_counts[i], g_counts[i]);
+  }
+}

@@ -1,0 +1,12 @@
+// Optional timing of the frame's phases (--profile): where a frame's wall time goes, printed at
+// exit. Measures real time even under the fixed clock; GL work is finished before each reading.
+#pragma once
+
+enum class FramePhase { WorldStep, SeaUpdate, ReflectionPass, MainPass, Overlays, Count };
+
+void enableFrameProfile();
+bool frameProfileEnabled();
+// Call at the start of a phase; the returned token goes to endPhase.
+double beginPhase();
+void endPhase(FramePhase phase, double token);
+void printFrameProfile();
