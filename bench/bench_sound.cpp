@@ -45,7 +45,9 @@ SoundBank* benchBank(std::string& why) {
   return bank;
 }
 
-void BM_PlayCannonFire(benchmark::State& state) {
+// One one-shot effect per iteration, as the battle triggers them: each call loads its file anew.
+template <void (SoundBank::*effect)()>
+void BM_OneShot(benchmark::State& state) {
   std::string why;
   SoundBank* bank = benchBank(why);
   if (bank == nullptr) {
@@ -53,33 +55,11 @@ void BM_PlayCannonFire(benchmark::State& state) {
     return;
   }
   seedRandom(1);
-  for (auto _ : state) bank->playCannonFire();
+  for (auto _ : state) (bank->*effect)();
 }
-BENCHMARK(BM_PlayCannonFire)->Unit(benchmark::kMicrosecond);
-
-void BM_PlayExplosion(benchmark::State& state) {
-  std::string why;
-  SoundBank* bank = benchBank(why);
-  if (bank == nullptr) {
-    state.SkipWithError(why.c_str());
-    return;
-  }
-  seedRandom(1);
-  for (auto _ : state) bank->playExplosion();
-}
-BENCHMARK(BM_PlayExplosion)->Unit(benchmark::kMicrosecond);
-
-void BM_PlaySplash(benchmark::State& state) {
-  std::string why;
-  SoundBank* bank = benchBank(why);
-  if (bank == nullptr) {
-    state.SkipWithError(why.c_str());
-    return;
-  }
-  seedRandom(1);
-  for (auto _ : state) bank->playSplash();
-}
-BENCHMARK(BM_PlaySplash)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OneShot<&SoundBank::playCannonFire>)->Name("BM_PlayCannonFire")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OneShot<&SoundBank::playExplosion>)->Name("BM_PlayExplosion")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OneShot<&SoundBank::playSplash>)->Name("BM_PlaySplash")->Unit(benchmark::kMicrosecond);
 
 // Play and volume of the four cannon samples loaded once, in slots 1..4: a shot without the load.
 void BM_PlayCachedCannon(benchmark::State& state) {
