@@ -1,22 +1,23 @@
-# Every data file of the run-time tree missing, empty, replaced by garbage, and (models and bitmaps)
-# cut in half, one at a time, on a copy of the tree: each run reaches its last frame and exits 0, and
+# Every data file of the run-time tree missing, empty, replaced by garbage or by a directory, and
+# (models and bitmaps) cut in half, one at a time, on a copy of the tree: each run reaches its last frame and exits 0, and
 # the failure is reported by the message that belongs to it, as often as the file is loaded, on the
 # stream the design gives it. Without the shader source the sea still draws.
 #
 # What each file's failure looks like (dialogs are off, so dialog texts go to stderr):
-#   bitmap  missing or empty: "Error: Failed to open DIB file PATH.";  garbage: "Error: Unknown DIB
-#           file format.";  cut in half: "Error: Image file conversion error.". Once per load: the
-#           fixed textures once, a model texture once per material that names it.
-#   model   missing: "Error: Failed to open ASE file PATH.";  empty or garbage: no message (the loader
-#           skips what it does not know and reports only unreadable files and broken content; the
-#           model is empty);  cut in half: one line of the loader's own, naming the file.
+#   bitmap  missing, empty or a directory: "Error: Failed to open DIB file PATH.";  garbage:
+#           "Error: Unknown DIB file format.";  cut in half: "Error: Image file conversion error.".
+#           Once per load: the fixed textures once, a model texture once per material naming it.
+#   model   missing or a directory: "Error: Failed to open ASE file PATH.";  empty or garbage: no
+#           message (the loader skips what it does not know and reports only unreadable files and
+#           broken content; the model is empty);  cut in half: one line of the loader's, naming the file.
 #   sound   run with the dummy audio driver instead of --mute, so that files are decoded and not only
-#           opened: missing, empty and garbage all give the sound's message, sails on stdout without
-#           "[ERROR]", the others on stderr; the ambient loops once, the one-shot effects (cannon,
-#           explosion, splash) once per play, so their runs last a whole loop of the script.
-#   shader  missing, empty or garbage: "Error Vertexprogram: ..." and "Error Fragmentprogram: ..."
-#           once each; the sea is then drawn by the fixed pipeline: the picture's lower half is still
-#           sea, and the sky and the ship look as they do with the shader.
+#           opened: missing, empty, garbage and (ambient loops) a directory all give the sound's
+#           message, sails on stdout without "[ERROR]", the others on stderr; the ambient loops once,
+#           the one-shot effects (cannon, explosion, splash) once per play, so their runs last a whole
+#           loop of the script.
+#   shader  missing, empty, garbage or a directory: "Error Vertexprogram: ..." and
+#           "Error Fragmentprogram: ..." once each; the sea is then drawn by the fixed pipeline: the
+#           picture's lower half is still sea, and the sky and the ship look as they do with the shader.
 source "$(dirname "$0")/lib.sh"
 
 tree="$work_dir/tree"
@@ -32,17 +33,18 @@ passed=0
 # Garbage: 3000 bytes of every value, no "BM" or header size at the start, no keyword of a model.
 garbage() { LC_ALL=C awk 'BEGIN { for (i = 1; i <= 1000; i++) printf "%c%c%c", (i * 37 + 11) % 256, (i * 101 + 7) % 256, (i * 13 + 5) % 256 }'; }
 
-# Puts file $1 (relative to the tree) into state $2: missing, empty, garbage, half.
+# Puts file $1 (relative to the tree) into state $2: missing, empty, garbage, directory, half.
 spoil() {
   local file="$tree/$1"
   case $2 in
     missing) rm -f "$file" ;;
+    directory) rm -f "$file" && mkdir "$file" ;;
     empty) : >"$file" ;;
     garbage) garbage >"$file" ;;
     half) head -c $(($(stat -c %s "$pristine/$1") / 2)) "$pristine/$1" >"$file" ;;
   esac
 }
-restore() { cp "$pristine/$1" "$tree/$1"; }
+restore() { rm -rf "${tree:?}/$1" && cp "$pristine/$1" "$tree/$1"; }
 
 # Runs the demo in the tree with the given options, to its last frame and a screenshot.
 run_tree() {
@@ -88,12 +90,12 @@ bitmaps=$(cd "$pristine/data" && ls textures/*.bmp)
 for bitmap in $bitmaps; do
   loads=$(loads_of "$bitmap")
   [ "$loads" -ge 1 ] || fail "no model names $bitmap"
-  for state in missing empty garbage half; do
+  for state in missing empty garbage directory half; do
     label="$bitmap $state"
     spoil "data/$bitmap" "$state"
     short_run
     case $state in
-      missing | empty) expect_lines "Error: Failed to open DIB file ../data/$bitmap." "$err" "$loads" only ;;
+      missing | empty | directory) expect_lines "Error: Failed to open DIB file ../data/$bitmap." "$err" "$loads" only ;;
       garbage) expect_lines "Error: Unknown DIB file format." "$err" "$loads" only ;;
       half) expect_lines "Error: Image file conversion error." "$err" "$loads" only ;;
     esac
@@ -104,13 +106,13 @@ done
 
 # --- Models ------------------------------------------------------------------------------------------
 for model in objects/schiff1.ase objects/schiff2.ase objects/ente.ase; do
-  for state in missing empty garbage half; do
+  for state in missing empty garbage directory half; do
     label="$model $state"
     spoil "data/$model" "$state"
     short_run
     grep -q -x -F "loading \"../data/$model\" ...done" "$out" || fail "$label: no progress line: $(cat "$out")"
     case $state in
-      missing) expect_lines "Error: Failed to open ASE file ../data/$model." "$err" 1 only ;;
+      missing | directory) expect_lines "Error: Failed to open ASE file ../data/$model." "$err" 1 only ;;
       empty | garbage) expect_silence ;;
       half)
         [ "$(wc -l <"$err")" -eq 1 ] && grep -q "^ASE file \"../data/$model\"" "$err" ||
@@ -141,7 +143,9 @@ sounds=$(cd "$pristine/data/sound" && ls)
 for sound in $sounds; do
   message=$(sound_message "$sound")
   [ -n "$message" ] || fail "no message known for sound $sound"
-  for state in missing empty garbage; do
+  states="missing empty garbage"
+  case $sound in cannon* | explosion.wav | watersplash.wav) ;; *) states="$states directory" ;; esac
+  for state in $states; do
     label="sound/$sound $state"
     spoil "data/sound/$sound" "$state"
     case $sound in
@@ -180,7 +184,7 @@ sails_ref=$(probe "$work_dir/reference.png" 0 150 800 265 white)
   fail "reference picture at 14 s: sky $sky_ref, timber $timber_ref, sails $sails_ref pixels"
 # Within 5 % (at least 50 pixels) of the reference.
 near() { local d=$(($1 - $2)); d=${d#-}; [ "$d" -le $(($2 / 20 + 50)) ]; }
-for state in missing empty garbage; do
+for state in missing empty garbage directory; do
   label="bin/wave.cg $state"
   spoil bin/wave.cg "$state"
   shader_run
