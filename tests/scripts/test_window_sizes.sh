@@ -2,12 +2,14 @@
 # and mapped again, it keeps drawing to its last frame, exits 0, and the last frame has the window's
 # size. Runs on an X server of its own, larger than 3000x2000 and shared with no other test, so the
 # window found is ours and nothing clamps its size.
-# xvfb-run -a can pick the display number another xvfb-run is taking at the same moment; a server
-# that cannot be reached is tried again (exit code 75 from inside).
+# -noreset: the server would otherwise reset whenever its last client leaves (each xdotool call
+# below is one), and a demo connecting during a reset finds no display. xvfb-run -a can pick the
+# display number another xvfb-run is taking at the same moment; a server that cannot be reached is
+# tried again (exit code 75 from inside).
 if [ -z "${KARVOSTA_OWN_X_SERVER:-}" ]; then
   for _ in 1 2 3; do
     status=0
-    env KARVOSTA_OWN_X_SERVER=1 xvfb-run -a -s "-screen 0 3200x2200x24" bash "$0" "$@" || status=$?
+    env KARVOSTA_OWN_X_SERVER=1 xvfb-run -a -s "-screen 0 3200x2200x24 -noreset" bash "$0" "$@" || status=$?
     [ "$status" -eq 75 ] || exit "$status"
     sleep 1
   done
