@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds the BMP and ASE fuzz targets (clang, libFuzzer, ASan+UBSan) in build-h7-fuzz and runs both at
+# Builds the BMP and ASE fuzz targets (clang, libFuzzer, ASan+UBSan) in build-fuzz and runs both at
 # once, one core each, for the given number of seconds (default 60). The corpora grow across runs under
-# build-h7-fuzz/corpus; crashing, leaking or slow inputs land in build-h7-fuzz/artifacts and make the
+# build-fuzz/corpus; crashing, leaking or slow inputs land in build-fuzz/artifacts and make the
 # script exit non-zero. Usage: scripts/fuzz.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-build=${KARVOSTA_FUZZ_BUILD:-build-h7-fuzz}
+build=${KARVOSTA_FUZZ_BUILD:-build-fuzz}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DKARVOSTA_FUZZ=ON -DKARVOSTA_BUILD_BENCH=OFF >/dev/null

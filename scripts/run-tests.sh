@@ -11,9 +11,10 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 echo "== Release build: unit tests"
 (cd build && ctest --output-on-failure -j "$jobs" -L unit)
 # One at a time: the program tests find their window by its title, and every test here shares one
-# virtual display.
+# virtual display. -noreset: the server must not reset between two clients, or a test that connects
+# in that moment finds no display.
 echo "== Release build: GL, program and headless tests under Xvfb"
-(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -L "gl|program|headless")
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -L "gl|program|headless")
 
 echo "== Sanitizer build: unit tests and headless runs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKARVOSTA_SANITIZE=ON -DKARVOSTA_BUILD_BENCH=OFF >/dev/null
