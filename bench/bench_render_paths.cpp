@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/scene.h"
 #include "assets/mesh_model.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
@@ -95,16 +96,7 @@ Scene& scene() {
   glViewport(0, 0, kWidth, kHeight);
 
   // The program's scene state (light, ambient, texture environment) and a camera over the grid.
-  const GLfloat light[4] = {500.0f, -500.0f, 910.0f, 0.0f};
-  const GLfloat ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
-  glEnable(GL_DEPTH_TEST);
-  glShadeModel(GL_SMOOTH);
-  glEnable(GL_TEXTURE_2D);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-  glLightfv(GL_LIGHT0, GL_POSITION, light);
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
+  setUpGlState();
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(45.0, double(kWidth) / kHeight, 1.0, 10000.0);

@@ -8,6 +8,9 @@ struct Options;
 // Start-up, once. With graphics: a GL context is current and every step runs. Without (headless
 // runs): no GL, no textures or lists, models loaded for their game values only.
 void initScene(const Options& options, bool withGraphics);
+// The scene's GL state (depth test, light, ambient, texture environment, render flags) that start-up
+// sets once; GL tests and benchmarks that draw parts of the scene start from it too.
+void setUpGlState();
 // The idle step without the redisplay request: clock, timeline, wave phase, world, camera.
 void advanceWorld();
 // Releases the world objects in the shutdown order; GL state only when graphics were started.

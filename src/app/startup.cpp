@@ -19,8 +19,6 @@
 #include "sound/sound_bank.h"
 #include "water/water_surface.h"
 
-namespace {
-
 void setUpGlState() {
   g_wireframe = false;
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -47,6 +45,8 @@ void setUpGlState() {
   glEnable(GL_LIGHT0);
   glEnable(GL_TEXTURE_2D);
 }
+
+namespace {
 
 MeshModel* loadModel(const char* path, bool withGraphics) {
   MeshModel* model = new MeshModel();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "app/scene.h"
 #include "camera/camera_rig.h"
 #include "camera/view.h"
 #include "gl_context.h"
@@ -71,18 +72,7 @@ class WaterDraw : public GlTest {
     ASSERT_FALSE(shaderSource.empty()) << "run in <build>/bin after building the shader_source target";
 
     // The scene's GL state (start-up) and camera.
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0, 0, 0, 0);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-    glLightfv(GL_LIGHT0, GL_POSITION, g_lightPosition);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, g_ambientLight);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
+    setUpGlState();
     camera = std::make_unique<CameraRig>();
     g_camera = camera.get();
 
