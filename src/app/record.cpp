@@ -103,6 +103,9 @@ int runRecording(const Options& options, char* programPath) {
   const long frameCount = std::lround(options.seconds * settings.framesPerSecond);
   std::string error = recorderSettingsProblem(settings);
   if (error.empty() && frameCount < 1) error = "--seconds " + std::to_string(options.seconds) + " holds no frame";
+  // From the temporary file's creation on, Ctrl-C must reach the loop below, which removes it.
+  std::signal(SIGINT, onStopSignal);
+  std::signal(SIGTERM, onStopSignal);
   Recorder* recorder = error.empty() ? openRecorder(settings, error) : nullptr;
   if (recorder == nullptr) {
     std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
@@ -136,8 +139,6 @@ int runRecording(const Options& options, char* programPath) {
   g_timelineStart = readCounter();
 
   std::fflush(stdout);  // start-up's progress lines before the recording's
-  std::signal(SIGINT, onStopSignal);
-  std::signal(SIGTERM, onStopSignal);
   const int samplesPerFrame = kSoundtrackRate / settings.framesPerSecond;
   std::vector<uint8_t> picture(static_cast<size_t>(settings.width) * settings.height * 4);
   std::vector<float> sound(2 * static_cast<size_t>(samplesPerFrame));
@@ -167,13 +168,14 @@ int runRecording(const Options& options, char* programPath) {
 
   if (g_stopSignal != 0) {
     abandonRecording(recorder);
-    std::fprintf(stderr, "\nkarvosta: recording stopped by signal %d; %s was not written\n", static_cast<int>(g_stopSignal),
-                 settings.path.c_str());
+    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d; %s was not written\n", progress.terminal ? "\n" : "",
+                 static_cast<int>(g_stopSignal), settings.path.c_str());
     return 128 + g_stopSignal;
   }
   if (!written || !finishRecording(recorder, error)) {
     if (!written) abandonRecording(recorder);
-    std::fprintf(stderr, "\nkarvosta: %s; recording stopped, %s was not written\n", error.c_str(), settings.path.c_str());
+    std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", progress.terminal ? "\n" : "",
+                 error.c_str(), settings.path.c_str());
     return 1;
   }
   std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,

@@ -38,6 +38,15 @@ for row in "${bad_cases[@]}"; do
   passed=$((passed + 1))
 done
 
+# A full disk, as a file-size limit: the write error ends the run, the temporary file goes.
+code=0
+(ulimit -f 100 && trap '' XFSZ && run_demo --record "$films/full.mp4" --size 320x240 --seconds 20 \
+  >/dev/null 2>"$work_dir/err.txt") || code=$?
+[ "$code" = 1 ] || fail "exit code $code on a full disk, expected 1"
+grep -q "File too large; recording stopped" "$work_dir/err.txt" || fail "full disk: $(cat "$work_dir/err.txt")"
+only_left "" "a recording on a full disk"
+passed=$((passed + 1))
+
 # --- One film of the battle's opening, without the ambient loops -------------------------------
 tree="$work_dir/tree"
 mkdir -p "$tree"
@@ -111,7 +120,7 @@ passed=$((passed + 1))
 
 # --- Ctrl-C in the middle: exit code of SIGINT, temporary file removed --------------------------
 rm -f "$films"/*
-(cd "$bin_dir" && exec ./karvosta --record "$films/long.mp4" --size 320x240 >/dev/null 2>"$work_dir/err.txt") &
+(cd "$bin_dir" && exec ./karvosta --record "$films/long.mp4" --size 320x240 --seconds 30 >/dev/null 2>"$work_dir/err.txt") &
 pid=$!
 for _ in $(seq 300); do
   [ -s "$films/long.mp4.part" ] && grep -q "recording: " "$work_dir/err.txt" && break
