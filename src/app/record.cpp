@@ -9,6 +9,7 @@
 
 #include <unistd.h>  // Required for: isatty()
 
+#include "app/frame_profile.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/reflection_target.h"
@@ -150,12 +151,18 @@ int runRecording(const Options& options, char* programPath) {
   for (long frame = 0; frame < frameCount && g_stopSignal == 0 && written; ++frame) {
     if (frame > 0) advanceWorld();
     drawScene();
+    double start = beginPhase();
     drawOverlays();
+    endPhase(FramePhase::Overlays, start);
+    start = beginPhase();
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, picture.data());
+    endPhase(FramePhase::ReadBack, start);
+    start = beginPhase();
     soundtrack.mix(sound.data(), samplesPerFrame);
     written = recordPicture(recorder, picture.data(), error) && recordSamples(recorder, sound.data(), samplesPerFrame, error);
+    endPhase(FramePhase::Encode, start);
     if (written) showProgress(progress, frame + 1);
   }
   std::signal(SIGINT, SIG_DFL);
@@ -180,5 +187,6 @@ int runRecording(const Options& options, char* programPath) {
   }
   std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
               settings.width, settings.height, settings.framesPerSecond);
+  printFrameProfile();
   return 0;
 }
