@@ -10,6 +10,8 @@ shift || true
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
   libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils)
+# Recording films (--record): the FFmpeg libraries, and ffmpeg/ffprobe for the recording test.
+packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

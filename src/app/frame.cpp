@@ -47,12 +47,6 @@ void drawMainPass() {
   if (g_water != nullptr) g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight);
 }
 
-void drawOverlays() {
-  if (toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, 0);
-  drawScrollTexts();
-  drawFrameRate();
-}
-
 void writeScreenshot(const std::string& path) {
   const int width = g_windowWidth, height = g_windowHeight;
   if (width <= 0 || height <= 0) return;
@@ -79,8 +73,14 @@ bool toggleMessageVisible(int64_t now) {
   return static_cast<double>(now - g_messageStart) / static_cast<double>(g_perfFrequency) < kMessageSeconds;
 }
 
-void onDisplay() {
-  // Draw: reflection, main view, overlays, then the finished picture goes on screen.
+void drawOverlays() {
+  if (toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, 0);
+  drawScrollTexts();
+  drawFrameRate();
+}
+
+void drawScene() {
+  // Draw: reflection, then the main view.
   glMatrixMode(GL_MODELVIEW);
   double start = beginPhase();
   drawReflectionPass();
@@ -88,7 +88,11 @@ void onDisplay() {
   start = beginPhase();
   drawMainPass();
   endPhase(FramePhase::MainPass, start);
-  start = beginPhase();
+}
+
+void onDisplay() {
+  drawScene();
+  const double start = beginPhase();
   drawOverlays();
 
   ++g_runControl.framesDrawn;

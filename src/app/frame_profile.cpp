@@ -11,7 +11,8 @@ namespace {
 bool g_profiling = false;
 double g_totals[static_cast<int>(FramePhase::Count)] = {};  // seconds
 long g_counts[static_cast<int>(FramePhase::Count)] = {};
-const char* const kPhaseNames[] = {"world step", "sea update", "reflection pass", "main pass", "overlays+swap"};
+const char* const kPhaseNames[] = {"world step", "sea update", "reflection pass", "main pass", "overlays+swap",
+                                    "read-back",  "convert+encode"};
 
 double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();

@@ -2,7 +2,9 @@
 // exit. Measures real time even under the fixed clock; GL work is finished before each reading.
 #pragma once
 
-enum class FramePhase { WorldStep, SeaUpdate, ReflectionPass, MainPass, Overlays, Count };
+// ReadBack and Encode occur only in recordings: the finished picture read from GL, then colour
+// conversion and encoding of picture and sound.
+enum class FramePhase { WorldStep, SeaUpdate, ReflectionPass, MainPass, Overlays, ReadBack, Encode, Count };
 
 void enableFrameProfile();
 bool frameProfileEnabled();

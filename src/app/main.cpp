@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
                          "run it under xvfb-run, or use --headless for the simulation alone.\n");
     return 1;
   }
+  if (!options.record.empty()) return runRecording(options, argv[0]);
 
   // GLUT sees only the program name: our options are not X toolkit options.
   int glutArgc = 1;

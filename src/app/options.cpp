@@ -1,6 +1,7 @@
 // Command-line parsing: strict, so a typo in an automated run fails loudly instead of running on.
 #include "app/options.h"
 
+#include <cctype>  // Required for: std::isdigit()
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -22,6 +23,20 @@ bool parseWhole(const char* text, double low, double high, double& out) {
   return parseNumber(text, out) && out == std::floor(out) && out >= low && out <= high;
 }
 
+// "WxH" with two positive whole numbers, nothing before or after.
+bool parseSize(const char* text, int& width, int& height) {
+  if (text == nullptr) return false;
+  const char* cross = std::strchr(text, 'x');
+  if (cross == nullptr) return false;
+  const std::string widthText(text, cross);
+  double w = 0.0, h = 0.0;
+  if (!parseWhole(widthText.c_str(), 1, 100000, w) || !parseWhole(cross + 1, 1, 100000, h)) return false;
+  if (!std::isdigit(static_cast<unsigned char>(text[0])) || !std::isdigit(static_cast<unsigned char>(cross[1]))) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -33,9 +48,12 @@ const char* usageText() {
          "  --no-dialogs        error messages go to standard error (implied by --frames)\n"
          "  --mute              do not open the audio device\n"
          "  --headless          run the simulation without window, GL or sound (fixed clock)\n"
-         "  --seconds S         demo time of a headless run (default 71)\n"
+         "  --seconds S         demo time of a headless run or a recording (default 71)\n"
          "  --event-log FILE    write one line per battle event\n"
          "  --profile           print the mean time of each frame phase at exit\n"
+         "  --record FILE.mp4   film --seconds S (default 71) off-screen into a video with sound, then exit\n"
+         "  --size WxH          picture size of a recording (default 1280x720)\n"
+         "  --fps N             frame rate of a recording: 24, 25, 30 (default), 50 or 60\n"
          "  --help              this text\n"
          "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path.\n";
 }
@@ -79,6 +97,17 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       if (!needs(parseNumber(value, number) && number >= 0.0 && number <= 1e6, "seconds (0 to 1000000)")) break;
       options.seconds = number;
       ++i;
+    } else if (std::strcmp(arg, "--record") == 0) {
+      if (!needs(value != nullptr && *value != '\0', "a file name")) break;
+      options.record = value;
+      ++i;
+    } else if (std::strcmp(arg, "--size") == 0) {
+      if (!needs(parseSize(value, options.sizeWidth, options.sizeHeight), "WIDTHxHEIGHT in pixels, as 1280x720")) break;
+      ++i;
+    } else if (std::strcmp(arg, "--fps") == 0) {
+      if (!needs(parseWhole(value, 1, 1000, number), "a whole number of frames per second")) break;
+      options.recordFramesPerSecond = static_cast<int>(number);
+      ++i;
     } else if (std::strcmp(arg, "--no-dialogs") == 0) {
       options.noDialogs = true;
     } else if (std::strcmp(arg, "--profile") == 0) {
@@ -95,6 +124,19 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     }
   }
   if (!error.empty()) return ParseOutcome::Error;
+  if (!options.record.empty()) {
+    if (options.headless || options.fixedDt > 0.0 || options.frames > 0) {
+      error = "--record runs on its own clock of 1/fps for --seconds S; it takes no --headless, --fixed-dt or --frames";
+      return ParseOutcome::Error;
+    }
+    // Same command, same film: the recording's clock steps by one frame, and the seed defaults to 1.
+    options.fixedDt = 1.0 / options.recordFramesPerSecond;
+    if (!options.hasSeed) {
+      options.hasSeed = true;
+      options.seed = 1;
+    }
+    options.noDialogs = true;
+  }
   if (options.headless && options.fixedDt == 0.0) options.fixedDt = 1.0 / 60.0;
   return ParseOutcome::Run;
 }

@@ -16,6 +16,9 @@ struct Options {
   double seconds = 71.0;     // --seconds S: demo time of a headless run
   std::string eventLog;      // --event-log FILE: one line per world event
   bool profile = false;      // --profile: mean time of each frame phase, printed at exit
+  int sizeWidth = 0; int sizeHeight = 0;  // --size WxH (0: not given)
+  std::string record;        // --record FILE.mp4: film --seconds S of the demo off-screen, then exit
+  int recordFramesPerSecond = 30;  // --fps N: the recording's frame rate (its clock step is 1/N s)
 };
 
 enum class ParseOutcome { Run, Help, Error };

@@ -7,6 +7,7 @@ namespace {
 GLuint g_framebuffer = 0;
 GLuint g_colourBuffer = 0;
 GLuint g_depthBuffer = 0;
+GLuint g_mainFramebuffer = 0;
 }  // namespace
 
 bool createReflectionTarget() {
@@ -33,7 +34,12 @@ void bindReflectionTarget() {
 }
 
 void unbindReflectionTarget() {
-  if (g_framebuffer != 0) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (g_framebuffer != 0) glBindFramebuffer(GL_FRAMEBUFFER, g_mainFramebuffer);
+}
+
+void setMainFramebuffer(unsigned int framebuffer) {
+  g_mainFramebuffer = framebuffer;
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
 
 void destroyReflectionTarget() {

@@ -8,6 +8,8 @@ constexpr int kReflectionSize = 512;  // pixels, both directions
 bool createReflectionTarget();
 // Binds the target for drawing and reading (or the back buffer if there is none).
 void bindReflectionTarget();
-// Back to the window's framebuffer.
+// Back to the main pass's framebuffer.
 void unbindReflectionTarget();
+// Where the main pass draws: 0 the window (the start value), or the framebuffer of a recording.
+void setMainFramebuffer(unsigned int framebuffer);
 void destroyReflectionTarget();

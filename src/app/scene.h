@@ -16,6 +16,14 @@ void advanceWorld();
 // Releases the world objects in the shutdown order; GL state only when graphics were started.
 void shutdownScene(bool withGraphics);
 
+// The frame pass without the buffer swap, into the main framebuffer (the window's, or a recording's
+// target): drawScene for the reflection and the main view, then drawOverlays for the texts.
+void drawScene();
+void drawOverlays();
+// Films the demo into options.record (off-screen, fixed clock, off-line soundtrack) and returns the
+// process's exit code. Needs a display for its GL context.
+int runRecording(const Options& options, char* programPath);
+
 // GLUT callbacks.
 void onIdle();
 void onDisplay();

@@ -14,6 +14,7 @@ int g_framesPerSecond = 0;
 namespace {
 
 FrameRateMeter g_frameRateMeter;
+int g_fixedFrameRate = 0;  // frames per second; 0: measured
 
 constexpr int kFrameRateX = 20;  // pixels from the left edge
 constexpr int kFrameRateY = 23;  // baseline, pixels from the top edge
@@ -41,6 +42,11 @@ void startFrameRateWindow(int64_t now) {
   g_frameRateMeter = FrameRateMeter{};
   g_frameRateMeter.windowStart = now;
   g_framesPerSecond = 0;
+}
+
+void fixFrameRate(int framesPerSecond) {
+  g_fixedFrameRate = framesPerSecond;
+  if (framesPerSecond > 0) g_framesPerSecond = framesPerSecond;
 }
 
 void drawText(const char* text, int x, int y, int font) {
@@ -81,7 +87,7 @@ void drawText(const char* text, int x, int y, int font) {
 void drawFrameRate() {
   // The window restarts at a fresh read of the clock, after the rate has been worked out.
   if (countFrame(g_frameRateMeter, readCounter(), g_perfFrequency)) g_frameRateMeter.windowStart = readCounter();
-  g_framesPerSecond = g_frameRateMeter.framesPerSecond;
+  g_framesPerSecond = g_fixedFrameRate > 0 ? g_fixedFrameRate : g_frameRateMeter.framesPerSecond;
 
   char line[32];
   std::snprintf(line, sizeof(line), "frames/sec: %d", g_framesPerSecond);

@@ -22,6 +22,9 @@ bool countFrame(FrameRateMeter& meter, int64_t now, int64_t frequency);
 
 // Start-up: the first measuring window begins at `now`.
 void startFrameRateWindow(int64_t now);
+// A recording's frames come at a known rate: from now on g_framesPerSecond is `framesPerSecond`
+// instead of a measurement (0 measures again). Keeps the firing windows at the recording's frames.
+void fixFrameRate(int framesPerSecond);
 
 // GL. Draws `text` with its baseline's left end at (x, y): font 0 Helvetica 18, font 1 Times Roman
 // 24, any other font draws nothing. Lighting, light 0 and texturing are switched on afterwards and

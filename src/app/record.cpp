@@ -1,0 +1,192 @@
+// Recording: the demo filmed off-screen on a fixed clock of one frame per step, its soundtrack mixed
+// off-line in step with the pictures, both handed to the recorder. Progress goes to standard error.
+#include <chrono>   // Required for: progress (wall time, never the demo's clock)
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <unistd.h>  // Required for: isatty()
+
+#include "app/frame_profile.h"
+#include "app/globals.h"
+#include "app/options.h"
+#include "app/reflection_target.h"
+#include "app/scene.h"
+#include "app/text_overlay.h"
+#include "platform/clock.h"
+#include "platform/gl.h"
+#include "platform/recorder.h"
+#include "platform/sound_mixdown.h"
+
+namespace {
+
+constexpr int kSoundtrackRate = 48000;  // Hz; the usual rate of video sound, a whole number of samples per frame at every offered rate
+constexpr int kDefaultWidth = 1280;     // pixels
+constexpr int kDefaultHeight = 720;
+constexpr double kProgressRefresh = 0.25;  // seconds between updates of the progress line on a terminal
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void onStopSignal(int signal) { g_stopSignal = signal; }
+
+// The recording's main framebuffer: colour and depth at the picture size.
+struct PictureTarget {
+  GLuint framebuffer = 0;
+  GLuint colour = 0;
+  GLuint depth = 0;
+};
+
+void destroyPictureTarget(PictureTarget& target) {
+  if (target.framebuffer != 0) glDeleteFramebuffers(1, &target.framebuffer);
+  if (target.colour != 0) glDeleteRenderbuffers(1, &target.colour);
+  if (target.depth != 0) glDeleteRenderbuffers(1, &target.depth);
+  target = PictureTarget{};
+}
+
+bool createPictureTarget(PictureTarget& target, int width, int height) {
+  if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) return false;
+  glGenFramebuffers(1, &target.framebuffer);
+  glGenRenderbuffers(1, &target.colour);
+  glGenRenderbuffers(1, &target.depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, target.colour);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (!complete) destroyPictureTarget(target);
+  return complete;
+}
+
+// On a terminal one line rewritten in place; otherwise a plain line at every tenth of the work.
+struct Progress {
+  long total = 0;
+  bool terminal = false;
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  double lastShown = -1.0;  // seconds since start
+  long lastTenth = 0;
+};
+
+void showProgress(Progress& progress, long done) {
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - progress.start).count();
+  const bool last = done == progress.total;
+  if (progress.terminal) {
+    if (!last && elapsed - progress.lastShown < kProgressRefresh) return;
+  } else {
+    const long tenth = done * 10 / progress.total;
+    if (tenth == progress.lastTenth) return;
+    progress.lastTenth = tenth;
+  }
+  progress.lastShown = elapsed;
+  const double rate = elapsed > 0.0 ? done / elapsed : 0.0;
+  const long secondsLeft = rate > 0.0 ? std::lround((progress.total - done) / rate) : 0;
+  std::fprintf(stderr, "%srecording: %ld/%ld frames %3ld%%  %5.1f frames/s  %ld:%02ld left%s",
+               progress.terminal ? "\r" : "", done, progress.total, done * 100 / progress.total, rate,
+               secondsLeft / 60, secondsLeft % 60, progress.terminal && !last ? "  " : "\n");
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+int runRecording(const Options& options, char* programPath) {
+  RecorderSettings settings;
+  settings.path = options.record;
+  settings.width = options.sizeWidth > 0 ? options.sizeWidth : kDefaultWidth;
+  settings.height = options.sizeHeight > 0 ? options.sizeHeight : kDefaultHeight;
+  settings.framesPerSecond = options.recordFramesPerSecond;
+  settings.sampleRate = kSoundtrackRate;
+  const long frameCount = std::lround(options.seconds * settings.framesPerSecond);
+  std::string error = recorderSettingsProblem(settings);
+  if (error.empty() && frameCount < 1) error = "--seconds " + std::to_string(options.seconds) + " holds no frame";
+  // From the temporary file's creation on, Ctrl-C must reach the loop below, which removes it.
+  std::signal(SIGINT, onStopSignal);
+  std::signal(SIGTERM, onStopSignal);
+  Recorder* recorder = error.empty() ? openRecorder(settings, error) : nullptr;
+  if (recorder == nullptr) {
+    std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
+    return 1;
+  }
+
+  // The GL context comes with a small window that is never drawn to: every picture is made off-screen
+  // at the recording's size, whatever the screen.
+  int glutArgc = 1;
+  char* glutArgv[] = {programPath, nullptr};
+  glutInit(&glutArgc, glutArgv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(160, 90);
+  glutCreateWindow(programPath);
+  glutDisplayFunc([] {});
+  PictureTarget target;
+  if (!createPictureTarget(target, settings.width, settings.height)) {
+    abandonRecording(recorder);
+    std::fprintf(stderr, "karvosta: this OpenGL cannot draw off-screen at %dx%d; nothing recorded\n", settings.width,
+                 settings.height);
+    return 1;
+  }
+
+  SoundMixdown soundtrack(kSoundtrackRate);
+  setSoundLayer(&soundtrack);
+  initScene(options, true);
+  setMainFramebuffer(target.framebuffer);
+  g_windowWidth = settings.width;  // the main pass and the texts see the picture as their window
+  g_windowHeight = settings.height;
+  fixFrameRate(settings.framesPerSecond);
+  g_timelineStart = readCounter();
+
+  std::fflush(stdout);  // start-up's progress lines before the recording's
+  const int samplesPerFrame = kSoundtrackRate / settings.framesPerSecond;
+  std::vector<uint8_t> picture(static_cast<size_t>(settings.width) * settings.height * 4);
+  std::vector<float> sound(2 * static_cast<size_t>(samplesPerFrame));
+  Progress progress;
+  progress.total = frameCount;
+  progress.terminal = isatty(fileno(stderr)) != 0;
+  bool written = true;
+  // Frame k shows demo time k / fps; the sounds its step started begin with its share of samples.
+  for (long frame = 0; frame < frameCount && g_stopSignal == 0 && written; ++frame) {
+    if (frame > 0) advanceWorld();
+    drawScene();
+    double start = beginPhase();
+    drawOverlays();
+    endPhase(FramePhase::Overlays, start);
+    start = beginPhase();
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, picture.data());
+    endPhase(FramePhase::ReadBack, start);
+    start = beginPhase();
+    soundtrack.mix(sound.data(), samplesPerFrame);
+    written = recordPicture(recorder, picture.data(), error) && recordSamples(recorder, sound.data(), samplesPerFrame, error);
+    endPhase(FramePhase::Encode, start);
+    if (written) showProgress(progress, frame + 1);
+  }
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+
+  setMainFramebuffer(0);
+  destroyPictureTarget(target);
+  shutdownScene(true);
+  setSoundLayer(nullptr);
+
+  if (g_stopSignal != 0) {
+    abandonRecording(recorder);
+    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d; %s was not written\n", progress.terminal ? "\n" : "",
+                 static_cast<int>(g_stopSignal), settings.path.c_str());
+    return 128 + g_stopSignal;
+  }
+  if (!written || !finishRecording(recorder, error)) {
+    if (!written) abandonRecording(recorder);
+    std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", progress.terminal ? "\n" : "",
+                 error.c_str(), settings.path.c_str());
+    return 1;
+  }
+  std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
+              settings.width, settings.height, settings.framesPerSecond);
+  printFrameProfile();
+  return 0;
+}

@@ -1,0 +1,138 @@
+# Recording a film (--record): bad arguments are refused before anything is written; a short film
+# has the asked streams, size, rate and length; its sound rises at every broadside and hit of the run
+# and is silent where the ambient sound files were removed; a picture matches a screenshot of the
+# same frame; the same command gives the same pictures; Ctrl-C leaves nothing behind.
+source "$(dirname "$0")/lib.sh"
+
+passed=0
+films="$work_dir/films"
+mkdir -p "$films"
+
+# Nothing but $1 (may be empty) may remain in the films directory.
+only_left() {
+  local left
+  left=$(cd "$films" && ls -A | tr '\n' ' ')
+  [ "$left" = "${1:+$1 }" ] || fail "$2: left on disk: '$left'"
+}
+
+# --- Bad arguments: message, exit code, no file -------------------------------------------------
+#  exit  message                    arguments
+bad_cases=(
+  "1|unknown extension|--record $films/film.avi"
+  "1|must be even|--record $films/film.mp4 --size 321x240"
+  "1|out of range|--record $films/film.mp4 --size 4096x2160"
+  "1|not offered|--record $films/film.mp4 --fps 29"
+  "1|holds no frame|--record $films/film.mp4 --seconds 0.01"
+  "1|cannot write|--record $films/missing/film.mp4"
+  "2|--size needs|--record $films/film.mp4 --size 320"
+  "2|--record runs on its own clock|--record $films/film.mp4 --fixed-dt 0.1"
+)
+for row in "${bad_cases[@]}"; do
+  IFS='|' read -r want message args <<<"$row"
+  code=0
+  # shellcheck disable=SC2086
+  run_demo $args >"$work_dir/out.txt" 2>"$work_dir/err.txt" || code=$?
+  [ "$code" = "$want" ] || fail "$args: exit code $code, expected $want"
+  grep -q -- "$message" "$work_dir/err.txt" || fail "$args: no '$message' in: $(cat "$work_dir/err.txt")"
+  only_left "" "$args"
+  passed=$((passed + 1))
+done
+
+# A full disk, as a file-size limit: the write error ends the run, the temporary file goes.
+code=0
+(ulimit -f 100 && trap '' XFSZ && run_demo --record "$films/full.mp4" --size 320x240 --seconds 20 \
+  >/dev/null 2>"$work_dir/err.txt") || code=$?
+[ "$code" = 1 ] || fail "exit code $code on a full disk, expected 1"
+grep -q "File too large; recording stopped" "$work_dir/err.txt" || fail "full disk: $(cat "$work_dir/err.txt")"
+only_left "" "a recording on a full disk"
+passed=$((passed + 1))
+
+# --- One film of the battle's opening, without the ambient loops -------------------------------
+tree="$work_dir/tree"
+mkdir -p "$tree"
+cp -r "$bin_dir" "$build_dir/data" "$tree/"
+rm "$tree"/data/sound/{wind.wav,sails.mp3,ocean.wav,quack1.mp3,quack2.mp3}
+film="$films/opening.mp4"
+(cd "$tree/bin" && ./karvosta --record "$film" --seconds 14 --size 320x240 --fps 25 \
+  --event-log "$work_dir/events.txt" >"$work_dir/out.txt" 2>"$work_dir/err.txt") || fail "recording failed: $(cat "$work_dir/err.txt")"
+only_left "opening.mp4" "a finished recording"
+grep -q "could not open sails file" "$work_dir/out.txt" || fail "no message for the missing sails file"
+for sound in hgsample ocean quack1 quack2; do
+  grep -q "could not open $sound file" "$work_dir/err.txt" || fail "no message for the missing $sound file"
+done
+grep -q "recording: 350/350 frames 100%" "$work_dir/err.txt" || fail "no final progress line"
+[ "$(grep -c "recording: " "$work_dir/err.txt")" -eq 10 ] || fail "progress off a terminal is not one line per 10 %"
+passed=$((passed + 1))
+
+streams=$(ffprobe -v error -show_entries stream=codec_name,pix_fmt,width,height,r_frame_rate,channels,duration \
+  -of compact=p=0:nk=1 "$film" | tr '\n' ' ')
+[ "$streams" = "h264|320|240|yuv420p|25/1|14.000000 aac|2|0/0|14.000000 " ] || fail "streams: $streams"
+passed=$((passed + 1))
+
+# Loudness of the mono mix at 8 kHz. Before the first broadside only the removed loops would sound:
+# every sample is zero, and the first sound starts with that broadside (AAC blurs it by a few ms).
+# Then every broadside and hit raises the loudest 10 ms of the next 0.1 s above the level of the
+# 0.1 s before it. The generated effects are noise: hits closer than 0.2 s to the one before are
+# heard as one onset, so only the first of such a group is checked.
+ffmpeg -v error -i "$film" -ac 1 -ar 8000 -f s16le - | od -An -v -td2 -w2 >"$work_dir/samples.txt"
+awk 'NR == FNR { if ($3 ~ /broadside-fired|hit/) times[++n] = $1; next }
+     { x[FNR - 1] = $1 }
+     END {
+       for (j = 0; x[j] == 0 && j < FNR; j++) {}
+       if (j / 8000 < times[1] - 0.03 || j / 8000 > times[1] + 0.1) { print "first sound at " j / 8000 " s"; bad = 1 }
+       for (i = 1; i <= n; i++) {
+         if (i > 1 && times[i] - times[i - 1] < 0.2) continue
+         s = int(times[i] * 8000); before = 0; peak = 0
+         for (j = s - 800; j < s; j++) before += x[j] * x[j]
+         before = sqrt(before / 800)
+         for (w = s; w < s + 800; w += 80) {
+           e = 0; for (j = w; j < w + 80; j++) e += x[j] * x[j]
+           if (sqrt(e / 80) > peak) peak = sqrt(e / 80)
+         }
+         if (peak < 1.2 * before) { printf "no rise at %s s (%d after, %d before)\n", times[i], peak, before; bad = 1 }
+       }
+       if (n < 10) { print "only " n " broadsides and hits"; bad = 1 }
+       exit bad
+     }' "$work_dir/events.txt" "$work_dir/samples.txt" >"$work_dir/loudness.txt" \
+  || fail "soundtrack: $(cat "$work_dir/loudness.txt")"
+passed=$((passed + 1))
+
+# --- The screenshot's window size, twice the same command ---------------------------------------
+record_800() { run_demo --record "$films/$1" --seconds 2 --size 800x600 >/dev/null 2>&1 || fail "recording $1 failed"; }
+record_800 first.mp4
+record_800 second.mp4
+for name in first second; do
+  ffmpeg -v error -i "$films/$name.mp4" -f framemd5 "$work_dir/$name.md5"
+done
+cmp -s <(grep -v '^#' "$work_dir/first.md5") <(grep -v '^#' "$work_dir/second.md5") \
+  || fail "two recordings with the same arguments decode to different pictures"
+passed=$((passed + 1))
+
+# Picture 45 (1.5 s) against the 46th frame a window draws on the same clock step, compared in the
+# film's own format (BT.709 yuv420p): the screenshot goes through the same colour conversion.
+run_demo --frames 46 --fixed-dt 0.0333333333 --seed 1 --mute --screenshot "$work_dir/shot.png" >/dev/null 2>&1 \
+  || fail "screenshot run failed"
+psnr=$(ffmpeg -i "$films/first.mp4" -i "$work_dir/shot.png" -lavfi \
+  "[0:v]select=eq(n\,45),format=yuv420p[film];[1:v]scale=out_color_matrix=bt709:out_range=tv,format=yuv420p[shot];[film][shot]psnr" \
+  -f null - 2>&1 | sed -n 's/.*average:\([0-9.]*\).*/\1/p')
+awk -v p="$psnr" 'BEGIN { exit !(p >= 35) }' || fail "picture 45 differs from the screenshot: PSNR ${psnr:-none} dB"
+passed=$((passed + 1))
+
+# --- Ctrl-C in the middle: exit code of SIGINT, temporary file removed --------------------------
+rm -f "$films"/*
+(cd "$bin_dir" && exec ./karvosta --record "$films/long.mp4" --size 320x240 --seconds 30 >/dev/null 2>"$work_dir/err.txt") &
+pid=$!
+for _ in $(seq 300); do
+  [ -s "$films/long.mp4.part" ] && grep -q "recording: " "$work_dir/err.txt" && break
+  sleep 0.1
+done
+[ -e "$films/long.mp4.part" ] || fail "no temporary file while recording"
+kill -INT "$pid"
+code=0
+wait "$pid" || code=$?
+[ "$code" = 130 ] || fail "exit code $code after Ctrl-C, expected 130"
+grep -q "was not written" "$work_dir/err.txt" || fail "no message after Ctrl-C"
+only_left "" "an interrupted recording"
+passed=$((passed + 1))
+
+echo "$passed passed, 0 failed"

@@ -1,0 +1,120 @@
+// The off-line sound layer: channels at their volumes, one-shots that end, loops that go on, a busy
+// channel or slot taken over, stop, clipping, and files decoded once.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/sound_mixdown.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRate = 48000;    // Hz, stream and file alike, so samples map one to one
+constexpr int kFileFrames = 100;
+
+// A mono 16-bit WAV of kFileFrames samples, all of `value` (full scale 32767).
+void writeConstantWav(const fs::path& path, int16_t value) {
+  auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+  const uint32_t dataBytes = kFileFrames * 2;
+  std::string bytes = "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(kRate) +
+                      u32(kRate * 2) + u16(2) + u16(16) + "data" + u32(dataBytes);
+  for (int i = 0; i < kFileFrames; ++i) bytes += u16(static_cast<uint16_t>(value));
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class SoundMixdownTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("mixdown_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    half_ = (dir_ / "half.wav").string();
+    quarter_ = (dir_ / "quarter.wav").string();
+    writeConstantWav(half_, 16384);
+    writeConstantWav(quarter_, 8192);
+    ASSERT_TRUE(mixer_.init(44000, 8, 0));
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Left channel of the next `frames` sample frames (the files are mono: right equals left).
+  std::vector<float> next(int frames) {
+    std::vector<float> stereo(2 * frames);
+    mixer_.mix(stereo.data(), frames);
+    std::vector<float> left;
+    for (int i = 0; i < frames; ++i) {
+      EXPECT_FLOAT_EQ(stereo[2 * i], stereo[2 * i + 1]);
+      left.push_back(stereo[2 * i]);
+    }
+    return left;
+  }
+
+  fs::path dir_;
+  std::string half_, quarter_;
+  SoundMixdown mixer_{kRate};
+};
+
+TEST_F(SoundMixdownTest, OneShotAtItsVolumeThenSilence) {
+  const int channel = mixer_.play(3, mixer_.loadSample(3, half_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.setVolume(channel, 51);  // 0.2
+  const std::vector<float> out = next(kFileFrames + 20);
+  EXPECT_NEAR(out[0], 0.5f * 0.2f, 1e-3);
+  EXPECT_NEAR(out[kFileFrames - 1], 0.5f * 0.2f, 1e-3);
+  EXPECT_EQ(out[kFileFrames], 0.0f);
+  // A channel that has ended stays silent even when it is told to loop afterwards.
+  mixer_.setLoopMode(channel, kSoundLoopNormal);
+  EXPECT_EQ(next(10)[0], 0.0f);
+}
+
+TEST_F(SoundMixdownTest, LoopGoesOnUntilStopped) {
+  const int channel = mixer_.play(1, mixer_.loadSample(1, quarter_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.setLoopMode(channel, kSoundLoopNormal);
+  const std::vector<float> out = next(5 * kFileFrames);
+  EXPECT_NEAR(out[5 * kFileFrames - 1], 0.25f, 1e-3);
+  mixer_.stop(channel);
+  EXPECT_EQ(next(1)[0], 0.0f);
+}
+
+TEST_F(SoundMixdownTest, ChannelsAddUpAndClipAtFullScale) {
+  mixer_.play(1, mixer_.loadSample(1, half_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.play(2, mixer_.loadSample(2, quarter_.c_str(), kSoundMode2D, 0, 0));
+  EXPECT_NEAR(next(1)[0], 0.75f, 1e-3);
+  for (int channel = 3; channel < 6; ++channel) mixer_.play(channel, mixer_.loadSample(channel, half_.c_str(), kSoundMode2D, 0, 0));
+  EXPECT_EQ(next(1)[0], 1.0f);
+}
+
+TEST_F(SoundMixdownTest, BusyChannelAndBusySlotAreTakenOver) {
+  // A new sound on a busy channel replaces the old one: no sum, and it starts from its beginning.
+  const int channel = mixer_.play(1, mixer_.loadSample(1, half_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.setLoopMode(channel, kSoundLoopNormal);
+  next(kFileFrames / 2);
+  mixer_.play(1, mixer_.loadSample(2, quarter_.c_str(), kSoundMode2D, 0, 0));
+  const std::vector<float> out = next(kFileFrames + 1);
+  EXPECT_NEAR(out[0], 0.25f, 1e-3);
+  EXPECT_EQ(out[kFileFrames], 0.0f);  // played once: the loop mode went with the old sound
+  // Loading into a slot silences the channel that plays the slot's previous sample.
+  mixer_.play(4, mixer_.loadSample(4, half_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.loadSample(4, quarter_.c_str(), kSoundMode2D, 0, 0);
+  EXPECT_EQ(next(1)[0], 0.0f);
+}
+
+TEST_F(SoundMixdownTest, FilesAreDecodedOnceAndMissingOnesGiveNothing) {
+  ASSERT_NE(mixer_.loadSample(1, half_.c_str(), kSoundMode2D, 0, 0), nullptr);
+  fs::remove(half_);  // a second load of the path uses the samples decoded the first time
+  mixer_.play(2, mixer_.loadSample(2, half_.c_str(), kSoundMode2D, 0, 0));
+  EXPECT_NEAR(next(1)[0], 0.5f, 1e-3);
+
+  const std::string missing = (dir_ / "missing.wav").string();
+  EXPECT_EQ(mixer_.loadSample(3, missing.c_str(), kSoundMode2D, 0, 0), nullptr);
+  EXPECT_EQ(mixer_.play(3, nullptr), kSoundNoChannel);
+  mixer_.setVolume(kSoundNoChannel, 100);  // calls on no channel do nothing
+  mixer_.stop(kSoundNoChannel);
+}
+
+}  // namespace
