@@ -22,6 +22,19 @@ bool parseWhole(const char* text, double low, double high, double& out) {
   return parseNumber(text, out) && out == std::floor(out) && out >= low && out <= high;
 }
 
+// "WxH" with two whole numbers from 1 to 16384 (pixels).
+bool parseSize(const char* text, int& width, int& height) {
+  if (text == nullptr) return false;
+  const char* x = std::strchr(text, 'x');
+  if (x == nullptr) return false;
+  double w = 0.0, h = 0.0;
+  const std::string left(text, static_cast<size_t>(x - text));
+  if (!parseWhole(left.c_str(), 1, 16384, w) || !parseWhole(x + 1, 1, 16384, h)) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
 }  // namespace
 
 const char* usageText() {
@@ -36,6 +49,10 @@ const char* usageText() {
          "  --seconds S         demo time of a headless run (default 71)\n"
          "  --event-log FILE    write one line per battle event\n"
          "  --profile           print the mean time of each frame phase at exit\n"
+         "  --fullscreen        fill the screen and hide the mouse cursor (showings)\n"
+         "  --size WxH          window size in pixels (default 800x600)\n"
+         "  --loops N           end after N complete runs of the 71-second script\n"
+         "  --version           print the version\n"
          "  --help              this text\n"
          "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path.\n";
 }
@@ -51,6 +68,17 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     };
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return ParseOutcome::Help;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      return ParseOutcome::Version;
+    } else if (std::strcmp(arg, "--fullscreen") == 0) {
+      options.fullscreen = true;
+    } else if (std::strcmp(arg, "--size") == 0) {
+      if (!needs(parseSize(value, options.sizeWidth, options.sizeHeight), "WxH, two whole numbers of pixels")) break;
+      ++i;
+    } else if (std::strcmp(arg, "--loops") == 0) {
+      if (!needs(parseWhole(value, 1, 1e6, number), "a whole number of runs (1 or more)")) break;
+      options.loops = static_cast<int>(number);
+      ++i;
     } else if (std::strcmp(arg, "--frames") == 0) {
       if (!needs(parseWhole(value, 1, 1e9, number), "a whole number of frames (1 or more)")) break;
       options.frames = static_cast<int>(number);

@@ -16,9 +16,13 @@ struct Options {
   double seconds = 71.0;     // --seconds S: demo time of a headless run
   std::string eventLog;      // --event-log FILE: one line per world event
   bool profile = false;      // --profile: mean time of each frame phase, printed at exit
+  // Showings (kiosk, shop window).
+  bool fullscreen = false;   // --fullscreen: the whole screen, no mouse cursor
+  int sizeWidth = 0; int sizeHeight = 0;  // --size WxH (0: not given)
+  int loops = -1;            // --loops N: end normally after N complete runs of the script (-1: never)
 };
 
-enum class ParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Version, Error };
 
 // Fills `options` from argv; on Error, `error` says what was wrong.
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error);
