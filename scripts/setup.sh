@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the demo needs (only those missing), then configures and builds it in
-# Release into build/ (program, shader source, generated assets, tests and benchmarks).
+# Release into build/ (program, shader source, generated assets, tests and benchmarks; or only the
+# targets named in KARVOSTA_TARGETS).
 # Usage: scripts/setup.sh [build-dir] [extra cmake arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +10,8 @@ shift || true
 
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
-  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils)
+  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils
+  dpkg-dev file lintian desktop-file-utils appstream)  # the package (cpack, dpkg-shlibdeps) and its checks
 # Recording films (--record): the FFmpeg libraries, and ffmpeg/ffprobe for the recording test.
 packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg)
 missing=()
@@ -25,4 +27,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$build_dir" -j "$(nproc)"
+# KARVOSTA_TARGETS: what to build (default: everything, tests and benchmarks included).
+cmake --build "$build_dir" -j "$(nproc)" ${KARVOSTA_TARGETS:+--target $KARVOSTA_TARGETS}

@@ -96,7 +96,8 @@ void onDisplay() {
   drawOverlays();
 
   ++g_runControl.framesDrawn;
-  const bool lastFrame = g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit;
+  const bool lastFrame = (g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit) ||
+                         (g_runControl.loopLimit > 0 && g_runControl.loopsDone >= g_runControl.loopLimit);
   if (lastFrame && !g_runControl.screenshotPath.empty()) writeScreenshot(g_runControl.screenshotPath);
   glutSwapBuffers();
   glFlush();

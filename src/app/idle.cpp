@@ -29,6 +29,9 @@ void advanceWorld() {
 }
 
 void onIdle() {
+  // A restart of the scenario moves the start of the run: one complete run of the script.
+  const int64_t runStart = g_timelineStart;
   advanceWorld();
+  if (g_timelineStart != runStart) ++g_runControl.loopsDone;
   glutPostRedisplay();
 }

@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
+#include "platform/run_tree.h"
 
 namespace {
 
@@ -39,12 +40,20 @@ int main(int argc, char** argv) {
     case ParseOutcome::Help:
       std::fputs(usageText(), stdout);
       return 0;
+    case ParseOutcome::Version:
+      std::puts("karvosta " KARVOSTA_VERSION);
+      return 0;
     case ParseOutcome::Error:
       std::fprintf(stderr, "karvosta: %s\n%s", error.c_str(), usageText());
       return 2;
     case ParseOutcome::Run:
       break;
   }
+  // Output files named on the command line are meant relative to where the user started the demo.
+  options.screenshot = absolutePath(options.screenshot);
+  options.eventLog = absolutePath(options.eventLog);
+  options.record = absolutePath(options.record);
+  enterRunTimeTree();  // on failure the loaders report each file they cannot find
   if (options.noDialogs) setDialogsEnabled(false);
   if (options.profile) enableFrameProfile();
   if (options.fixedDt > 0.0) useFixedClock(options.fixedDt);
@@ -65,9 +74,14 @@ int main(int argc, char** argv) {
   char* glutArgv[] = {argv[0], nullptr};
   glutInit(&glutArgc, glutArgv);
   glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(800, 600);
+  const bool sized = options.sizeWidth > 0 && options.sizeHeight > 0;
+  glutInitWindowSize(sized ? options.sizeWidth : 800, sized ? options.sizeHeight : 600);
   glutInitWindowPosition(0, 0);
   glutCreateWindow(argv[0]);  // the title is the invocation path
+  if (options.fullscreen) {
+    glutFullScreen();
+    glutSetCursor(GLUT_CURSOR_NONE);
+  }
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
   glutDisplayFunc(onDisplay);
   glutReshapeFunc(onReshape);
@@ -77,6 +91,7 @@ int main(int argc, char** argv) {
 
   g_runControl.frameLimit = options.frames;
   g_runControl.screenshotPath = options.screenshot;
+  g_runControl.loopLimit = options.loops;
   initScene(options, true);
   g_timelineStart = readCounter();
   glutMainLoop();

@@ -23,15 +23,15 @@ bool parseWhole(const char* text, double low, double high, double& out) {
   return parseNumber(text, out) && out == std::floor(out) && out >= low && out <= high;
 }
 
-// "WxH" with two positive whole numbers, nothing before or after.
+// "WxH" with two whole numbers from 1 to 16384 (pixels), nothing before or after.
 bool parseSize(const char* text, int& width, int& height) {
   if (text == nullptr) return false;
   const char* cross = std::strchr(text, 'x');
   if (cross == nullptr) return false;
-  const std::string widthText(text, cross);
-  double w = 0.0, h = 0.0;
-  if (!parseWhole(widthText.c_str(), 1, 100000, w) || !parseWhole(cross + 1, 1, 100000, h)) return false;
   if (!std::isdigit(static_cast<unsigned char>(text[0])) || !std::isdigit(static_cast<unsigned char>(cross[1]))) return false;
+  double w = 0.0, h = 0.0;
+  const std::string left(text, static_cast<size_t>(cross - text));
+  if (!parseWhole(left.c_str(), 1, 16384, w) || !parseWhole(cross + 1, 1, 16384, h)) return false;
   width = static_cast<int>(w);
   height = static_cast<int>(h);
   return true;
@@ -51,9 +51,12 @@ const char* usageText() {
          "  --seconds S         demo time of a headless run or a recording (default 71)\n"
          "  --event-log FILE    write one line per battle event\n"
          "  --profile           print the mean time of each frame phase at exit\n"
+         "  --size WxH          window size (default 800x600), or a recording's picture (default 1280x720)\n"
+         "  --fullscreen        fill the screen and hide the mouse cursor (showings)\n"
+         "  --loops N           end after N complete runs of the 71-second script\n"
          "  --record FILE.mp4   film --seconds S (default 71) off-screen into a video with sound, then exit\n"
-         "  --size WxH          picture size of a recording (default 1280x720)\n"
          "  --fps N             frame rate of a recording: 24, 25, 30 (default), 50 or 60\n"
+         "  --version           print the version\n"
          "  --help              this text\n"
          "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path.\n";
 }
@@ -69,6 +72,17 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     };
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return ParseOutcome::Help;
+    } else if (std::strcmp(arg, "--version") == 0) {
+      return ParseOutcome::Version;
+    } else if (std::strcmp(arg, "--fullscreen") == 0) {
+      options.fullscreen = true;
+    } else if (std::strcmp(arg, "--size") == 0) {
+      if (!needs(parseSize(value, options.sizeWidth, options.sizeHeight), "WIDTHxHEIGHT in pixels, as 1280x720")) break;
+      ++i;
+    } else if (std::strcmp(arg, "--loops") == 0) {
+      if (!needs(parseWhole(value, 1, 1e6, number), "a whole number of runs (1 or more)")) break;
+      options.loops = static_cast<int>(number);
+      ++i;
     } else if (std::strcmp(arg, "--frames") == 0) {
       if (!needs(parseWhole(value, 1, 1e9, number), "a whole number of frames (1 or more)")) break;
       options.frames = static_cast<int>(number);
@@ -100,9 +114,6 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     } else if (std::strcmp(arg, "--record") == 0) {
       if (!needs(value != nullptr && *value != '\0', "a file name")) break;
       options.record = value;
-      ++i;
-    } else if (std::strcmp(arg, "--size") == 0) {
-      if (!needs(parseSize(value, options.sizeWidth, options.sizeHeight), "WIDTHxHEIGHT in pixels, as 1280x720")) break;
       ++i;
     } else if (std::strcmp(arg, "--fps") == 0) {
       if (!needs(parseWhole(value, 1, 1000, number), "a whole number of frames per second")) break;

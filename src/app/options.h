@@ -16,12 +16,16 @@ struct Options {
   double seconds = 71.0;     // --seconds S: demo time of a headless run
   std::string eventLog;      // --event-log FILE: one line per world event
   bool profile = false;      // --profile: mean time of each frame phase, printed at exit
-  int sizeWidth = 0; int sizeHeight = 0;  // --size WxH (0: not given)
+  int sizeWidth = 0; int sizeHeight = 0;  // --size WxH: window size, or a recording's picture (0: not given)
+  // Showings (kiosk, shop window).
+  bool fullscreen = false;   // --fullscreen: the whole screen, no mouse cursor
+  int loops = -1;            // --loops N: end normally after N complete runs of the script (-1: never)
+  // Films.
   std::string record;        // --record FILE.mp4: film --seconds S of the demo off-screen, then exit
   int recordFramesPerSecond = 30;  // --fps N: the recording's frame rate (its clock step is 1/N s)
 };
 
-enum class ParseOutcome { Run, Help, Error };
+enum class ParseOutcome { Run, Help, Version, Error };
 
 // Fills `options` from argv; on Error, `error` says what was wrong.
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error);

@@ -34,11 +34,14 @@ void onSpecialKey(int key, int x, int y);
 // Whether the last toggle key's text is still shown at counter value `now` (2 seconds after the key).
 bool toggleMessageVisible(int64_t now);
 
-// Ending an automated run: after `frameLimit` displayed frames the main loop is left, and the last
-// frame is written to `screenshotPath` first (if set).
+// Ending an automated run: after `frameLimit` displayed frames, or once `loopLimit` runs of the
+// script are complete, the main loop is left, and the last frame is written to `screenshotPath`
+// first (if set).
 struct RunControl {
   int frameLimit = -1;
   int framesDrawn = 0;
+  int loopLimit = -1;
+  int loopsDone = 0;  // complete runs: the timeline's restarts
   std::string screenshotPath;
 };
 extern RunControl g_runControl;

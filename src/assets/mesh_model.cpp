@@ -103,6 +103,22 @@ struct AseReader {
     return true;
   }
 
+  // A path as exporters write it: between double quotes, blanks included, quotes removed. Without
+  // an opening quote, or without a closing one on the same line, the path is one token as it stands.
+  bool nextPath(std::string_view& path) {
+    while (pos != end && isBlank(*pos)) ++pos;
+    if (pos != end && *pos == '"') {
+      const char* close = pos + 1;
+      while (close != end && *close != '"' && *close != '\n' && *close != '\r') ++close;
+      if (close != end && *close == '"') {
+        path = std::string_view(pos + 1, static_cast<size_t>(close - pos - 1));
+        pos = close + 1;
+        return true;
+      }
+    }
+    return nextWord(path);
+  }
+
   // Reads the next token as the current token; at the end of the file that is a failed read.
   bool next(const char* where) {
     if (nextWord(token)) return true;
@@ -329,7 +345,7 @@ bool readMaterialBlock(AseReader& r) {
     else if (key == "*UVW_V_TILING") ok = readTiling(r, material->vTiling);
     else if (key == "*BITMAP") {
       std::string_view value;  // read aside: the current token stays "*BITMAP"
-      if (!r.nextWord(value)) return r.fail("the file ends where a bitmap path belongs");
+      if (!r.nextPath(value)) return r.fail("the file ends where a bitmap path belongs");
       material->bitmapName.assign(value.data(), value.size());
     }
     if (!ok) return false;
@@ -565,6 +581,14 @@ constexpr KeywordRow kKeywords[] = {
     {"*WIREFRAME_COLOR", readWireframeColor},
 };
 
+// Editors that save "Unicode" write UTF-16 with a byte-order mark: every other byte is zero and no
+// keyword would ever match, so such a file is named instead of loading as a silently empty model.
+const char* utf16Encoding(const std::string& text) {
+  if (text.size() >= 2 && text[0] == '\xFF' && text[1] == '\xFE') return "UTF-16 (little-endian)";
+  if (text.size() >= 2 && text[0] == '\xFE' && text[1] == '\xFF') return "UTF-16 (big-endian)";
+  return nullptr;
+}
+
 // Every keyword starts with one of these; other tokens (numbers, names) skip the table.
 inline bool mayBeKeyword(std::string_view token) {
   const char c = token[0];
@@ -587,6 +611,13 @@ void MeshModel::loadAse(const char* path) {
     return;
   }
 
+  if (const char* encoding = utf16Encoding(text)) {
+    std::fprintf(stderr, "ASE file \"%s\" is %s text; save it as ASCII or UTF-8.\n", path, encoding);
+    std::printf("done\n");
+    return;
+  }
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.replace(0, 3, "   ");  // a UTF-8 mark reads as blanks
+
   AseReader r(*this, path, text);
   while (!r.failed && r.nextWord(r.token)) {
     if (!mayBeKeyword(r.token)) continue;
@@ -598,6 +629,10 @@ void MeshModel::loadAse(const char* path) {
     std::fprintf(stderr, "ASE file \"%s\" ends inside a block; keeping what was read.\n", path);
   }
   appendCurrentObject(r);
+  if (!r.failed && objects.empty()) {
+    std::fprintf(stderr, "ASE file \"%s\" has no geometry object (*GEOMOBJECT); the model draws nothing.\n",
+                 path);
+  }
   dropMaterialRefsOutsideMaterials(r);
   if (r.notes > kMaxNotes) {
     std::fprintf(stderr, "ASE file \"%s\": %d rejected indices in all.\n", path, r.notes);

@@ -8,7 +8,7 @@
 #include <vector>
 
 struct Material {
-  std::string bitmapName;  // texture file path, verbatim from "*BITMAP"; "NONE" = untextured
+  std::string bitmapName;  // texture file path from "*BITMAP" (without enclosing quotes); "NONE" = untextured
   unsigned int texture = 0;  // GL texture name, 0 until loadTextures
   std::array<float, 3> ambient{1.0f, 1.0f, 1.0f};
   std::array<float, 3> diffuse{1.0f, 1.0f, 1.0f};
@@ -67,6 +67,8 @@ class MeshModel {
   // Whatever the file holds, the result is drawable: every array is sized by its count, every face
   // corner is below its object's numVertex, every materialRef indexes `materials` or is -1. A file
   // that cannot be opened gives an empty model; a broken one keeps what was read before the fault.
+  // A UTF-16 file (byte-order mark) loads nothing, and a file without any geometry object loads
+  // no mesh: each is named in one line on stderr.
   // The file is read into memory and closed again: no stream stays open with the model.
   void loadAse(const char* path);
   // GL: one texture per material with a bitmap (not "NONE", not empty); prints

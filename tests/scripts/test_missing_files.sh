@@ -7,9 +7,9 @@
 #   bitmap  missing, empty or a directory: "Error: Failed to open DIB file PATH.";  garbage:
 #           "Error: Unknown DIB file format.";  cut in half: "Error: Image file conversion error.".
 #           Once per load: the fixed textures once, a model texture once per material naming it.
-#   model   missing or a directory: "Error: Failed to open ASE file PATH.";  empty or garbage: no
-#           message (the loader skips what it does not know and reports only unreadable files and
-#           broken content; the model is empty);  cut in half: one line of the loader's, naming the file.
+#   model   missing or a directory: "Error: Failed to open ASE file PATH.";  empty or garbage: one
+#           line that the file has no geometry object (the loader skips what it does not know; the
+#           model is empty);  cut in half: one line of the loader's, naming the file.
 #   sound   run with the dummy audio driver instead of --mute, so that files are decoded and not only
 #           opened: missing, empty, garbage and (ambient loops) a directory all give the sound's
 #           message, sails on stdout without "[ERROR]", the others on stderr; the ambient loops once,
@@ -113,7 +113,7 @@ for model in objects/schiff1.ase objects/schiff2.ase objects/ente.ase; do
     grep -q -x -F "loading \"../data/$model\" ...done" "$out" || fail "$label: no progress line: $(cat "$out")"
     case $state in
       missing | directory) expect_lines "Error: Failed to open ASE file ../data/$model." "$err" 1 only ;;
-      empty | garbage) expect_silence ;;
+      empty | garbage) expect_lines "ASE file \"../data/$model\" has no geometry object (*GEOMOBJECT); the model draws nothing." "$err" 1 only ;;
       half)
         [ "$(wc -l <"$err")" -eq 1 ] && grep -q "^ASE file \"../data/$model\"" "$err" ||
           fail "$label: expected one line of the loader: $(cat "$err")"

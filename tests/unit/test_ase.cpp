@@ -216,7 +216,7 @@ TEST_F(AseLoader, ReadsTheGameKeysMaterialsAndMesh) {
 
   ASSERT_EQ(m->materialCount, 2);
   const Material& planks = m->materials[0];
-  EXPECT_EQ(planks.bitmapName, "\"../data/textures/planks.bmp\"");  // quotes stay part of the path
+  EXPECT_EQ(planks.bitmapName, "../data/textures/planks.bmp");  // the enclosing quotes are not part of it
   EXPECT_EQ(planks.ambient, (std::array<float, 3>{0.1f, 0.2f, 0.3f}));
   EXPECT_EQ(planks.diffuse, (std::array<float, 3>{0.4f, 0.5f, 0.6f}));
   EXPECT_EQ(planks.specular, (std::array<float, 3>{0.9f, 0.8f, 0.7f}));
@@ -287,12 +287,12 @@ TEST_F(AseLoader, FaceLinesSkipSmoothingGroupsAndMaterialIds) {
   EXPECT_EQ(m->objects[0]->faces, (std::vector<uint32_t>{0, 1, 2, 3, 2, 1, 1, 3, 0}));
 }
 
-TEST_F(AseLoader, NodeNamesAndBitmapsAreSingleTokens) {
+TEST_F(AseLoader, NodeNamesAreSingleTokensQuotedBitmapsKeepTheirBlanks) {
   const std::unique_ptr<MeshModel> m = load(R"(
     *MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *BITMAP "C:\maps\sail cloth.bmp" } }
     *GEOMOBJECT { *NODE_NAME "Main Mast" })");
   ASSERT_EQ(m->materials.size(), 1u);
-  EXPECT_EQ(m->materials[0].bitmapName, "\"C:\\maps\\sail");  // cut at the first blank
+  EXPECT_EQ(m->materials[0].bitmapName, "C:\\maps\\sail cloth.bmp");
   ASSERT_EQ(m->objects.size(), 1u);
   EXPECT_EQ(m->objects[0]->name, "\"Main");
 }

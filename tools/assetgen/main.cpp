@@ -1,6 +1,7 @@
 // Asset generator entry: writes the models, bitmaps and sounds of the run-time tree into a data
-// directory, and on request PNG previews for inspection.
+// directory, and on request PNG previews for inspection; or the program's icons alone.
 //   assetgen DATA_DIR [--preview PREVIEW_DIR]
+//   assetgen --icons ICON_DIR      karvosta-48.png, karvosta-128.png, karvosta-256.png
 #include <sys/stat.h>  // Required for: mkdir
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "audio.h"
+#include "icon.h"
 #include "models.h"
 #include "preview.h"
 #include "textures.h"
@@ -61,9 +63,23 @@ void writePreviews(const std::string& dir, const std::vector<Model>& models, con
   ok &= writePng(dir + "/sky_up.png", renderDomePreview(dome, {0.01, 0, 1}, 120.0, 500, 500));
 }
 
+// The icon sizes of the hicolor theme that the desktop uses most.
+bool writeIcons(const std::string& dir) {
+  if (!makeDirectory(dir)) return false;
+  TextureSet textures;
+  for (const TextureDef& def : textureTable()) textures[def.fileName] = def.make();
+  const Model frigate = buildFrigate();
+  bool ok = true;
+  for (int size : {48, 128, 256}) {
+    ok &= writePng(dir + "/karvosta-" + std::to_string(size) + ".png", renderIcon(frigate, textures, size));
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--icons") return writeIcons(argv[2]) ? 0 : 1;
   std::string dataDir, previewDir;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
