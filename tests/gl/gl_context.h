@@ -1,5 +1,5 @@
-// GL test support: one hidden freeglut window that provides the context for every GL test, and
-// off-screen render targets whose pictures the tests read back.
+// GL test support: one hidden freeglut window, made on first use, gives every GL test its context;
+// off-screen render targets hold the pictures the tests read back.
 #pragma once
 #include <gtest/gtest.h>
 

@@ -1,7 +1,5 @@
-// Mesh model drawing under a real GL context: the three render paths give one picture, materials
-// and textures as a viewer sees them, the 0.5 scale left on the matrix, and material textures.
-#include <unistd.h>  // Required for: getpid (a temp directory per test process)
-
+// Mesh model drawing under a real GL context: the three render paths give one picture, of a small
+// model whose materials a viewer can tell apart and of the program's own ship.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../test_support.h"
 #include "assets/mesh_model.h"
 #include "gl_context.h"
 #include "platform/dialog.h"
@@ -21,37 +20,6 @@ namespace fs = std::filesystem;
 constexpr int kSize = 64;          // pixels of the off-screen target, square
 constexpr double kHalfView = 10.0;  // the orthographic view spans -10..10 in x and y
 constexpr int kChannelTolerance = 1;
-
-// 24-bit uncompressed BMP, rows bottom first, each padded to 4 bytes.
-void writeBmp(const fs::path& path, int width, int height, const std::vector<Rgb>& pixels) {
-  const int rowBytes = (width * 3 + 3) & ~3;
-  const uint32_t imageBytes = static_cast<uint32_t>(rowBytes * height);
-  std::vector<uint8_t> file(54 + imageBytes, 0);
-  auto put32 = [&file](size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
-  };
-  file[0] = 'B';
-  file[1] = 'M';
-  put32(2, static_cast<uint32_t>(file.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, static_cast<uint32_t>(width));
-  put32(22, static_cast<uint32_t>(height));
-  file[26] = 1;   // planes
-  file[28] = 24;  // bits per pixel
-  put32(34, imageBytes);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb& p = pixels[static_cast<size_t>(y * width + x)];
-      uint8_t* out = &file[54 + static_cast<size_t>(y * rowBytes + x * 3)];
-      out[0] = p[2];
-      out[1] = p[1];
-      out[2] = p[0];
-    }
-  }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                               static_cast<std::streamsize>(file.size()));
-}
 
 // A square from (x0, y0) to (x1, y1) at z = 0 facing +z, two faces, texture u across and v up.
 std::string square(const std::string& name, float x0, float y0, float x1, float y1,
@@ -101,13 +69,10 @@ class MeshDraw : public GlTest {
     GlTest::SetUp();
     if (HasFatalFailure()) return;
     setDialogsEnabled(false);
-    dir_ = fs::path(::testing::TempDir()) / ("karvosta_mesh_" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-
     // Left half red, right half blue: shows where texture u runs.
     std::vector<Rgb> halves(64);
     for (int i = 0; i < 64; ++i) halves[static_cast<size_t>(i)] = (i % 8 < 4) ? kRed : kBlue;
-    writeBmp(dir_ / "halves.bmp", 8, 8, halves);
+    dir_.write("halves.bmp", test::bmp24(8, 8, halves).build());
 
     target_ = std::make_unique<OffscreenTarget>(kSize, kSize);
     ASSERT_TRUE(target_->complete());
@@ -136,33 +101,25 @@ class MeshDraw : public GlTest {
     target_.reset();
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
-  std::string texturePath() const { return (dir_ / "halves.bmp").string(); }
+  std::string texturePath() const { return dir_.path() + "/halves.bmp"; }
 
   // Loads a model file, then gives it its textures and display list as start-up does.
   std::unique_ptr<MeshModel> loadModel(const std::string& text) {
-    const fs::path path = dir_ / "model.ase";
-    std::ofstream(path, std::ios::binary) << text;
     auto model = std::make_unique<MeshModel>();
-    model->loadAse(path.string().c_str());
+    model->loadAse(dir_.write("model.ase", text).c_str());
     model->loadTextures();
     model->buildDisplayList();
     return model;
   }
 
-  // Draws the model `times` times without restoring the matrix in between (clearing before each
-  // draw), so the picture shows the last one.
-  std::vector<uint8_t> render(const MeshModel& model, int renderPath, int times = 1) {
+  std::vector<uint8_t> render(const MeshModel& model, int renderPath) {
     target_->bind();
     glClearColor(0, 0, 0, 0);
     glPushMatrix();
-    for (int i = 0; i < times; ++i) {
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      model.draw(renderPath);
-    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    model.draw(renderPath);
     glPopMatrix();
     std::vector<uint8_t> pixels = target_->readPixels();
     target_->unbind();
@@ -188,7 +145,7 @@ class MeshDraw : public GlTest {
   static constexpr Rgb kBlue{0, 0, 255};
   static constexpr Rgb kBlack{0, 0, 0};
 
-  fs::path dir_;
+  test::ScratchDir dir_;
   std::unique_ptr<OffscreenTarget> target_;
 };
 
@@ -228,110 +185,6 @@ TEST_F(MeshDraw, TheThreeRenderPathsGiveTheSamePicture) {
     }
     EXPECT_EQ(differing, 0u) << "pixels that differ from the display list's picture";
   }
-}
-
-TEST_F(MeshDraw, AnObjectWithoutMaterialKeepsEachPathsOwnLightingRule) {
-  // Wireframe colour 0.2 red as ambient and diffuse: 0.3 * 0.2 + 2 * 0.2 = 0.46 (the diffuse term
-  // doubled, see threeObjects). The display list also makes it the specular colour with exponent 0,
-  // adding 0.2; the direct paths leave the specular colour of the object before (black here) and
-  // use exponent 20.
-  const std::unique_ptr<MeshModel> model = loadModel(
-      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *MATERIAL_SPECULAR 0 0 0\n"
-      " *MATERIAL_AMBIENT 0 0 0 *MATERIAL_DIFFUSE 0 0 0 *BITMAP NONE } }\n" +
-      square("first", -18, -18, -14, -14, 0) +
-      square("bare", -12, -6, 12, 6, -1, " *WIREFRAME_COLOR 0.2 0 0\n"));
-  const struct {
-    int path;
-    uint8_t red;
-    float shininess;
-  } expected[] = {{2, 168, 0.0f}, {1, 117, 20.0f}, {0, 117, 20.0f}};
-  for (const auto& e : expected) {
-    SCOPED_TRACE("render path " + std::to_string(e.path));
-    const std::vector<uint8_t> pixels = render(*model, e.path);
-    EXPECT_TRUE(colourNear(at(pixels, 0, 0), Rgb{e.red, 0, 0}));
-    GLfloat shininess = -1.0f;
-    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
-    EXPECT_EQ(shininess, e.shininess);
-  }
-}
-
-TEST_F(MeshDraw, ATexturedMaterialWithTooFewTextureVerticesDrawsUntextured) {
-  const std::unique_ptr<MeshModel> model = loadModel(
-      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *MATERIAL_AMBIENT 0 0 0\n"
-      " *MATERIAL_DIFFUSE 0.25 0.25 0.25 *MATERIAL_SPECULAR 0 0 0 *BITMAP " + texturePath() +
-      " } }\n" +
-      square("short", -12, -12, 12, 12, 0, "", 3));
-  for (int path : {2, 1, 0}) {
-    SCOPED_TRACE("render path " + std::to_string(path));
-    const std::vector<uint8_t> pixels = render(*model, path);
-    EXPECT_TRUE(colourNear(at(pixels, -3, 0), Rgb{128, 128, 128}));
-    EXPECT_TRUE(colourNear(at(pixels, 3, 0), Rgb{128, 128, 128}));
-  }
-}
-
-TEST_F(MeshDraw, DrawingTwiceWithoutRestoringTheMatrixHalvesTheSizeAgain) {
-  // A 32-unit square: 16 view units (51.2 pixels) after one draw, 8 after the second.
-  const std::unique_ptr<MeshModel> model = loadModel(
-      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *BITMAP NONE } }\n" +
-      square("big", -16, -16, 16, 16, 0));
-  for (int path : {2, 1, 0}) {
-    SCOPED_TRACE("render path " + std::to_string(path));
-    const int once = litWidth(render(*model, path, 1));
-    const int twice = litWidth(render(*model, path, 2));
-    EXPECT_NEAR(once, 0.5 * 32 * kSize / (2 * kHalfView), 1.5);
-    EXPECT_NEAR(twice, 0.25 * 32 * kSize / (2 * kHalfView), 1.5);
-  }
-}
-
-TEST_F(MeshDraw, DrawingLeavesTexturingOnAndTheClientArraysOff) {
-  const std::unique_ptr<MeshModel> model = loadModel(threeObjects(texturePath()));
-  for (int path : {2, 1, 0, 3}) {
-    SCOPED_TRACE("render path " + std::to_string(path));
-    glDisable(GL_TEXTURE_2D);
-    render(*model, path);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-  }
-  // Any other path value draws no geometry.
-  const std::vector<uint8_t> pixels = render(*model, 3);
-  EXPECT_EQ(litWidth(pixels), 0);
-}
-
-TEST_F(MeshDraw, LoadTexturesCreatesOneTexturePerMaterialWithABitmap) {
-  const std::string bitmap = texturePath();
-  auto model = std::make_unique<MeshModel>();
-  const fs::path path = dir_ / "materials.ase";
-  std::ofstream(path) << "*MATERIAL_LIST { *MATERIAL_COUNT 5\n"
-                      << " *MATERIAL 0 { *BITMAP " << bitmap << " }\n"
-                      << " *MATERIAL 1 { *BITMAP NONE }\n"
-                      << " *MATERIAL 2 { *BITMAP " << bitmap << " }\n"
-                      << " *MATERIAL 3 { *MATERIAL_NAME \"no bitmap\" }\n"
-                      << " *MATERIAL 4 { *BITMAP NONE.bmp }\n}\n";
-  model->loadAse(path.string().c_str());
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  model->loadTextures();
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "loading textures ...done\n");
-
-  const std::vector<Material>& m = model->materials;
-  ASSERT_EQ(m.size(), 5u);
-  EXPECT_NE(m[0].texture, 0u);
-  EXPECT_EQ(m[1].texture, 0u);  // "NONE": no texture, no file opened
-  EXPECT_NE(m[2].texture, 0u);
-  EXPECT_NE(m[0].texture, m[2].texture);  // the same file twice gives two textures
-  EXPECT_EQ(m[3].texture, 0u);  // no "*BITMAP": nothing to open
-  EXPECT_NE(m[4].texture, 0u);  // merely begins with NONE: a file name, missing here
-  EXPECT_TRUE(glIsTexture(m[0].texture));
-  EXPECT_NE(err.find("NONE.bmp"), std::string::npos) << err;
-  EXPECT_EQ(err.find("no bitmap"), std::string::npos) << err;
-
-  auto empty = std::make_unique<MeshModel>();
-  ::testing::internal::CaptureStdout();
-  empty->loadTextures();
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "loading textures ...done\n");
 }
 
 // The program's own ship, as start-up loads it from bin/ (its bitmaps are named relative to bin/),

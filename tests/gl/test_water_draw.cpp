@@ -1,9 +1,8 @@
 // The shaded sea as a viewer sees it: rendered off-screen from the scene's camera, with known or
-// rendered reflection images, both strip modes, the bump map switch, and start-up failures of the
-// shader source. Runs in <build>/bin, where "../bin/wave.cg" is the real shader source.
+// rendered reflection images, both strip modes, the bump map switch, and broken shader sources (the
+// one place shader errors are tested). Runs in <build>/bin, where "../bin/wave.cg" is the real shader source.
 #include <gtest/gtest.h>
 
-#include <epoxy/glx.h>  // Required for: taking the context away as a closed window does
 #include <unistd.h>       // Required for: chdir, getcwd
 
 #include <algorithm>
@@ -292,51 +291,6 @@ TEST_F(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
   EXPECT_LE(differing, 2u) << "of " << covered;  // the far edge may differ by a pixel where waves bend it
 }
 
-TEST_F(WaterDraw, DrawRestoresStateForLaterDrawing) {
-  makeSea();
-  glActiveTexture(GL_TEXTURE0);
-  renderFrame(nullptr);
-
-  GLint value = -1;
-  glGetIntegerv(GL_CURRENT_PROGRAM, &value);
-  EXPECT_EQ(value, 0);
-  glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-  EXPECT_EQ(value, GL_TEXTURE0);
-  EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-  EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
-  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-
-  // The reflection texture stays bound on unit 0, wrapping again; the next draw clamps it anew.
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-  EXPECT_EQ(static_cast<unsigned int>(value), reflection);
-  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
-  EXPECT_EQ(value, GL_REPEAT);
-  for (int unit = 1; unit < 3; ++unit) {
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(value, 0) << "unit " << unit;
-  }
-  glActiveTexture(GL_TEXTURE0);
-
-  // A fixed-pipeline quad drawn after the sea keeps its own colour.
-  main->bind();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glColor3f(1.0f, 0.0f, 0.0f);
-  glRectf(-0.5f, -0.5f, 0.5f, 0.5f);
-  const std::vector<uint8_t> pixels = main->readPixels();
-  EXPECT_EQ(main->pixelAt(pixels, kSize / 2, kSize / 2), (Rgb{255, 0, 0}));
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_TEXTURE_2D);
-}
-
 TEST_F(WaterDraw, ReflectionDoesNotWrapAroundThePictureEdge) {
   makeSea();
   // Only the reflection image's first column is bright. The main view's left edge reads the
@@ -352,41 +306,6 @@ TEST_F(WaterDraw, ReflectionDoesNotWrapAroundThePictureEdge) {
       EXPECT_GT(main->pixelAt(pixels, kSize - 1, y)[0], inside + 60);
     }
   }
-}
-
-TEST_F(WaterDraw, WindowSizeDoesNotChangeTheDraw) {
-  makeSea();
-  fillReflection([](int s, int t) { return (s / 8 + t / 8) % 2 ? Rgb{255, 200, 0} : Rgb{0, 0, 0}; });
-  const std::vector<uint8_t> first = renderFrame(nullptr, 800, 600);
-  EXPECT_EQ(renderFrame(nullptr, 1024, 768), first);
-  EXPECT_EQ(renderFrame(nullptr, 1, 1), first);
-}
-
-TEST_F(WaterDraw, WavesMoveTheShading) {
-  makeSea();
-  const std::vector<uint8_t> still = renderFrame(nullptr);
-  sea->setPhase(0.3f);
-  EXPECT_NE(renderFrame(nullptr), still);
-}
-
-TEST_F(WaterDraw, SeaCanBeDestroyedAfterTheGlContextHasGone) {
-  makeSea();
-  renderFrame(nullptr);
-  // As at shutdown once the main loop has closed the window: no context is current.
-  Display* display = glXGetCurrentDisplay();
-  const GLXDrawable drawable = glXGetCurrentDrawable();
-  const GLXContext context = glXGetCurrentContext();
-  ASSERT_NE(context, nullptr);
-  ASSERT_TRUE(glXMakeCurrent(display, None, nullptr));
-  EXPECT_FALSE(glContextCurrent());
-  sea.reset();
-  ASSERT_TRUE(glXMakeCurrent(display, drawable, context));
-  EXPECT_TRUE(glContextCurrent());
-
-  // The layer is usable again afterwards.
-  makeSea();
-  EXPECT_NE(sea->vertexProgram, nullptr);
-  EXPECT_TRUE(isWaterBlue(main->pixelAt(renderFrame(nullptr), 100, 20)));
 }
 
 // Start-up in a tree of its own, with the shader source a test gives (or none).
@@ -406,6 +325,12 @@ class WaterStartUp : public WaterDraw {
     return testing::internal::GetCapturedStderr();
   }
 
+  std::string insertBefore(const char* entry, const char* line) const {
+    std::string broken = shaderSource;
+    broken.insert(broken.find(entry), line);
+    return broken;
+  }
+
   // The sea still draws a blue surface over the lower part of the view.
   void expectBlueSea() {
     const std::vector<uint8_t> pixels = renderFrame(nullptr);
@@ -416,58 +341,49 @@ class WaterStartUp : public WaterDraw {
   }
 };
 
-TEST_F(WaterStartUp, MissingShaderSourceIsReportedAndTheFixedPipelineDrawsTheSea) {
-  ScratchTree tree("water_no_shader");
-  const std::string said = startIn(tree);
-  EXPECT_NE(said.find("Error Vertexprogram: "), std::string::npos) << said;
-  EXPECT_NE(said.find("Error Fragmentprogram: "), std::string::npos) << said;
-  EXPECT_NE(said.find("../bin/wave.cg"), std::string::npos) << said;
-  EXPECT_EQ(sea->vertexProgram, nullptr);
-  expectBlueSea();
-
-  // The missing bump map was reported too, and the sea got a flat one instead of none.
-  EXPECT_NE(said.find("bumpversion_nm.bmp"), std::string::npos) << said;
-  GLint width = 0;
-  glBindTexture(GL_TEXTURE_2D, sea->bumpTexture);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-  EXPECT_EQ(width, 1);
-}
-
-TEST_F(WaterStartUp, FragmentSyntaxErrorShowsTheCompilerTextAndTheSeaStaysLit) {
-  ScratchTree tree("water_broken_fragment");
-  std::string broken = shaderSource;
-  const size_t at = broken.find("void fragmentshader()");
-  ASSERT_NE(at, std::string::npos);
-  broken.insert(at, "this is not GLSL\n");
-  tree.writeShader(broken);
-  const std::string said = startIn(tree);
-
-  EXPECT_NE(said.find("Error Fragmentprogram: "), std::string::npos) << said;
-  EXPECT_NE(said.find("syntax error"), std::string::npos) << said;
-  EXPECT_EQ(said.find("Error Vertexprogram"), std::string::npos) << said;
-  EXPECT_NE(sea->vertexProgram, nullptr);
-  EXPECT_EQ(sea->fragmentProgram, nullptr);
-  expectBlueSea();
-  char message[32];
-  sea->toggleBumpMap(message);  // off and on again: nothing to switch, nothing breaks
-  sea->toggleBumpMap(message);
-  expectBlueSea();
-}
-
-TEST_F(WaterStartUp, VertexSyntaxErrorNamesItsLine) {
-  ScratchTree tree("water_broken_vertex");
-  std::string broken = shaderSource;
-  const size_t at = broken.find("void vertexshader()");
-  ASSERT_NE(at, std::string::npos);
-  const int line = 1 + static_cast<int>(std::count(broken.begin(), broken.begin() + at, '\n'));
-  broken.insert(at, "float = ;\n");
-  tree.writeShader(broken);
-  const std::string said = startIn(tree);
-
-  EXPECT_NE(said.find("Error Vertexprogram: "), std::string::npos) << said;
-  EXPECT_NE(said.find(":" + std::to_string(line) + "("), std::string::npos) << "line " << line << ": " << said;
-  EXPECT_EQ(said.find("Error Fragmentprogram"), std::string::npos) << said;
-  expectBlueSea();
+// Each broken shader source gives its program's error with the compiler's text and line; the sea still
+// draws, with the stage that compiled or with the fixed pipeline.
+TEST_F(WaterStartUp, ShaderErrorsAreReportedAndTheSeaStillDraws) {
+  const int vertexLine = 1 + static_cast<int>(std::count(shaderSource.begin(), shaderSource.begin() +
+                                                         shaderSource.find("void vertexshader()"), '\n'));
+  const struct {
+    const char* what;
+    std::string source;  // empty: no file
+    const char* said;
+    const char* notSaid;
+    bool vertexStage, fragmentStage;
+  } cases[] = {
+      {"no shader source", "", "Error Vertexprogram: ", nullptr, false, false},
+      {"fragment syntax error", insertBefore("void fragmentshader()", "this is not GLSL\n"),
+       "Error Fragmentprogram: ", "Error Vertexprogram", true, false},
+      {"vertex syntax error", insertBefore("void vertexshader()", "float = ;\n"), "Error Vertexprogram: ",
+       "Error Fragmentprogram", false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchTree tree("water_shader");
+    if (!c.source.empty()) tree.writeShader(c.source);
+    const std::string said = startIn(tree);
+    EXPECT_NE(said.find(c.said), std::string::npos) << said;
+    if (c.notSaid != nullptr) {
+      EXPECT_EQ(said.find(c.notSaid), std::string::npos) << said;
+    }
+    EXPECT_EQ(sea->vertexProgram != nullptr, c.vertexStage);
+    EXPECT_EQ(sea->fragmentProgram != nullptr, c.fragmentStage);
+    if (c.source.empty()) {
+      EXPECT_NE(said.find("Error Fragmentprogram: "), std::string::npos) << said;
+      EXPECT_NE(said.find("../bin/wave.cg"), std::string::npos) << said;
+    } else {
+      EXPECT_NE(said.find("error"), std::string::npos) << "compiler text: " << said;
+    }
+    if (std::string(c.what) == "vertex syntax error") {
+      EXPECT_NE(said.find(":" + std::to_string(vertexLine) + "("), std::string::npos) << "line " << vertexLine;
+    }
+    char message[32];
+    sea->toggleBumpMap(message);  // off and on again: nothing to switch, nothing breaks
+    sea->toggleBumpMap(message);
+    expectBlueSea();
+  }
 }
 
 }  // namespace
