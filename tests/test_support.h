@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -98,9 +97,8 @@ inline void writeFile(const std::string& path, const Bytes& content) {
 // A directory of its own for one test, removed afterwards.
 class ScratchDir {
  public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "karvosta_test_XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+  ScratchDir() : path_((std::filesystem::temp_directory_path() / "karvosta_test_XXXXXX").string()) {
+    if (mkdtemp(path_.data()) == nullptr) path_.clear();
   }
   ~ScratchDir() {
     std::error_code ignored;
@@ -133,24 +131,18 @@ Console captured(Action&& action) {
   return console;
 }
 
-// Remembers the file each slot holds; lists the file of every play request ("" for a failed load),
-// loop requests and stops. Handles differ from channel numbers so that a slot passed where a handle
-// belongs shows up.
+// Remembers the file each slot holds, and records the file of every play request, loop requests and
+// stops. Returned channel handles differ from channel numbers, as the library's may.
 class RecordingSoundLayer final : public SoundLayer {
  public:
-  static constexpr int kHandleOffset = 1000;
-
   bool init(int, int, unsigned) override { return true; }
   SoundSample* loadSample(int slot, const char* path, int, int, int) override {
-    if (missing.count(path) != 0) return nullptr;
-    Slot& entry = slots_[slot];
-    entry.sample.slot = slot;
-    entry.path = path;
-    return &entry.sample;
+    slots_[slot] = {SoundSample{slot}, path};
+    return &slots_[slot].first;
   }
   int play(int channel, SoundSample* sample) override {
-    played.push_back(sample != nullptr ? slots_[sample->slot].path : "");
-    return sample != nullptr ? channel + kHandleOffset : kSoundNoChannel;
+    played.push_back(sample != nullptr ? slots_[sample->slot].second : "");
+    return channel + 1000;
   }
   void setVolume(int, int) override {}
   void setLoopMode(int handle, int mode) override {
@@ -160,21 +152,15 @@ class RecordingSoundLayer final : public SoundLayer {
 
   // Play requests whose file name contains `name`.
   int count(const char* name) const {
-    int n = 0;
-    for (const std::string& path : played) n += path.find(name) != std::string::npos ? 1 : 0;
-    return n;
+    return static_cast<int>(std::count_if(played.begin(), played.end(),
+                                          [&](const std::string& path) { return path.find(name) != std::string::npos; }));
   }
 
   std::vector<std::string> played;
   std::vector<int> looping, stopped;
-  std::set<std::string> missing;  // paths whose load fails
 
  private:
-  struct Slot {
-    SoundSample sample;
-    std::string path;
-  };
-  std::map<int, Slot> slots_;
+  std::map<int, std::pair<SoundSample, std::string>> slots_;
 };
 
 }  // namespace test

@@ -18,12 +18,11 @@
 
 namespace {
 
-// An exporter's file in miniature: scene block, a textured and a "NONE" material, the game keys, one
-// textured square of two faces.
+// An exporter's file in miniature: a textured and a "NONE" material, the game keys, one textured
+// square of two faces.
 const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
 *SCENE {
 	*SCENE_FILENAME "square.max"
-	*SCENE_BACKGROUND_STATIC 0.0000	0.0000	0.0000
 }
 *MATERIAL_LIST {
 	*MATERIAL_COUNT 2
@@ -32,7 +31,6 @@ const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
 		*MATERIAL_DIFFUSE 0.4000	0.5000	0.6000
 		*MATERIAL_SHINE 0.2500
 		*MAP_DIFFUSE {
-			*MAP_NAME "Map #1"
 			*BITMAP "../data/textures/planks.bmp"
 			*UVW_U_TILING 2.7000
 		}
@@ -56,10 +54,6 @@ const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
 *KANONENGESCHW 18
 *GEOMOBJECT {
 	*NODE_NAME "Square"
-	*NODE_TM {
-		*NODE_NAME "Square"
-		*TM_POS 0.0000	0.0000	0.0000
-	}
 	*MESH {
 		*MESH_NUMVERTEX 4
 		*MESH_NUMFACES 2
@@ -80,11 +74,6 @@ const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
 			*MESH_TVERT 2	1.0000	1.0000	0.0000
 			*MESH_TVERT 3	0.0000	1.0000	0.0000
 		}
-		*MESH_NUMTVFACES 2
-		*MESH_TFACELIST {
-			*MESH_TFACE 0	0	1	2
-			*MESH_TFACE 1	0	2	3
-		}
 		*MESH_NORMALS {
 			*MESH_FACENORMAL 0	0.0000	0.0000	1.0000
 				*MESH_VERTEXNORMAL 0	0.0000	0.0000	1.0000
@@ -94,7 +83,6 @@ const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
 				*MESH_VERTEXNORMAL 3	0.0000	0.0000	1.0000
 		}
 	}
-	*PROP_MOTIONBLUR 0
 	*MATERIAL_REF 0
 	*WIREFRAME_COLOR 0.5000	0.2500	0.1250
 }

@@ -1,9 +1,8 @@
 // BMP decoder: one table of files built in memory with the picture or message each must give; every
-// valid one cut at every byte and mutated at random; the size cap that fuzzing showed to be needed.
+// valid one cut at every byte; the size cap that fuzzing showed to be needed (scripts/fuzz.sh mutates).
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -225,32 +224,6 @@ TEST(Bmp, EveryValidFileCutAtEveryByteIsRejectedWithAMessage) {
       EXPECT_FALSE(message.empty()) << c.what << " cut at " << cut;
     }
   }
-}
-
-// Random byte changes never crash or read outside the bytes. The high bytes of width and height are
-// left alone, so that no mutation asks for a gigabyte picture.
-TEST(Bmp, MutatedFilesNeverCrash) {
-  std::mt19937 generator(12345);
-  int decoded = 0;
-  for (const Case& c : validFiles()) {
-    const Bytes seed = c.file.build();
-    for (int round = 0; round < 1000; ++round) {
-      Bytes file = seed;
-      for (int i = 1 + static_cast<int>(generator() % 4); i > 0; --i) {
-        const size_t at = generator() % file.size();
-        if ((at < 19 || at > 21) && (at < 23 || at > 25)) file[at] = static_cast<uint8_t>(generator());
-      }
-      std::string message;
-      const std::unique_ptr<RgbImage> image = decode(file, file.size(), message);
-      if (image == nullptr) {
-        EXPECT_FALSE(message.empty());
-      } else {
-        ++decoded;
-        EXPECT_EQ(image->pixels.size(), static_cast<size_t>(image->width) * image->height * 3);
-      }
-    }
-  }
-  EXPECT_GT(decoded, 0);  // not all rejected: the decoding paths ran too
 }
 
 // The cap still lets the largest picture through; what the run-length data never reaches is black.

@@ -1,5 +1,4 @@
-// What the camera sees and what floats on: the mirrored view below the water, the view wedge that
-// culls ships, and the sea's point query agreeing with the drawn grid. No GL.
+// The view wedge that culls ships, and the sea's point query agreeing with the drawn grid. No GL.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -13,20 +12,6 @@
 namespace {
 
 constexpr double kDegree = 3.141592654 / 180.0;
-
-TEST(CameraView, TheMirroredViewLooksUpFromBelowTheWater) {
-  CameraRig rig;
-  rig.x = 12.0f;
-  rig.yaw = 30.0;
-  const ViewVectors view = computeView(rig), mirrored = mirrorView(view);
-  EXPECT_GT(view.eye.z, 0.0f);
-  EXPECT_FLOAT_EQ(mirrored.eye.z, -view.eye.z);
-  EXPECT_FLOAT_EQ(mirrored.eye.x, view.eye.x);
-  EXPECT_FLOAT_EQ(mirrored.target.y, view.target.y);
-  EXPECT_FLOAT_EQ(mirrored.up.z, -view.up.z);
-  // The eye stands back from the ground position, opposite the yaw's direction of view.
-  EXPECT_NEAR(std::atan2(view.eye.y, view.eye.x - 12.0f) / kDegree, 30.0, 1e-3);
-}
 
 // The zeroed rig's wedge opens 135 degrees toward -x from an apex behind the eye (about x = 185).
 TEST(ViewWedge, HoldsThePointsInViewWhereverTheRigTurns) {

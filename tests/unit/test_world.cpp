@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,6 @@
 namespace {
 
 std::vector<WorldEventInfo> g_events;
-std::vector<std::string> g_eventShips;
 
 int count(WorldEvent kind) {
   int n = 0;
@@ -35,23 +33,13 @@ class World : public ::testing::Test {
     clearWorld();
     seedRandom(1);
     g_events.clear();
-    g_eventShips.clear();
-    g_worldEventHook = [](const WorldEventInfo& e) {
-      g_events.push_back(e);
-      g_eventShips.push_back(e.shipName != nullptr ? e.shipName : "");
-    };
+    g_worldEventHook = [](const WorldEventInfo& e) { g_events.push_back(e); };
     setSoundLayer(&sounds);
     bank = std::make_unique<SoundBank>();
     g_sounds = bank.get();
     // Hit ellipse: foci 40 either side along the heading, reaching 50 ahead and 30 abeam.
-    ship.focalDistance = 40;
-    ship.radius = 50;
-    ship.energy = 3;
-    ship.height = 60;
-    ship.cannons = 3;
-    ship.ammunition = 30;
-    ship.range = 300;
-    ship.cannonSpeed = 40;
+    ship.focalDistance = 40, ship.radius = 50, ship.energy = 3, ship.height = 60;
+    ship.cannons = 3, ship.ammunition = 30, ship.range = 300, ship.cannonSpeed = 40;
     duck.radius = 6;
     g_shipModel1 = g_shipModel2 = &ship;
     g_duckModel = &duck;
@@ -99,23 +87,6 @@ TEST_F(World, ABroadsideIsARowAlongTheShipFiringSquareToItsCourse) {
   EXPECT_EQ(g_cannonballs.size(), 6u);
   EXPECT_EQ(count(WorldEvent::BroadsideRefused), 1);
   EXPECT_EQ(sounds.count("cannon"), 3);
-}
-
-TEST_F(World, BallSpeedsLieWithinAQuarterOfTheCannonSpeed) {
-  ship.cannons = 10;
-  Ship* firing = addShip(0.0f, 0.0f, 0.0f);
-  firing->ammunition = 100000;
-  std::set<int> speeds;
-  seedRandom(12345);
-  for (int volley = 0; volley < 100; ++volley) {
-    firing->reload[0] = 1.0f;
-    fireBroadside(firing, 0);
-  }
-  for (const Cannonball* ball : g_cannonballs) {
-    EXPECT_TRUE(ball->speed >= 30 && ball->speed <= 50) << ball->speed;
-    speeds.insert(ball->speed);
-  }
-  EXPECT_GE(speeds.size(), 15u);
 }
 
 TEST_F(World, BallsInsideTheHitEllipseHitAndCostOneEnergy) {
