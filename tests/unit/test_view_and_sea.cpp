@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "../test_support.h"
 #include "camera/camera_rig.h"
 #include "camera/view_wedge.h"
 #include "water/water_surface.h"
@@ -39,7 +40,7 @@ class Sea : public ::testing::Test {
  protected:
   void SetUp() override {
     const float light[3] = {500.0f, -500.0f, 910.0f};
-    sea = std::make_unique<WaterSurface>(-1500, 1500, 50, -1500, 1500, 50, 0, light, 0u, false);
+    test::captured([&] { sea = std::make_unique<WaterSurface>(-1500, 1500, 50, -1500, 1500, 50, 0, light, 0u, false); });
     const int origin[2] = {0, 0}, direction[2] = {2, 1};
     sea->setWave(origin, direction, 250.0f, 2.0f);
     sea->setPhase(0.0f);
