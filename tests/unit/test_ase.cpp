@@ -183,10 +183,6 @@ const std::vector<Snippet> kSnippets = {
             "*MESH_FACE 7: A: 3 B: 2 C: 1 AB: 0 BC: 1 CA: 1 *MESH_SMOOTHING *MESH_MTLID 3\n"
             "*MESH_FACE 1: A: 1 B: 3 C: 0 AB: 0 BC: 0 CA: 0 *MESH_SMOOTHING 1,2,5 *MESH_MTLID 1 extra words }"),
      "( v 0 0 0 0 0 0 0 0 0 0 0 0 f 3 2 1 1 3 0)", nullptr},
-    {"names and bitmaps are single tokens",
-     "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *BITMAP \"C:\\maps\\sail cloth.bmp\" } }\n"
-     "*GEOMOBJECT { *NODE_NAME \"Main Mast\" }",
-     "(mat \"C:\\maps\\sail shine 0 diffuse 1 1 1) (\"Main)", nullptr},
     {"material blocks fill the record of their index; nested blocks apply, the last value wins",
      "*MATERIAL_LIST { *MATERIAL_COUNT 3 *MATERIAL 2 { *BITMAP two.bmp }\n"
      "*MATERIAL 0 { *MATERIAL_SHINE 1 *MAP_DIFFUSE { *BITMAP a.bmp *SUBMAP { *MATERIAL_SHINE 3 *BITMAP b.bmp } } }\n"
@@ -206,9 +202,6 @@ const std::vector<Snippet> kSnippets = {
      "*RADIUS +42\n*ENERGIE -7\r\n*HOEHE 12.9\n" +
          object("\t*MESH_NUMVERTEX 2\r\n*MESH_VERTEX_LIST {\r\n*MESH_VERTEX 0 1e2 -.5 +2.5E-1\r\n*MESH_VERTEX 1 .125 -0 7.\r\n}"),
      "radius=42 energy=-7 height=12 ( v 100 -0.5 0.25 0.125 -0 7)", nullptr},
-    {"mesh keys before any object are dropped",
-     "*MESH_NUMVERTEX 1 *NODE_NAME stray *MATERIAL_REF 4\n*MESH_VERTEX_LIST { *MESH_VERTEX 0 1 1 1 } *RADIUS 5",
-     "radius=5", nullptr},
     {"a material block with a bad index is read and dropped",
      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 1 { *BITMAP wrong.bmp *MAP_DIFFUSE { *MATERIAL_SHINE 9 } }\n"
      "*MATERIAL -1 { *BITMAP wrong.bmp } *MATERIAL 0 { *BITMAP right.bmp } } *RADIUS 8",
