@@ -9,7 +9,7 @@ shift || true
 
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
-  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils)
+  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils locales)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
