@@ -10,7 +10,7 @@ shift || true
 
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
-  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils
+  libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils locales
   dpkg-dev file lintian desktop-file-utils appstream)  # the package (cpack, dpkg-shlibdeps) and its checks
 # Recording films (--record): the FFmpeg libraries, and ffmpeg/ffprobe for the recording test.
 packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg)

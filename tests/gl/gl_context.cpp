@@ -55,18 +55,15 @@ void OffscreenTarget::bind() const {
 void OffscreenTarget::unbind() const { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
 
 std::vector<uint8_t> OffscreenTarget::readPixels() const {
-  std::vector<uint8_t> pixels(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 3);
-  GLint previousAlignment = 4;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &previousAlignment);
+  std::vector<uint8_t> pixels(static_cast<size_t>(width_) * height_ * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);  // rows are tightly packed RGB
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
   glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, previousAlignment);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
   return pixels;
 }
 
 Rgb OffscreenTarget::pixelAt(const std::vector<uint8_t>& pixels, int x, int y) const {
-  const size_t row = static_cast<size_t>(y) * static_cast<size_t>(width_);
-  const size_t at = (row + static_cast<size_t>(x)) * 3;
+  const size_t at = (static_cast<size_t>(y) * width_ + x) * 3;
   return {pixels[at], pixels[at + 1], pixels[at + 2]};
 }

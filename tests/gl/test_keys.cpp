@@ -1,13 +1,18 @@
-// Keys: each toggle's text sequence, the 2-second message, and keys that must do nothing.
+// Keys as a user presses them: each toggle's effect and text, the two-second message, keys that do
+// nothing, quitting; and ship culling, the F5 switch, seen in what the entity pass draws.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/globals.h"
 #include "app/scene.h"
+#include "assets/mesh_model.h"
+#include "camera/camera_rig.h"
 #include "gl_context.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
+#include "sim/entity_draw.h"
+#include "sim/world.h"
 #include "water/water_surface.h"
 
 namespace {
@@ -19,7 +24,6 @@ class Keys : public GlTest {
     useFixedClock(0.5);
     g_perfFrequency = counterFrequency();
     g_messageText[0] = '\0';
-    g_messageStart = readCounter();
     g_wireframe = false;
     g_frustumCulling = true;
     g_renderPath = 2;
@@ -30,80 +34,93 @@ class Keys : public GlTest {
     delete g_water;
     g_water = nullptr;
   }
-  std::string press(int key) {
-    onSpecialKey(key, 0, 0);
-    return g_messageText;
-  }
 };
 
-TEST_F(Keys, F7CyclesTheRenderPathBackToDisplayLists) {
-  EXPECT_EQ(press(GLUT_KEY_F7), "3D-Objekte - DrawElements");
-  EXPECT_EQ(g_renderPath, 1);
-  EXPECT_EQ(press(GLUT_KEY_F7), "3D-Objekte - glBegin/glEnd");
-  EXPECT_EQ(g_renderPath, 0);
-  EXPECT_EQ(press(GLUT_KEY_F7), "3D-Objekte - Display Lists");
-  EXPECT_EQ(g_renderPath, 2);
+bool polygonModeIs(GLint mode) {
+  GLint modes[2] = {0, 0};
+  glGetIntegerv(GL_POLYGON_MODE, modes);
+  return modes[0] == mode;
 }
 
-TEST_F(Keys, F5AtStartSwitchesCullingOff) {
-  EXPECT_EQ(press(GLUT_KEY_F5), "View Frustum Culling  OFF");
-  EXPECT_FALSE(g_frustumCulling);
-  EXPECT_EQ(press(GLUT_KEY_F5), "View Frustum Culling  ON");
+TEST_F(Keys, EachToggleSwitchesItsModeAndSaysSo) {
+  const struct {
+    int key;
+    const char* text;
+    bool (*holds)();
+  } presses[] = {
+      {GLUT_KEY_F7, "3D-Objekte - DrawElements", [] { return g_renderPath == 1; }},
+      {GLUT_KEY_F7, "3D-Objekte - glBegin/glEnd", [] { return g_renderPath == 0; }},
+      {GLUT_KEY_F7, "3D-Objekte - Display Lists", [] { return g_renderPath == 2; }},
+      {GLUT_KEY_F5, "View Frustum Culling  OFF", [] { return !g_frustumCulling; }},
+      {GLUT_KEY_F5, "View Frustum Culling  ON", [] { return g_frustumCulling; }},
+      {GLUT_KEY_F3, "Wireframe-Modus  ON", [] { return g_wireframe && polygonModeIs(GL_LINE); }},
+      {GLUT_KEY_F3, "Wireframe-Modus  OFF", [] { return !g_wireframe && polygonModeIs(GL_FILL); }},
+      {GLUT_KEY_F4, "Shader - Bump Map OFF", [] { return g_water->bumpMapOff; }},
+      {GLUT_KEY_F4, "Shader - Bump Map ON", [] { return !g_water->bumpMapOff; }},
+      {GLUT_KEY_F6, "Wasser - TRIANGLE-STRIP", [] { return !g_water->quadStripMode; }},
+      {GLUT_KEY_F6, "Wasser - QUAD-STRIP", [] { return g_water->quadStripMode; }},
+  };
+  for (const auto& press : presses) {
+    advanceFixedClock();
+    onSpecialKey(press.key, 0, 0);
+    EXPECT_STREQ(g_messageText, press.text);
+    EXPECT_TRUE(press.holds()) << press.text;
+    EXPECT_EQ(g_messageStart, readCounter()) << press.text;  // each press shows its text anew
+  }
 }
 
-TEST_F(Keys, F3TwiceSwitchesWireframeOnAndOffInGl) {
-  EXPECT_EQ(press(GLUT_KEY_F3), "Wireframe-Modus  ON");
-  GLint mode[2] = {0, 0};
-  glGetIntegerv(GL_POLYGON_MODE, mode);
-  EXPECT_EQ(mode[0], GL_LINE);
-  EXPECT_EQ(press(GLUT_KEY_F3), "Wireframe-Modus  OFF");
-  glGetIntegerv(GL_POLYGON_MODE, mode);
-  EXPECT_EQ(mode[0], GL_FILL);
-}
-
-TEST_F(Keys, F4AndF6SwitchTheSea) {
-  EXPECT_EQ(press(GLUT_KEY_F4), "Shader - Bump Map OFF");
-  EXPECT_EQ(press(GLUT_KEY_F4), "Shader - Bump Map ON");
-  EXPECT_EQ(press(GLUT_KEY_F6), "Wasser - TRIANGLE-STRIP");
-  EXPECT_EQ(press(GLUT_KEY_F6), "Wasser - QUAD-STRIP");
-}
-
-TEST_F(Keys, TheMessageShowsForTwoSecondsFromItsOwnKey) {
-  press(GLUT_KEY_F3);
-  const int64_t pressed = readCounter();
-  const int64_t second = counterFrequency();
-  EXPECT_TRUE(toggleMessageVisible(pressed));
+TEST_F(Keys, TheMessageShowsForTwoSecondsAndOtherKeysChangeNothing) {
+  onSpecialKey(GLUT_KEY_F5, 0, 0);
+  const int64_t pressed = g_messageStart, second = counterFrequency();
   EXPECT_TRUE(toggleMessageVisible(pressed + 2 * second - 1));
   EXPECT_FALSE(toggleMessageVisible(pressed + 2 * second));
-
-  advanceFixedClock();  // half a second later the second press restarts the two seconds
-  press(GLUT_KEY_F3);
-  EXPECT_TRUE(toggleMessageVisible(pressed + 2 * second + second / 4));
-  EXPECT_STREQ(g_messageText, "Wireframe-Modus  OFF");
-}
-
-TEST_F(Keys, OtherKeysChangeNothingAndDoNotReshowTheMessage) {
-  press(GLUT_KEY_F5);
-  const int64_t start = g_messageStart;
   advanceFixedClock();
-  for (int key : {GLUT_KEY_F1, GLUT_KEY_F2, GLUT_KEY_F8, GLUT_KEY_F9, GLUT_KEY_F10, GLUT_KEY_F11, GLUT_KEY_F12,
-                  GLUT_KEY_LEFT, GLUT_KEY_UP, GLUT_KEY_RIGHT, GLUT_KEY_DOWN, GLUT_KEY_HOME}) {
-    press(key);
-  }
-  EXPECT_EQ(g_messageStart, start);
-  EXPECT_STREQ(g_messageText, "View Frustum Culling  OFF");
+  for (int key : {GLUT_KEY_F1, GLUT_KEY_F2, GLUT_KEY_F8, GLUT_KEY_F12, GLUT_KEY_LEFT, GLUT_KEY_HOME}) onSpecialKey(key, 0, 0);
+  for (unsigned char key : {'a', 'q', ' ', '\r'}) onKeyboard(key, 0, 0);
+  EXPECT_EQ(g_messageStart, pressed);
   EXPECT_FALSE(g_frustumCulling);
   EXPECT_EQ(g_renderPath, 2);
   EXPECT_FALSE(g_wireframe);
-  for (unsigned char key : {'a', 'q', ' ', '1', '\r'}) onKeyboard(key, 0, 0);  // still running
 }
 
 TEST(KeysQuit, EscapeAndXEndTheProgram) {
-  // A fresh process for each: a forked copy would share this one's X connection.
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(onKeyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(onKeyboard('x', 0, 0), ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(onKeyboard('X', 0, 0), ::testing::ExitedWithCode(0), "");
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a forked copy would share this X connection
+  for (unsigned char key : {'\x1b', 'x', 'X'}) EXPECT_EXIT(onKeyboard(key, 0, 0), ::testing::ExitedWithCode(0), "");
+}
+
+// With culling on, a ship outside the camera's view wedge is skipped in both passes; ducks and
+// balls are always drawn.
+TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeOnly) {
+  MeshModel empty;
+  empty.radius = 20;
+  CameraRig camera;
+  camera.x = -200.0f;  // the wedge's apex near x = -15, opening toward -x
+  g_shipModel1 = g_shipModel2 = g_duckModel = &empty;
+  g_camera = &camera;
+  WaterSurface* const sea = g_water;
+  g_water = nullptr;  // a flat sea
+  g_renderPath = 0;   // the empty models have no display list
+  spawnShip(2, "in view", -60.0f, 0.0f, 0.0f);
+  spawnShip(2, "behind", 40.0f, 0.0f, 0.0f);
+  spawnDuck(40.0f, 0.0f, 0.0f);
+  g_cannonballs.append(new Cannonball{40.0f, 30.0f, 0.0f, 0, 0, 0, {}});
+  OffscreenTarget target(16, 16);
+  target.bind();
+  for (bool culling : {true, false}) {
+    g_frustumCulling = culling;
+    for (int pass : {1, 2}) {
+      drawEntities(pass);
+      EXPECT_EQ(g_entityDrawCounts.ships, culling ? 1 : 2) << "pass " << pass;
+      EXPECT_EQ(g_entityDrawCounts.ducks, 1);
+      EXPECT_EQ(g_entityDrawCounts.balls, 1);
+      EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+  }
+  target.unbind();
+  clearWorld();
+  g_water = sea;
+  g_camera = nullptr;
+  g_shipModel1 = g_shipModel2 = g_duckModel = nullptr;
 }
 
 }  // namespace

@@ -1,210 +1,196 @@
-// World records and lists: spawn values, tags and counters across emptying, bad names and types,
-// and list removal and emptying.
+// The naval world on hand-made scenes: broadsides, hit ellipses and duck circles, a ship's own balls,
+// range and splash, sinking and removal. Events come through the world's hook, sounds through the
+// recording sound layer. No GL, no audio device.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "../test_support.h"
+#include "app/globals.h"
+#include "assets/mesh_model.h"
+#include "platform/random.h"
+#include "sim/events.h"
 #include "sim/firing.h"
-#include "world_fixture.h"
+#include "sim/simulation.h"
+#include "sim/world.h"
+#include "sound/sound_bank.h"
 
 namespace {
 
-using WorldRecords = WorldTest;
+std::vector<WorldEventInfo> g_events;
 
-TEST_F(WorldRecords, SpawnedShipCopiesItsModelAndStartsAtRestAndReady) {
-  MeshModel second;
-  second.focalDistance = 11;
-  second.radius = 22;
-  second.energy = 7;
-  second.zOffset = -3;
-  second.height = 44;
-  second.speed = 5;
-  second.turnRate = 6;
-  second.cannons = 8;
-  second.ammunition = 80;
-  second.range = 900;
-  second.cannonSpeed = 33;
-  g_shipModel2 = &second;
-
-  spawnShip(2, "Schiff", 10.0f, -20.0f, 45.0f);
-  ASSERT_EQ(g_ships.size(), 1u);
-  const Ship& ship = *g_ships[0];
-  EXPECT_STREQ(ship.name, "Schiff");
-  EXPECT_STREQ(ship.tag, "s 1");
-  EXPECT_EQ(ship.type, 2);
-  EXPECT_FLOAT_EQ(ship.x, 10.0f);
-  EXPECT_FLOAT_EQ(ship.y, -20.0f);
-  EXPECT_FLOAT_EQ(ship.heading, 45.0f);
-  EXPECT_FLOAT_EQ(ship.z, -3.0f);
-  EXPECT_EQ(ship.speed, 0);
-  EXPECT_EQ(ship.turn, 0);
-  EXPECT_FALSE(ship.sunk);
-  EXPECT_FLOAT_EQ(ship.reload[0], 1.0f);
-  EXPECT_FLOAT_EQ(ship.reload[1], 1.0f);
-  EXPECT_EQ(ship.maxSpeed, 5);
-  EXPECT_EQ(ship.turnRate, 6);
-  EXPECT_EQ(ship.focalDistance, 11);
-  EXPECT_EQ(ship.radius, 22);
-  EXPECT_EQ(ship.energy, 7);
-  EXPECT_EQ(ship.maxEnergy, 7);
-  EXPECT_EQ(ship.cannons, 8);
-  EXPECT_EQ(ship.ammunition, 80);
-  EXPECT_EQ(ship.maxAmmunition, 80);
-  EXPECT_EQ(ship.height, 44);
-  EXPECT_EQ(ship.range, 900);
-  EXPECT_EQ(ship.cannonSpeed, 33);
+int count(WorldEvent kind) {
+  int n = 0;
+  for (const WorldEventInfo& e : g_events) n += e.kind == kind;
+  return n;
 }
 
-TEST_F(WorldRecords, UnknownTypeOrMissingModelGivesZeroGameValues) {
-  spawnShip(3, "Type three", 1.0f, 2.0f, 3.0f);
-  g_shipModel1 = nullptr;
-  spawnShip(1, "No model", 1.0f, 2.0f, 3.0f);
-  ASSERT_EQ(g_ships.size(), 2u);
-  for (const Ship* ship : g_ships) {
-    EXPECT_EQ(ship->energy, 0);
-    EXPECT_EQ(ship->cannons, 0);
-    EXPECT_EQ(ship->radius, 0);
-    EXPECT_FLOAT_EQ(ship->z, 0.0f);
-    EXPECT_FLOAT_EQ(ship->reload[0], 1.0f);  // the non-model values are still set
+class World : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clearWorld();
+    seedRandom(1);
+    g_events.clear();
+    g_worldEventHook = [](const WorldEventInfo& e) { g_events.push_back(e); };
+    setSoundLayer(&sounds);
+    bank = std::make_unique<SoundBank>();
+    g_sounds = bank.get();
+    // Hit ellipse: foci 40 either side along the heading, reaching 50 ahead and 30 abeam.
+    ship.focalDistance = 40, ship.radius = 50, ship.energy = 3, ship.height = 60;
+    ship.cannons = 3, ship.ammunition = 30, ship.range = 300, ship.cannonSpeed = 40;
+    duck.radius = 6;
+    g_shipModel1 = g_shipModel2 = &ship;
+    g_duckModel = &duck;
   }
-  EXPECT_STREQ(g_ships[0]->tag, "s 1");
-  EXPECT_STREQ(g_ships[1]->tag, "s 2");
-
-  g_duckModel = nullptr;
-  spawnDuck(0.0f, 0.0f, 0.0f);
-  EXPECT_EQ(g_ducks[0]->radius, 0);
-}
-
-TEST_F(WorldRecords, NamesOfTwentyNineCharactersFitAndLongerOnesAreCut) {
-  const std::string exact(29, 'a');
-  const std::string longer = std::string(29, 'b') + "overflowing the name field";
-  spawnShip(1, exact.c_str(), 0.0f, 0.0f, 0.0f);
-  spawnShip(1, longer.c_str(), 0.0f, 0.0f, 0.0f);
-  spawnShip(1, nullptr, 0.0f, 0.0f, 0.0f);
-  EXPECT_EQ(std::string(g_ships[0]->name), exact);
-  EXPECT_EQ(std::string(g_ships[1]->name), std::string(29, 'b'));
-  EXPECT_STREQ(g_ships[2]->name, "");
-  EXPECT_STREQ(g_ships[1]->tag, "s 2");  // the name did not spill into the tag
-}
-
-TEST_F(WorldRecords, CountersContinueAcrossEmptyingTheLists) {
-  setupScenario();
-  EXPECT_STREQ(g_ships[0]->tag, "s 1");
-  EXPECT_STREQ(g_ships[1]->tag, "s 2");
-  EXPECT_EQ(g_ducks[3]->id, 4);
-
-  g_ships.clear();  // what the demo's restart does
-  g_ducks.clear();
-  setupScenario();
-  ASSERT_EQ(g_ships.size(), 2u);
-  EXPECT_STREQ(g_ships[0]->tag, "s 3");
-  EXPECT_STREQ(g_ships[1]->tag, "s 4");
-  ASSERT_EQ(g_ducks.size(), 4u);
-  EXPECT_EQ(g_ducks[0]->id, 5);
-  EXPECT_EQ(g_ducks[3]->id, 8);
-}
-
-TEST_F(WorldRecords, SerialNumbersUpTo99999FitTheShipTagAndTheBallCopy) {
-  g_shipCounter = 99998;
-  Ship* ship = addShip(0.0f, 0.0f, 0.0f);
-  EXPECT_STREQ(ship->tag, "s 99999");
-  fireBroadside(ship, 0);
-  ASSERT_FALSE(g_cannonballs.empty());
-  EXPECT_STREQ(g_cannonballs[0]->tag, "s 99999");
-
-  g_shipCounter = 2147483646;  // the largest serial: the tag is cut, never overrun
-  Ship* last = addShip(0.0f, 0.0f, 0.0f);
-  EXPECT_EQ(std::strlen(last->tag), sizeof(last->tag) - 1);
-  EXPECT_EQ(std::strncmp(last->tag, "s 2147483647", sizeof(last->tag) - 1), 0);
-}
-
-TEST_F(WorldRecords, ScenarioHasTwoShipsOnCrossedModelsAndFourSwimmingDucks) {
-  MeshModel second;
-  second.energy = 9;
-  g_shipModel2 = &second;
-  setupScenario();
-  ASSERT_EQ(g_ships.size(), 2u);
-  EXPECT_STREQ(g_ships[0]->name, "Schiff Nr. 1");
-  EXPECT_EQ(g_ships[0]->type, 2);
-  EXPECT_EQ(g_ships[0]->energy, 9);
-  EXPECT_FLOAT_EQ(g_ships[0]->x, 150.0f);
-  EXPECT_FLOAT_EQ(g_ships[0]->y, -150.0f);
-  EXPECT_FLOAT_EQ(g_ships[0]->heading, 315.0f);
-  EXPECT_STREQ(g_ships[1]->name, "Schiff Nr. 2");
-  EXPECT_EQ(g_ships[1]->type, 1);
-  EXPECT_EQ(g_ships[1]->energy, 3);
-  EXPECT_FLOAT_EQ(g_ships[1]->x, -350.0f);
-  EXPECT_FLOAT_EQ(g_ships[1]->heading, 225.0f);
-  for (const Ship* ship : g_ships) EXPECT_EQ(ship->speed, 0);
-
-  ASSERT_EQ(g_ducks.size(), 4u);
-  const float expectedY[] = {-270.0f, -240.0f, -180.0f, -210.0f};
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_FLOAT_EQ(g_ducks[i]->y, expectedY[i]);
-    EXPECT_FLOAT_EQ(g_ducks[i]->heading, 90.0f);
-    EXPECT_EQ(g_ducks[i]->speed, 1);
-    EXPECT_EQ(g_ducks[i]->radius, 6);
+  void TearDown() override {
+    clearWorld();
+    g_worldEventHook = nullptr;
+    g_shipModel1 = g_shipModel2 = g_duckModel = nullptr;
+    g_sounds = nullptr;
+    bank.reset();
+    setSoundLayer(nullptr);
   }
-}
 
-TEST_F(WorldRecords, SpawnedDuckDoesNotSwimUntilGivenSpeed) {
-  Duck* duck = addDuck(3.0f, 4.0f, 90.0f);
-  EXPECT_EQ(duck->id, 1);
-  EXPECT_EQ(duck->speed, 0);
-  EXPECT_EQ(duck->turn, 0);
-}
+  Ship* addShip(float x, float y, float heading) {
+    spawnShip(1, "Target", x, y, heading);
+    return g_ships[g_ships.size() - 1];
+  }
+  // A ball of some other ship unless a tag is given.
+  Cannonball* addBall(float x, float y, int speed = 0, int range = 1000, const char* tag = "s 999") {
+    auto* ball = new Cannonball{x, y, 0.0f, speed, range, 0, {}};
+    std::snprintf(ball->tag, sizeof ball->tag, "%s", tag);
+    g_cannonballs.append(ball);
+    return ball;
+  }
 
-TEST_F(WorldRecords, RemovalTakesEveryOccurrenceAndKeepsTheOthersInOrder) {
-  Cannonball* a = addBall(1.0f, 0.0f);
-  Cannonball* b = addBall(2.0f, 0.0f);
-  Cannonball* c = addBall(3.0f, 0.0f);
-  g_cannonballs.append(b);  // listed twice
-  Cannonball* d = addBall(4.0f, 0.0f);
+  MeshModel ship, duck;
+  test::RecordingSoundLayer sounds;
+  std::unique_ptr<SoundBank> bank;
+};
 
-  g_cannonballs.remove(b);  // freed once, both entries gone
+TEST_F(World, ABroadsideIsARowAlongTheShipFiringSquareToItsCourse) {
+  Ship* firing = addShip(10.0f, 10.0f, 90.0f);
+  fireBroadside(firing, 1);  // starboard of a ship heading +y: toward +x
   ASSERT_EQ(g_cannonballs.size(), 3u);
-  EXPECT_EQ(g_cannonballs[0], a);
-  EXPECT_EQ(g_cannonballs[1], c);
-  EXPECT_EQ(g_cannonballs[2], d);
-
-  Cannonball outsider{};
-  g_cannonballs.remove(&outsider);  // not listed: nothing happens, nothing is freed
-  EXPECT_EQ(g_cannonballs.size(), 3u);
-
-  g_cannonballs.removeEach({d, a, d});
-  ASSERT_EQ(g_cannonballs.size(), 1u);
-  EXPECT_EQ(g_cannonballs[0], c);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_NEAR(g_cannonballs[i]->x, 10.0f, 1e-3f);
+    EXPECT_NEAR(g_cannonballs[i]->y, -10.0f + 20.0f * i, 1e-3f);  // the row spans the foci, stern first
+    EXPECT_FLOAT_EQ(g_cannonballs[i]->heading, 0.0f);
+  }
+  EXPECT_EQ(firing->ammunition, 27);
+  // The same side is reloading, so a second order is refused; the other side is ready. Every order
+  // is heard.
+  fireBroadside(firing, 1);
+  fireBroadside(firing, 0);
+  EXPECT_EQ(g_cannonballs.size(), 6u);
+  EXPECT_EQ(count(WorldEvent::BroadsideRefused), 1);
+  EXPECT_EQ(sounds.count("cannon"), 3);
 }
 
-TEST_F(WorldRecords, EmptyingFreesEveryRecordOnceEvenIfListedTwice) {
-  Duck* duck = addDuck(0.0f, 0.0f);
-  g_ducks.append(duck);
-  addDuck(1.0f, 1.0f);
-  g_ducks.clear();  // the sanitizer build catches a double free or a leak here
-  EXPECT_TRUE(g_ducks.empty());
-  EXPECT_EQ(g_ducks.front(), nullptr);
+TEST_F(World, BallsInsideTheHitEllipseHitAndCostOneEnergy) {
+  Ship* target = addShip(0.0f, 0.0f, 0.0f);
+  target->energy = 100;
+  const struct {
+    float heading, x, y;
+    bool hit;
+  } cases[] = {{0, 0, 0, true},    {0, 45, 0, true},   {0, -49, 0, true},  {0, 0, 29, true}, {0, 40, 0, true},
+               {0, 51, 0, false},  {0, 0, 31, false},  {0, 0, -31, false}, {0, 40, 25, false},
+               {90, 0, 45, true},  {90, 45, 0, false}};  // the ellipse turns with the ship
+  for (const auto& c : cases) {
+    target->heading = c.heading;
+    g_events.clear();
+    addBall(c.x, c.y);
+    updateEntities(0.0);
+    EXPECT_EQ(count(WorldEvent::ShipHit), c.hit ? 1 : 0) << c.heading << ": " << c.x << ", " << c.y;
+    EXPECT_EQ(g_cannonballs.size(), c.hit ? 0u : 1u);
+    g_cannonballs.clear();
+  }
+  EXPECT_EQ(target->energy, 94);
+  EXPECT_EQ(sounds.count("explosion"), 6);
 }
 
-TEST_F(WorldRecords, ClearWorldEmptiesAllFourLists) {
-  setupScenario();
-  addBall(0.0f, 0.0f);
-  g_scrollTexts.append(new ScrollText(10.0f, "title"));
-  clearWorld();
-  EXPECT_TRUE(g_ships.empty());
-  EXPECT_TRUE(g_ducks.empty());
+// Ball tags are shorter than ship tags: once the serial outgrows the ball's field, the comparison
+// must still find the firing ship.
+TEST_F(World, AShipsOwnBallsPassItEvenWhenTheSerialOutgrowsTheBallsTag) {
+  for (int32_t serial : {0, 1234566}) {
+    clearWorld();
+    g_shipCounter = serial;
+    Ship* firing = addShip(0.0f, 0.0f, 0.0f);
+    fireBroadside(firing, 0);  // the balls start on the ship's axis, inside its ellipse
+    updateEntities(0.0);
+    EXPECT_EQ(firing->energy, 3) << firing->tag;
+    EXPECT_EQ(g_cannonballs.size(), 3u) << firing->tag;
+  }
+}
+
+TEST_F(World, ABallPastItsRangeSplashesOnceAndIsRemoved) {
+  addBall(0.0f, 0.0f, 4, 10);
+  updateEntities(0.1);  // 10 units: at the range, not past it
+  EXPECT_EQ(g_cannonballs.size(), 1u);
+  updateEntities(0.1);
+  updateEntities(0.1);
   EXPECT_TRUE(g_cannonballs.empty());
-  EXPECT_TRUE(g_scrollTexts.empty());
-  EXPECT_EQ(g_shipCounter, 2);  // serials are never reset
+  EXPECT_EQ(count(WorldEvent::Splash), 1);
+  EXPECT_EQ(sounds.count("watersplash"), 1);
 }
 
-TEST_F(WorldRecords, ScrollTextStartsOnTheBottomEdgeRisingAtTwo) {
-  g_windowHeight = 480;
-  const ScrollText line(123.0f, "KARVOSTA");
-  EXPECT_FLOAT_EQ(line.x, 123.0f);
-  EXPECT_FLOAT_EQ(line.y, 480.0f);
-  EXPECT_EQ(line.speed, 2);
-  EXPECT_STREQ(line.text, "KARVOSTA");
+TEST_F(World, AnyBallWithinTwiceTheDuckRadiusHitsAndTheDuckLeavesOnce) {
+  spawnDuck(0.0f, 0.0f, 0.0f);
+  spawnDuck(100.0f, 0.0f, 0.0f);
+  addBall(0.0f, 12.0f);  // exactly twice the radius: a miss
+  updateEntities(0.0);
+  EXPECT_EQ(g_ducks.size(), 2u);
+  g_cannonballs.clear();
+  addBall(11.9f, 0.0f);
+  addBall(-1.0f, 0.0f);
+  updateEntities(0.0);
+  EXPECT_EQ(count(WorldEvent::DuckHit), 2);
+  EXPECT_EQ(sounds.count("explosion"), 2);
+  ASSERT_EQ(g_ducks.size(), 1u);
+  EXPECT_EQ(g_ducks[0]->x, 100.0f);
+  EXPECT_TRUE(g_cannonballs.empty());
+}
+
+TEST_F(World, TheLastHitSinksTheShipWhichLeavesOnceDeepEnough) {
+  Ship* victim = addShip(0.0f, 0.0f, 0.0f);  // z 0, height 60: removed below z = -80
+  Ship* other = addShip(1000.0f, 0.0f, 0.0f);
+  victim->energy = 1;
+  victim->speed = 3;
+  addBall(0.0f, 0.0f);
+  updateEntities(0.0);
+  EXPECT_TRUE(victim->sunk);
+  EXPECT_EQ(victim->speed, 0);
+  addBall(0.0f, 0.0f);
+  updateEntities(0.0);
+  EXPECT_EQ(count(WorldEvent::ShipHit), 2);  // a sinking ship can still be hit
+  EXPECT_EQ(count(WorldEvent::ShipSinking), 1);
+  for (int i = 0; i < 16; ++i) updateEntities(0.5);  // 10 units per second
+  EXPECT_EQ(g_ships.size(), 2u);
+  updateEntities(0.5);
+  updateEntities(0.5);
+  ASSERT_EQ(g_ships.size(), 1u);
+  EXPECT_EQ(g_ships[0], other);
+  EXPECT_EQ(count(WorldEvent::ShipRemoved), 1);
+}
+
+// The bank stops exactly the quack channels it was given back, and one-shots never loop.
+TEST_F(World, SoundBankStopsItsOwnQuacksAndLoopsOnlyTheAmbience) {
+  bank->startQuacking();
+  ASSERT_EQ(sounds.looping.size(), 2u);
+  bank->stopQuacking();
+  EXPECT_EQ(sounds.stopped, sounds.looping);
+  sounds.looping.clear();
+  seedRandom(1);
+  for (int i = 0; i < 300; ++i) {
+    bank->playCannonFire();
+    bank->playExplosion();
+    bank->playSplash();
+  }
+  EXPECT_TRUE(sounds.looping.empty());
+  for (const char* file : {"cannon1", "cannon2", "cannon3", "cannon4", "explosion", "watersplash"})
+    EXPECT_GT(sounds.count(file), 0) << file;
 }
 
 }  // namespace
