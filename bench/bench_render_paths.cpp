@@ -125,7 +125,7 @@ Scene& scene() {
   return s;
 }
 
-void drawFrame(const MeshModel& model, int renderPath) {
+void drawFrame(const MeshModel& model, RenderPath renderPath) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   for (int row = 0; row < kGridRows; ++row) {
     for (int column = 0; column < kGridColumns; ++column) {
@@ -147,7 +147,7 @@ void BM_RenderPath(benchmark::State& state) {
     }
     return;
   }
-  const int renderPath = static_cast<int>(state.range(0));
+  const auto renderPath = static_cast<RenderPath>(state.range(0));
   drawFrame(*s.model, renderPath);  // warm-up: first use of the arrays and the list
   for (auto _ : state) drawFrame(*s.model, renderPath);
   size_t faces = 0;

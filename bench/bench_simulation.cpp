@@ -2,7 +2,7 @@
 // every ball ends at once.
 #include <benchmark/benchmark.h>
 
-#include "app/globals.h"
+#include "sound/sound_bank.h"
 #include "assets/mesh_model.h"
 #include "sim/simulation.h"
 #include "sim/world.h"

@@ -4,6 +4,7 @@
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/check-includes.sh
 scripts/setup.sh build
 jobs=$(nproc)
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}

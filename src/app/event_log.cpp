@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "sim/events.h"
 #include "sim/world.h"
+#include "timeline/timeline.h"  // Required for: g_timelineStart
 
 namespace {
 

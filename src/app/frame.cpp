@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/frame_profile.h"
+#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
@@ -13,6 +14,7 @@
 #include "platform/gl.h"
 #include "platform/png_writer.h"
 #include "sim/entity_draw.h"
+#include "sky/sky_dome.h"
 #include "water/water_surface.h"
 
 RunControl g_runControl;
@@ -24,8 +26,8 @@ void drawReflectionPass() {
   glViewport(0, 0, kReflectionSize, kReflectionSize);
   glClear(GL_COLOR_BUFFER_BIT);
   glClear(GL_DEPTH_BUFFER_BIT);
-  setupView(1);
-  drawEntities(1);  // objects only: the reflection shows them on black
+  setupView(ViewPass::Reflection);
+  drawEntities(ViewPass::Reflection);  // objects only: the reflection shows them on black
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
@@ -36,14 +38,14 @@ void drawMainPass() {
   glViewport(0, 0, g_windowWidth, g_windowHeight);
   glClear(GL_COLOR_BUFFER_BIT);
   glClear(GL_DEPTH_BUFFER_BIT);
-  setupView(2);
+  setupView(ViewPass::Main);
   if (g_skyList != 0) {
     glPushMatrix();
     glTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
     glCallList(g_skyList);
     glPopMatrix();
   }
-  drawEntities(2);
+  drawEntities(ViewPass::Main);
   if (g_water != nullptr) g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight);
 }
 
@@ -74,8 +76,9 @@ bool toggleMessageVisible(int64_t now) {
 }
 
 void drawOverlays() {
-  if (toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, 0);
+  if (toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, Font::Helvetica18);
   drawScrollTexts();
+  countDisplayedFrame();
   drawFrameRate();
 }
 

@@ -1,5 +1,6 @@
 // The idle step: the heartbeat that moves the clock, the script, the sea, the world and the camera.
 #include "app/frame_profile.h"
+#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/scene.h"
 #include "app/wave_phase.h"
@@ -16,7 +17,8 @@ void advanceWorld() {
   advanceFixedClock();
   const int64_t previous = g_frameCounter;
   g_frameCounter = readCounter();
-  runTimeline(static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency));
+  const double elapsed = static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency);
+  runTimeline({elapsed, g_frameCounter, g_framesPerSecond, g_windowWidth, g_windowHeight});
   g_frameDelta = static_cast<double>(g_frameCounter - previous) / static_cast<double>(g_perfFrequency);
   g_wavePhase = advanceWavePhase(g_wavePhase, g_frameDelta);
   const double seaStart = beginPhase();

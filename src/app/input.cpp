@@ -4,8 +4,10 @@
 
 #include "app/globals.h"
 #include "app/scene.h"
+#include "assets/mesh_model.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
+#include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "water/water_surface.h"
 
 namespace {
@@ -34,11 +36,23 @@ void toggleStripMode() {
 }
 
 void cycleRenderPath() {
-  // 2 -> 1 -> 0 -> 2: display lists, DrawElements, immediate polygons.
-  static const char* const kPathNames[3] = {"3D-Objekte - glBegin/glEnd", "3D-Objekte - DrawElements",
-                                            "3D-Objekte - Display Lists"};
-  g_renderPath = g_renderPath == 0 ? 2 : g_renderPath - 1;
-  setMessage(kPathNames[g_renderPath]);
+  // Display lists -> DrawElements -> immediate polygons -> display lists.
+  struct PathStep {
+    RenderPath from, to;
+    const char* text;
+  };
+  static const PathStep kCycle[] = {
+      {RenderPath::DisplayList, RenderPath::DrawElements, "3D-Objekte - DrawElements"},
+      {RenderPath::DrawElements, RenderPath::Immediate, "3D-Objekte - glBegin/glEnd"},
+      {RenderPath::Immediate, RenderPath::DisplayList, "3D-Objekte - Display Lists"},
+  };
+  for (const PathStep& step : kCycle) {
+    if (step.from == g_renderPath) {
+      g_renderPath = step.to;
+      setMessage(step.text);
+      return;
+    }
+  }
 }
 
 struct ToggleKey {

@@ -7,11 +7,12 @@
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
-#include "app/text_overlay.h"
+#include "app/frame_rate.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
 #include "platform/run_tree.h"
+#include "timeline/timeline.h"
 
 namespace {
 

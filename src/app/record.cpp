@@ -14,11 +14,12 @@
 #include "app/options.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
-#include "app/text_overlay.h"
+#include "app/frame_rate.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/recorder.h"
 #include "platform/sound_mixdown.h"
+#include "timeline/timeline.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/options.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
-#include "app/text_overlay.h"
+#include "app/frame_rate.h"
 #include "assets/mesh_model.h"
 #include "assets/texture.h"
 #include "camera/camera_rig.h"
@@ -16,6 +16,7 @@
 #include "platform/sound_layer.h"
 #include "sim/world.h"
 #include "sky/sky_dome.h"
+#include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "sound/sound_bank.h"
 #include "water/water_surface.h"
 
@@ -23,7 +24,7 @@ void setUpGlState() {
   g_wireframe = false;
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   g_frustumCulling = true;
-  g_renderPath = 2;
+  g_renderPath = RenderPath::DisplayList;
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   // The modelview matrix stays the identity between drawing operations; the camera lives in the

@@ -7,6 +7,8 @@
 #include "assets/texture.h"
 #include "platform/gl.h"
 
+RenderPath g_renderPath = RenderPath::DisplayList;
+
 namespace {
 
 constexpr GLfloat kModelScale = 0.5f;          // every path draws the model at half its file size
@@ -107,8 +109,8 @@ void MeshModel::buildDisplayList() {
   glEndList();
 }
 
-void MeshModel::draw(int renderPath) const {
-  if (renderPath == 2) {
+void MeshModel::draw(RenderPath path) const {
+  if (path == RenderPath::DisplayList) {
     glCallList(displayList);
     return;
   }
@@ -116,9 +118,9 @@ void MeshModel::draw(int renderPath) const {
   enableArrays();
   for (const std::unique_ptr<GeomObject>& object : objects) {
     applyObjectState(*this, *object, MaterialRule::kDirect);
-    if (renderPath == 1 && object->numFaces > 0) {
+    if (path == RenderPath::DrawElements && object->numFaces > 0) {
       glDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
-    } else if (renderPath == 0) {
+    } else if (path == RenderPath::Immediate) {
       const uint32_t* corner = object->faces.data();
       for (int32_t f = 0; f < object->numFaces; ++f, corner += 3) {
         glColor3f(1.0f, 0.0f, 0.0f);

@@ -43,6 +43,13 @@ struct GeomObject {
   }
 };
 
+// The three ways of handing a model's geometry to GL; each draws the same picture, at its own cost.
+enum class RenderPath : int {
+  Immediate = 0,     // glBegin/glEnd: one GL_POLYGON of three glArrayElement calls per face
+  DrawElements = 1,  // one glDrawElements per object
+  DisplayList = 2,   // one glCallList of the compiled model
+};
+
 class MeshModel {
  public:
   // Game values from the model file's own keys; 0 when the file lacks them.
@@ -76,6 +83,9 @@ class MeshModel {
   void loadTextures();
   // GL: compiles the display list (needs the textures).
   void buildDisplayList();
-  // GL: 0 immediate polygons, 1 glDrawElements, 2 display list. Leaves the matrix scaled by 0.5.
-  void draw(int renderPath) const;
+  // GL: through the given path (see RenderPath). Leaves the matrix scaled by 0.5.
+  void draw(RenderPath path) const;
 };
+
+// F7 cycles it: display lists (start-up) -> DrawElements -> immediate polygons -> display lists.
+extern RenderPath g_renderPath;

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+CameraRig* g_camera = nullptr;
+
 void integrateCamera(CameraRig& rig, double dt) {
   rig.yaw += rig.yawRate * dt * 1.5;
   rig.pitch += rig.pitchRate * dt * 1.5;

@@ -47,3 +47,7 @@ ViewVectors mirrorView(const ViewVectors& view);
 
 // Rotation matrix as glRotatef(angleDegrees, ax, ay, az) builds it, column-major.
 void rotationMatrix(double angleDegrees, double ax, double ay, double az, double m[16]);
+
+// The scripted camera: created zeroed by the application shell, replaced by a zeroed rig at each
+// demo restart, moved by the idle step and the script.
+extern CameraRig* g_camera;

@@ -3,8 +3,6 @@
 
 #include "platform/gl.h"
 
-#include "app/globals.h"
-
 ViewVector g_viewEye = kBaseEye;
 ViewVector g_viewTarget = kBaseTarget;
 ViewVector g_viewUp = kBaseUp;
@@ -20,8 +18,8 @@ void lookAt(const ViewVectors& v) {
 }
 }  // namespace
 
-void setupView(int mode) {
-  if (mode == 1) {
+void setupView(ViewPass pass) {
+  if (pass == ViewPass::Reflection) {
     const ViewVectors view = computeView(g_camera != nullptr ? *g_camera : CameraRig{});
     g_viewEye = view.eye;
     g_viewTarget = view.target;
@@ -31,6 +29,6 @@ void setupView(int mode) {
   glLoadIdentity();
   gluPerspective(kFieldOfView, kAspect, kNear, kFar);
   const ViewVectors current{g_viewEye, g_viewTarget, g_viewUp};
-  lookAt(mode == 1 ? mirrorView(current) : current);
+  lookAt(pass == ViewPass::Reflection ? mirrorView(current) : current);
   glMatrixMode(GL_MODELVIEW);
 }

@@ -2,12 +2,15 @@
 #pragma once
 #include "camera/camera_rig.h"
 
-// View vectors of the latest mode-1 setup; the frame pass reads the eye to centre the sky and the
+// The two views of a frame: the mirrored one for the reflection image, then the normal one.
+enum class ViewPass { Reflection = 1, Main = 2 };
+
+// View vectors of the latest reflection-pass setup; the frame pass reads the eye to centre the sky and the
 // sea reads it for its highlight.
 extern ViewVector g_viewEye;
 extern ViewVector g_viewTarget;
 extern ViewVector g_viewUp;
 
-// Mode 1: rebuild the vectors from g_camera and load the mirrored view. Mode 2: load the normal
-// view from the vectors of the last mode-1 call. GL_MODELVIEW is current on entry and on return.
-void setupView(int mode);
+// Reflection: rebuild the vectors from g_camera and load the mirrored view. Main: load the normal
+// view from the vectors of the last reflection setup. GL_MODELVIEW is current on entry and on return.
+void setupView(ViewPass pass);

@@ -4,7 +4,6 @@
 #include <cmath>     // Required for: sqrt(), fabs()
 #include <optional>
 
-#include "app/globals.h"
 #include "assets/mesh_model.h"
 #include "camera/camera_rig.h"
 #include "camera/view_wedge.h"
@@ -13,10 +12,10 @@
 #include "water/water_surface.h"
 
 EntityDrawCounts g_entityDrawCounts;
+bool g_frustumCulling = true;
 
 namespace {
 
-constexpr int kReflectionPass = 1;
 constexpr float kBallHeight = 10.0f;      // world units above the still sea, whatever the waves do
 constexpr double kBallRadius = 1.4;       // world units
 constexpr int kBallSlices = 5;
@@ -86,7 +85,7 @@ void drawBall(const Cannonball& ball) {
 
 }  // namespace
 
-void drawShip(Ship* ship, int pass) {
+void drawShip(Ship* ship, ViewPass pass) {
   if (ship == nullptr) return;
   glPushMatrix();
   const SurfacePose pose = surfaceAt(ship->x, ship->y);
@@ -99,12 +98,12 @@ void drawShip(Ship* ship, int pass) {
   } else if (ship->type == 2) {
     if (g_shipModel2 != nullptr) g_shipModel2->draw(g_renderPath);
   }
-  if (ship->sunk && pass == kReflectionPass) drawSinkBox(*ship);
+  if (ship->sunk && pass == ViewPass::Reflection) drawSinkBox(*ship);
   glPopMatrix();
   ++g_entityDrawCounts.ships;
 }
 
-void drawEntities(int pass) {
+void drawEntities(ViewPass pass) {
   g_entityDrawCounts = EntityDrawCounts{};
 
   // One wedge per pass, from the rig alone, so the reflection pass culls as the main view does.

@@ -1,7 +1,11 @@
 // Drawing of the world's ships, ducks and cannonballs, riding on the sea. Needs a GL context.
 #pragma once
+#include "camera/view.h"  // Required for: ViewPass
 
 struct Ship;
+
+// F5: ships outside the camera's view wedge are skipped (on at start-up).
+extern bool g_frustumCulling;
 
 // What the latest drawEntities call drew; lets tests see culling and the sinking box.
 struct EntityDrawCounts {
@@ -12,12 +16,12 @@ struct EntityDrawCounts {
 };
 extern EntityDrawCounts g_entityDrawCounts;
 
-// pass 1: the reflection image (mirrored view), pass 2: the main view. Draws every ship inside the
+// Draws every ship inside the
 // view wedge (every ship when g_frustumCulling is off or there is no camera), then every duck, then
 // every cannonball. The modelview matrix is current on entry and unchanged on return; materials
 // and texture wrap modes are left as the last object set them.
-void drawEntities(int pass);
+void drawEntities(ViewPass pass);
 
 // One ship on the water's surface pose; a sunk ship gets a black box hiding its reflection in
-// pass 1. A ship of unknown type or without a model draws no model.
-void drawShip(Ship* ship, int pass);
+// the reflection pass. A ship of unknown type or without a model draws no model.
+void drawShip(Ship* ship, ViewPass pass);

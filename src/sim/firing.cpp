@@ -4,7 +4,6 @@
 #include <cmath>    // Required for: cos(), sin()
 #include <cstring>  // Required for: strncpy()
 
-#include "app/globals.h"
 #include "platform/random.h"
 #include "sim/events.h"
 #include "sim/world.h"

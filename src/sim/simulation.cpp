@@ -6,7 +6,6 @@
 #include <utility>  // Required for: move()
 #include <vector>
 
-#include "app/globals.h"
 #include "sim/events.h"
 #include "sim/world.h"
 #include "sound/sound_bank.h"

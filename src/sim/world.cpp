@@ -1,10 +1,9 @@
-// Naval world: the global record lists, serial counters, spawning and the opening scenario.
+// Naval world: the global record lists, the models, serial counters, spawning and the opening scenario.
 #include "sim/world.h"
 
 #include <cstdio>   // Required for: snprintf()
 #include <cstring>  // Required for: strlen(), memcpy()
 
-#include "app/globals.h"
 #include "assets/mesh_model.h"
 #include "sound/sound_bank.h"
 
@@ -12,11 +11,18 @@ RecordList<Ship> g_ships;
 RecordList<Cannonball> g_cannonballs;
 RecordList<Duck> g_ducks;
 RecordList<ScrollText> g_scrollTexts;
+int g_titlesShown = 0;
+
+MeshModel* g_shipModel1 = nullptr;
+MeshModel* g_shipModel2 = nullptr;
+MeshModel* g_duckModel = nullptr;
 
 int32_t g_shipCounter = 0;
 int32_t g_duckCounter = 0;
 
 namespace {
+
+constexpr int kScrollSpeed = 2;  // pixels per 1/25 s: 50 pixels per second upwards
 
 const MeshModel* shipModel(int32_t type) {
   if (type == 1) return g_shipModel1;
@@ -32,6 +38,9 @@ void copyCut(char* field, std::size_t fieldSize, const char* text) {
 }
 
 }  // namespace
+
+ScrollText::ScrollText(float startX, const char* lineText, int windowHeight)
+    : x(startX), y(static_cast<float>(windowHeight)), speed(kScrollSpeed), text(lineText) {}
 
 void spawnShip(int32_t type, const char* name, float x, float y, float heading) {
   Ship* ship = new Ship{};  // value-initialised: every game value 0 unless a model gives one

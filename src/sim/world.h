@@ -1,5 +1,5 @@
-// Naval world: ship, cannonball and duck records, the four global lists that own them, the serial
-// counters, spawning and the opening scenario. GL-free.
+// Naval world: ship, cannonball, duck and title-line records, the four global lists that own them,
+// the three models they spawn from, the serial counters, spawning and the opening scenario. GL-free.
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/scroll_text.h"  // the fourth list's record
+class MeshModel;
 
 // One sailing ship. Speeds are world units per 1/25 s, angles degrees, heading 0 along +x.
 struct Ship {
@@ -51,6 +51,17 @@ struct Duck {
   int32_t speed;
   int32_t turn;
   int32_t radius;  // a ball closer than 2 * radius hits the duck
+};
+
+// A title line rising over the screen: window pixels, origin top left, y growing downwards. Drawn by
+// the text overlay, moved and removed by the simulation step.
+struct ScrollText {
+  // Starts with its baseline on the bottom edge of a window `windowHeight` pixels high.
+  ScrollText(float x, const char* text, int windowHeight);
+  float x;           // left end of the baseline, pixels
+  float y;           // baseline, pixels from the top edge
+  int speed;         // pixels per 1/25 s; always 2
+  const char* text;  // not owned
 };
 
 // An ordered list of heap records that it owns: a record is freed when its pointer leaves the list
@@ -117,6 +128,15 @@ extern RecordList<Ship> g_ships;
 extern RecordList<Cannonball> g_cannonballs;
 extern RecordList<Duck> g_ducks;
 extern RecordList<ScrollText> g_scrollTexts;
+
+// Title lines created in the current run (0..4); the restart sets it back to 0.
+extern int g_titlesShown;
+
+// The models ships and ducks take their game values from (and are drawn with). Created and released
+// by the application shell; null until start-up has loaded them.
+extern MeshModel* g_shipModel1;  // "../data/objects/schiff1.ase", ship type 1
+extern MeshModel* g_shipModel2;  // "../data/objects/schiff2.ase", ship type 2
+extern MeshModel* g_duckModel;   // "../data/objects/ente.ase"
 
 // Serial numbers of the last ship and duck created; never reset, so tags stay unique across restarts.
 extern int32_t g_shipCounter;

@@ -3,8 +3,11 @@
 
 #include <cmath>  // Required for: std::sin, std::sqrt
 
-#include "app/globals.h"
 #include "platform/gl.h"
+#include "water/water_surface.h"  // Required for: g_waveAmplitude
+
+unsigned int g_domeTexture = 0;
+unsigned int g_skyList = 0;
 
 namespace {
 

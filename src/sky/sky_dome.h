@@ -12,6 +12,11 @@ constexpr int kSkyStripCount = 8;      // 45-degree wedges from the zenith to th
 constexpr int kSkyStripVertices = 9;   // zenith, then two per ring for four rings
 constexpr float kSkyDomeRadius = 950.0f;  // world units
 
+// GL names (GLuint, kept as plain unsigned ints so this header stays GL-free): the dome's picture,
+// loaded by start-up, and the display list buildSkyDome compiles. 0 until then.
+extern unsigned int g_domeTexture;
+extern unsigned int g_skyList;
+
 // Height of the dome's centre (and rim): 15 units below the lowest wave trough.
 float skyDomeCentreZ(int waveAmplitude);
 

@@ -7,6 +7,8 @@
 #include "platform/random.h"
 #include "platform/sound_layer.h"
 
+SoundBank* g_sounds = nullptr;
+
 namespace {
 
 // Each sound's number is both its sample slot and the channel it plays on.

@@ -19,3 +19,6 @@ class SoundBank {
   int32_t quackChannel1 = -1;
   int32_t quackChannel2 = -1;
 };
+
+// The demo's sound effects; created and released by the application shell (null before start-up).
+extern SoundBank* g_sounds;

@@ -1,18 +1,16 @@
 // The demo script as a table: one row per event, its actions in the order they are performed.
 #include "timeline/timeline.h"
 
+#include <cassert>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/scroll_text.h"
-#include "app/text_overlay.h"
 #include "camera/camera_rig.h"
 #include "sim/events.h"
 #include "sim/firing.h"
 #include "sim/world.h"
 #include "sound/sound_bank.h"
 
-int g_titlesShown = 0;
+int64_t g_timelineStart = 0;
 
 namespace {
 
@@ -82,17 +80,19 @@ const Title kTitles[4] = {
     {"(c) by Ardwyn, Pellomar", 166},
 };
 
-void createTitle(int number) {
+void createTitle(int number, const TimelineInput& input) {
+  assert(number >= 1 && number <= 4 && "the script names title lines 1 to 4");
   if (g_titlesShown >= number) return;
   const Title& line = kTitles[number - 1];
-  g_scrollTexts.append(new ScrollText(static_cast<float>(g_windowWidth / 2 - line.offset), line.text));
+  g_scrollTexts.append(
+      new ScrollText(static_cast<float>(input.windowWidth / 2 - line.offset), line.text, input.windowHeight));
   ++g_titlesShown;
   reportWorldEvent(WorldEvent::TitleCreated, nullptr, -1, number);
 }
 
-void restartScenario() {
-  // The run begins anew at this idle step's counter value, so the next call sees about -8 s.
-  g_timelineStart = g_frameCounter;
+void restartScenario(int64_t now) {
+  // The run begins anew at this idle step's clock value, so the next call sees about -8 s.
+  g_timelineStart = now;
   g_ships.clear();
   g_ducks.clear();
   setupScenario();
@@ -114,7 +114,7 @@ void setCamera(Op field, float value) {
   }
 }
 
-void perform(const Action& action) {
+void perform(const Action& action, const TimelineInput& input) {
   // An order for a list position that no longer exists (a ship sank and was removed) is skipped.
   Ship* ship = nullptr;
   if (action.ship != kNoShip) {
@@ -128,22 +128,21 @@ void perform(const Action& action) {
     case Op::StopQuacking:
       if (g_sounds != nullptr) g_sounds->stopQuacking();
       break;
-    case Op::Title: createTitle(static_cast<int>(action.value)); break;
-    case Op::Restart: restartScenario(); break;
+    case Op::Title: createTitle(static_cast<int>(action.value), input); break;
+    case Op::Restart: restartScenario(input.now); break;
     default: setCamera(action.op, static_cast<float>(action.value)); break;
   }
 }
 
 }  // namespace
 
-void runTimeline(double elapsed) {
-  const int framesPerSecond = g_framesPerSecond;
-  if (framesPerSecond == 0) return;
-  const double scriptTime = elapsed - kQuietStart;
-  const double halfWindow = kWindowFrames / framesPerSecond;
+void runTimeline(const TimelineInput& input) {
+  if (input.framesPerSecond == 0) return;
+  const double scriptTime = input.elapsed - kQuietStart;
+  const double halfWindow = kWindowFrames / input.framesPerSecond;
   for (const ScriptEvent& event : script()) {
     if (event.time - halfWindow < scriptTime && scriptTime < event.time + halfWindow) {
-      for (const Action& action : event.actions) perform(action);
+      for (const Action& action : event.actions) perform(action, input);
     }
   }
 }

@@ -1,10 +1,22 @@
 // The demo script: timed orders to the ships and the camera, the rising titles, and the restart of
-// the scenario every 71 seconds. GL-free and clock-free: it is handed the elapsed run time.
+// the scenario every 71 seconds. GL-free and clock-free: the idle step hands it the time and the
+// window it needs.
 #pragma once
+#include <cstdint>
 
-// Title lines created in the current run (0..4).
-extern int g_titlesShown;
+// Clock value (counts of platform/clock.h) at which the current demo run began: set by the shell
+// before the main loop, and by the script's restart.
+extern int64_t g_timelineStart;
 
-// Tests every event of the script against the run time `elapsed` (seconds since g_timelineStart)
-// and performs those whose firing window holds it. Does nothing until a frame rate is known.
-void runTimeline(double elapsed);
+// What one idle step hands the script.
+struct TimelineInput {
+  double elapsed;       // seconds since g_timelineStart
+  int64_t now;          // clock value of this idle step: a restart begins the new run here
+  int framesPerSecond;  // the last measured rate; a firing window is 2 frames either side of its time
+  int windowWidth;      // pixels: title lines are placed about the centre...
+  int windowHeight;     // ...and start on the bottom edge
+};
+
+// Tests every event of the script against the run time and performs those whose firing window
+// holds it. Does nothing until a frame rate is known.
+void runTimeline(const TimelineInput& input);

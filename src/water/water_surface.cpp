@@ -7,6 +7,11 @@
 #include <cstring>
 #include <limits>
 
+WaterSurface* g_water = nullptr;
+const int g_waveLength = 250;
+const int g_waveAmplitude = 2;
+float g_wavePhase = 0.0f;
+
 namespace {
 
 constexpr double kPi = 3.141592654;  // this rounding, not M_PI: the table entries depend on it

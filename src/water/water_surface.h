@@ -97,3 +97,11 @@ class WaterSurface {
 
   bool shaded;  // constructed with shading
 };
+
+// The sea of the demo, created and released by the application shell (null before start-up).
+extern WaterSurface* g_water;
+// Its one travelling wave, in world units, and the wave phase the idle step advances: 0..1, one
+// wave cycle per 1.25 s.
+extern const int g_waveLength;
+extern const int g_waveAmplitude;
+extern float g_wavePhase;

@@ -26,7 +26,7 @@ class Keys : public GlTest {
     g_messageText[0] = '\0';
     g_wireframe = false;
     g_frustumCulling = true;
-    g_renderPath = 2;
+    g_renderPath = RenderPath::DisplayList;
     g_water = new WaterSurface(-100, 100, 3, -100, 100, 3, 0, g_lightPosition, 0, false);
   }
   void TearDown() override {
@@ -48,9 +48,9 @@ TEST_F(Keys, EachToggleSwitchesItsModeAndSaysSo) {
     const char* text;
     bool (*holds)();
   } presses[] = {
-      {GLUT_KEY_F7, "3D-Objekte - DrawElements", [] { return g_renderPath == 1; }},
-      {GLUT_KEY_F7, "3D-Objekte - glBegin/glEnd", [] { return g_renderPath == 0; }},
-      {GLUT_KEY_F7, "3D-Objekte - Display Lists", [] { return g_renderPath == 2; }},
+      {GLUT_KEY_F7, "3D-Objekte - DrawElements", [] { return g_renderPath == RenderPath::DrawElements; }},
+      {GLUT_KEY_F7, "3D-Objekte - glBegin/glEnd", [] { return g_renderPath == RenderPath::Immediate; }},
+      {GLUT_KEY_F7, "3D-Objekte - Display Lists", [] { return g_renderPath == RenderPath::DisplayList; }},
       {GLUT_KEY_F5, "View Frustum Culling  OFF", [] { return !g_frustumCulling; }},
       {GLUT_KEY_F5, "View Frustum Culling  ON", [] { return g_frustumCulling; }},
       {GLUT_KEY_F3, "Wireframe-Modus  ON", [] { return g_wireframe && polygonModeIs(GL_LINE); }},
@@ -79,7 +79,7 @@ TEST_F(Keys, TheMessageShowsForTwoSecondsAndOtherKeysChangeNothing) {
   for (unsigned char key : {'a', 'q', ' ', '\r'}) onKeyboard(key, 0, 0);
   EXPECT_EQ(g_messageStart, pressed);
   EXPECT_FALSE(g_frustumCulling);
-  EXPECT_EQ(g_renderPath, 2);
+  EXPECT_EQ(g_renderPath, RenderPath::DisplayList);
   EXPECT_FALSE(g_wireframe);
 }
 
@@ -99,7 +99,7 @@ TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeOnly) {
   g_camera = &camera;
   WaterSurface* const sea = g_water;
   g_water = nullptr;  // a flat sea
-  g_renderPath = 0;   // the empty models have no display list
+  g_renderPath = RenderPath::Immediate;  // the empty models have no display list
   spawnShip(2, "in view", -60.0f, 0.0f, 0.0f);
   spawnShip(2, "behind", 40.0f, 0.0f, 0.0f);
   spawnDuck(40.0f, 0.0f, 0.0f);
@@ -108,9 +108,9 @@ TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeOnly) {
   target.bind();
   for (bool culling : {true, false}) {
     g_frustumCulling = culling;
-    for (int pass : {1, 2}) {
+    for (ViewPass pass : {ViewPass::Reflection, ViewPass::Main}) {
       drawEntities(pass);
-      EXPECT_EQ(g_entityDrawCounts.ships, culling ? 1 : 2) << "pass " << pass;
+      EXPECT_EQ(g_entityDrawCounts.ships, culling ? 1 : 2) << "pass " << static_cast<int>(pass);
       EXPECT_EQ(g_entityDrawCounts.ducks, 1);
       EXPECT_EQ(g_entityDrawCounts.balls, 1);
       EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

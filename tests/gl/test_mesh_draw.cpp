@@ -68,10 +68,10 @@ class MeshDraw : public GlTest {
     return model;
   }
 
-  // The picture of each render path; all must equal the display list's (path 2) within one step.
+  // The picture of each render path; all must equal the display list's within one step.
   std::vector<std::vector<uint8_t>> renderEveryPath(const MeshModel& model) {
     std::vector<std::vector<uint8_t>> pictures;
-    for (int path : {2, 1, 0}) {
+    for (RenderPath path : {RenderPath::DisplayList, RenderPath::DrawElements, RenderPath::Immediate}) {
       target->bind();
       glClearColor(0, 0, 0, 0);
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -83,7 +83,7 @@ class MeshDraw : public GlTest {
       EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
       size_t differing = 0;
       for (size_t i = 0; i < pictures[0].size(); ++i) differing += std::abs(pictures.back()[i] - pictures[0][i]) > 1;
-      EXPECT_EQ(differing, 0u) << "channels of path " << path << " differing from the display list's picture";
+      EXPECT_EQ(differing, 0u) << "channels of path " << static_cast<int>(path) << " differing from the display list's picture";
     }
     return pictures;
   }

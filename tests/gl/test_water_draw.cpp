@@ -99,7 +99,7 @@ class WaterDraw : public GlTest {
       OffscreenTarget reflectionTarget(kReflectionSize, kReflectionSize);
       reflectionTarget.bind();
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      setupView(1);
+      setupView(ViewPass::Reflection);
       drawObjects();
       glEnable(GL_TEXTURE_2D);
       glBindTexture(GL_TEXTURE_2D, reflection);
@@ -108,7 +108,7 @@ class WaterDraw : public GlTest {
     }
     main->bind();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    setupView(2);
+    setupView(ViewPass::Main);
     if (drawObjects != nullptr) drawObjects();
     sea->draw(&g_viewEye.x, 800, 600);
     std::vector<uint8_t> pixels = main->readPixels();

@@ -9,14 +9,16 @@
 
 #include "app/globals.h"
 #include "app/scene.h"
-#include "app/text_overlay.h"
+#include "app/frame_rate.h"
 #include "assets/mesh_model.h"
 #include "camera/camera_rig.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "sim/events.h"
 #include "sim/world.h"
+#include "sound/sound_bank.h"
 #include "timeline/timeline.h"
+#include "water/water_surface.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/options.h"
-#include "app/text_overlay.h"
+#include "app/frame_rate.h"
 #include "app/wave_phase.h"
 #include "platform/random.h"
 
