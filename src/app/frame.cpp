@@ -97,6 +97,7 @@ void onDisplay() {
   glutSwapBuffers();
   glFlush();
   endPhase(FramePhase::Overlays, start);
+  markFrameEnd();
   if (lastFrame) glutLeaveMainLoop();
 }
 

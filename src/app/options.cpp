@@ -35,7 +35,8 @@ const char* usageText() {
          "  --headless          run the simulation without window, GL or sound (fixed clock)\n"
          "  --seconds S         demo time of a headless run (default 71)\n"
          "  --event-log FILE    write one line per battle event\n"
-         "  --profile           print the mean time of each frame phase at exit\n"
+         "  --profile           print the mean time of each frame phase and the frame intervals at exit\n"
+         "  --frame-stats       print the frame intervals (mean, median, p95, p99, longest) at exit\n"
          "  --help              this text\n"
          "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path.\n";
 }
@@ -83,6 +84,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.noDialogs = true;
     } else if (std::strcmp(arg, "--profile") == 0) {
       options.profile = true;
+    } else if (std::strcmp(arg, "--frame-stats") == 0) {
+      options.frameStats = true;
     } else if (std::strcmp(arg, "--mute") == 0) {
       options.mute = true;
     } else if (std::strcmp(arg, "--headless") == 0) {
