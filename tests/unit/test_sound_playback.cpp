@@ -376,3 +376,24 @@ TEST_F(SoundPlayback, MutedOpensNoDeviceAndSaysNothing) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), audioBefore);
   EXPECT_FALSE(fs::exists(streamPath_));
 }
+
+TEST_F(SoundPlayback, OneShotsReadTheirFileAtEveryCall) {
+  writeAllTones(0.2);
+  SoundBank& sounds = bank();
+  const auto seconds = [](int channel) { return Mix_GetChunk(channel)->alen / 4.0 / kStreamRate; };
+  seedRandom(1);
+  sounds.playSplash();  // first draw 41: slot 12
+  ASSERT_TRUE(Mix_Playing(12));
+  EXPECT_NEAR(seconds(12), 0.2, 0.001);
+  // The same file in another slot leaves slot 12 playing.
+  EXPECT_EQ(soundLayer().play(13, soundLayer().loadSample(13, "../data/sound/watersplash.wav", kSoundMode2D, 0, 0)), 13);
+  EXPECT_TRUE(Mix_Playing(12));
+  writeTone("watersplash.wav", 0.05);  // changed in place: the next shot plays the new content
+  seedRandom(1);
+  sounds.playSplash();
+  EXPECT_NEAR(seconds(12), 0.05, 0.001);
+  fs::remove(soundDir_ / "watersplash.wav");
+  testing::internal::CaptureStderr();
+  sounds.playSplash();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "[ERROR] could not open watersplash file\n");
+}
