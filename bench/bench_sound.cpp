@@ -1,5 +1,6 @@
-// Cost of the one-shot effects on the generated sound files: each call reads and decodes its file
-// again. The cached variant plays already loaded samples, the part a sample cache would leave.
+// Cost of the one-shot effects on the generated sound files: each call reads its file again and
+// decodes it only when its bytes changed. The cached variant plays samples loaded once: the part
+// that no file check can avoid.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>  // Required for: chdir()
@@ -45,7 +46,7 @@ SoundBank* benchBank(std::string& why) {
   return bank;
 }
 
-// One one-shot effect per iteration, as the battle triggers them: each call loads its file anew.
+// One one-shot effect per iteration, as the battle triggers them: each call reads its file anew.
 template <void (SoundBank::*effect)()>
 void BM_OneShot(benchmark::State& state) {
   std::string why;

@@ -22,7 +22,7 @@ RunControl g_runControl;
 namespace {
 
 void drawReflectionPass() {
-  bindReflectionTarget();
+  const bool intoTexture = bindReflectionTarget(g_reflectionTexture);
   glViewport(0, 0, kReflectionSize, kReflectionSize);
   glClear(GL_COLOR_BUFFER_BIT);
   glClear(GL_DEPTH_BUFFER_BIT);
@@ -30,7 +30,8 @@ void drawReflectionPass() {
   drawEntities(ViewPass::Reflection);  // objects only: the reflection shows them on black
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
-  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
+  // Without the off-screen target the picture is in the back buffer and is copied from there.
+  if (!intoTexture) glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
   unbindReflectionTarget();
 }
 
@@ -105,6 +106,7 @@ void onDisplay() {
   glutSwapBuffers();
   glFlush();
   endPhase(FramePhase::Overlays, start);
+  markFrameEnd();
   if (lastFrame) glutLeaveMainLoop();
 }
 

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
   enterRunTimeTree();  // on failure the loaders report each file they cannot find
   if (options.noDialogs) setDialogsEnabled(false);
   if (options.profile) enableFrameProfile();
+  if (options.profile || options.frameStats) enableFrameIntervals();
   if (options.fixedDt > 0.0) useFixedClock(options.fixedDt);
   if (!options.eventLog.empty() && !openEventLog(options.eventLog)) {
     std::fprintf(stderr, "karvosta: cannot write the event log %s\n", options.eventLog.c_str());

@@ -50,7 +50,8 @@ const char* usageText() {
          "  --headless          run the simulation without window, GL or sound (fixed clock)\n"
          "  --seconds S         demo time of a headless run or a recording (default 71)\n"
          "  --event-log FILE    write one line per battle event\n"
-         "  --profile           print the mean time of each frame phase at exit\n"
+         "  --profile           print the mean time of each frame phase and the frame intervals at exit\n"
+         "  --frame-stats       print the frame intervals (mean, median, p95, p99, longest) at exit\n"
          "  --size WxH          window size (default 800x600), or a recording's picture (default 1280x720)\n"
          "  --fullscreen        fill the screen and hide the mouse cursor (showings)\n"
          "  --loops N           end after N complete runs of the 71-second script\n"
@@ -123,6 +124,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.noDialogs = true;
     } else if (std::strcmp(arg, "--profile") == 0) {
       options.profile = true;
+    } else if (std::strcmp(arg, "--frame-stats") == 0) {
+      options.frameStats = true;
     } else if (std::strcmp(arg, "--mute") == 0) {
       options.mute = true;
     } else if (std::strcmp(arg, "--headless") == 0) {

@@ -15,7 +15,8 @@ struct Options {
   bool headless = false;     // --headless: no window, no GL, no sound; fixed clock
   double seconds = 71.0;     // --seconds S: demo time of a headless run
   std::string eventLog;      // --event-log FILE: one line per world event
-  bool profile = false;      // --profile: mean time of each frame phase, printed at exit
+  bool profile = false;      // --profile: mean time of each frame phase and the frame intervals, at exit
+  bool frameStats = false;   // --frame-stats: the frame intervals' mean and percentiles, at exit
   int sizeWidth = 0; int sizeHeight = 0;  // --size WxH: window size, or a recording's picture (0: not given)
   // Showings (kiosk, shop window).
   bool fullscreen = false;   // --fullscreen: the whole screen, no mouse cursor

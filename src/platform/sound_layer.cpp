@@ -1,14 +1,36 @@
 // Sound layer over SDL2_mixer: sample slots hold decoded Mix_Chunks, channel numbers are mixer channels.
+//
+// Decoding a file converts it to the mixer's output format, and a 44.1 kHz file played at a 44 kHz
+// mixing rate is resampled on the way: milliseconds per one-shot, on the caller's thread. So decoded
+// chunks are kept per path together with the bytes they came from. Every load still reads the file
+// (a missing or unreadable one fails as before) and compares its bytes with the kept ones: the same
+// bytes reuse the chunk, changed bytes are decoded anew.
 #include "platform/sound_layer.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
-#include <algorithm>  // Required for: std::clamp()
+#include <algorithm>  // Required for: std::clamp(), std::find()
 #include <cstdio>
+#include <iterator>  // Required for: std::begin(), std::end()
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
+
+// The whole file, or false when it cannot be opened or read (a directory reads as an error).
+bool readWholeFile(const char* path, std::vector<unsigned char>& bytes) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  bytes.clear();
+  unsigned char buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  const bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
 
 constexpr int kSlotCount = 256;        // sample slots 0..255
 constexpr int kMixFramesPerBuffer = 1024;  // ~23 ms at 44 kHz: the latency of a play request
@@ -26,6 +48,7 @@ class SdlSoundLayer final : public SoundLayer {
     if (state_ == State::Open) return true;
     channelCount_ = std::max(channelCount, 0);
     looping_.assign(channelCount_, false);
+    playedSlot_.assign(channelCount_, -1);
     state_ = State::Silent;
     if (muted) return true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -38,6 +61,7 @@ class SdlSoundLayer final : public SoundLayer {
     }
     channelCount_ = Mix_AllocateChannels(channelCount_);
     looping_.assign(channelCount_, false);
+    playedSlot_.assign(channelCount_, -1);
     state_ = State::Open;
     return true;
   }
@@ -52,7 +76,7 @@ class SdlSoundLayer final : public SoundLayer {
       std::fclose(file);
       return &samples_[slot];
     }
-    Mix_Chunk* chunk = Mix_LoadWAV(path);  // sniffs the content: RIFF/WAVE, MP3, Ogg...
+    Mix_Chunk* chunk = decodedChunk(path);
     if (chunk == nullptr) return nullptr;  // the slot keeps what it held
     releaseSlot(slot);
     chunks_[slot] = chunk;
@@ -69,6 +93,7 @@ class SdlSoundLayer final : public SoundLayer {
     // across plays in SDL_mixer, so it is reset here.
     Mix_Volume(channel, MIX_MAX_VOLUME);
     looping_[channel] = false;
+    playedSlot_[channel] = sample->slot;
     return Mix_PlayChannel(channel, chunk, 0) == channel ? channel : kSoundNoChannel;
   }
 
@@ -103,6 +128,8 @@ class SdlSoundLayer final : public SoundLayer {
     if (state_ == State::Open) {
       Mix_HaltChannel(-1);
       for (int slot = 0; slot < kSlotCount; ++slot) releaseSlot(slot);
+      for (auto& [path, decoded] : decoded_) Mix_FreeChunk(decoded.chunk);
+      decoded_.clear();  // chunks are in the format of the device that is closing now
       Mix_CloseAudio();
       Mix_Quit();
       SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -110,6 +137,7 @@ class SdlSoundLayer final : public SoundLayer {
     state_ = State::Closed;
     channelCount_ = 0;
     looping_.clear();
+    playedSlot_.clear();
   }
 
   bool muted = false;
@@ -120,22 +148,58 @@ class SdlSoundLayer final : public SoundLayer {
 
   bool isChannel(int channel) const { return channel >= 0 && channel < channelCount_; }
 
-  // Whatever plays the slot's chunk stops before the chunk is freed.
+  // The chunk decoded from the file's current bytes: the kept one when the bytes are unchanged.
+  // nullptr when the file cannot be read or decoded; then nothing kept changes.
+  Mix_Chunk* decodedChunk(const char* path) {
+    if (!readWholeFile(path, fileBytes_)) return nullptr;
+    Decoded& kept = decoded_[path];
+    if (kept.chunk != nullptr && kept.bytes == fileBytes_) return kept.chunk;
+    // Sniffs the content: RIFF/WAVE, MP3, Ogg...
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(fileBytes_.data(), static_cast<int>(fileBytes_.size())), 1);
+    if (chunk == nullptr) return nullptr;
+    Mix_Chunk* replaced = kept.chunk;
+    kept.chunk = chunk;
+    kept.bytes.swap(fileBytes_);
+    freeIfUnused(replaced);
+    return chunk;
+  }
+
+  // Emptying a slot stops the channels that were started from it; its chunk goes once no slot and
+  // no kept file holds it any more.
   void releaseSlot(int slot) {
     Mix_Chunk* chunk = chunks_[slot];
     if (chunk == nullptr) return;
     for (int channel = 0; channel < channelCount_; ++channel) {
+      if (playedSlot_[channel] == slot && Mix_GetChunk(channel) == chunk) Mix_HaltChannel(channel);
+    }
+    chunks_[slot] = nullptr;
+    freeIfUnused(chunk);
+  }
+
+  void freeIfUnused(Mix_Chunk* chunk) {
+    if (chunk == nullptr || std::find(std::begin(chunks_), std::end(chunks_), chunk) != std::end(chunks_)) return;
+    for (const auto& [path, decoded] : decoded_) {
+      if (decoded.chunk == chunk) return;
+    }
+    for (int channel = 0; channel < channelCount_; ++channel) {
       if (Mix_GetChunk(channel) == chunk) Mix_HaltChannel(channel);
     }
     Mix_FreeChunk(chunk);
-    chunks_[slot] = nullptr;
   }
+
+  struct Decoded {
+    std::vector<unsigned char> bytes;  // the file as it was decoded
+    Mix_Chunk* chunk = nullptr;        // in the open device's format
+  };
 
   State state_ = State::Closed;
   int channelCount_ = 0;
   std::vector<bool> looping_;  // per channel: started (or restarted) with endless loops
-  Mix_Chunk* chunks_[kSlotCount] = {};
+  std::vector<int> playedSlot_;  // per channel: the slot of the sample played last (-1: none)
+  Mix_Chunk* chunks_[kSlotCount] = {};  // a chunk may sit in several slots
   SoundSample samples_[kSlotCount];
+  std::map<std::string, Decoded> decoded_;  // by path as given
+  std::vector<unsigned char> fileBytes_;    // read buffer, kept to spare an allocation per load
 };
 
 SdlSoundLayer& sdlLayer() {
