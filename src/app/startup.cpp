@@ -6,6 +6,7 @@
 #include "app/reflection_target.h"
 #include "app/scene.h"
 #include "app/text_overlay.h"
+#include "assets/gl_state.h"
 #include "assets/mesh_model.h"
 #include "assets/texture.h"
 #include "camera/camera_rig.h"
@@ -36,8 +37,7 @@ void setUpGlState() {
   // and every model would be lit twice as brightly as its materials say.
   glEnable(GL_RESCALE_NORMAL);
   glEnable(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
   glLightfv(GL_LIGHT0, GL_POSITION, g_lightPosition);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, g_ambientLight);

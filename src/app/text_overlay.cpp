@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "app/scroll_text.h"
+#include "assets/gl_state.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "sim/world.h"
@@ -72,8 +73,7 @@ void drawText(const char* text, int x, int y, int font) {
   }
 
   glEnable(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
 
   glPopMatrix();  // projection
   glMatrixMode(GL_MODELVIEW);

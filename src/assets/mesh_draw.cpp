@@ -4,14 +4,15 @@
 
 #include <cstdio>
 
+#include "assets/gl_state.h"
+#include "assets/model_frame.h"
 #include "assets/texture.h"
 #include "platform/gl.h"
 
 namespace {
 
-constexpr GLfloat kModelScale = 0.5f;          // every path draws the model at half its file size
+constexpr GLfloat kModelScale = static_cast<GLfloat>(kModelDrawScale);  // every path, every model
 constexpr GLfloat kDirectPathShininess = 20.0f;  // objects without material, paths 0 and 1
-constexpr GLfloat kListPathShininess = 0.0f;     // objects without material, display list
 
 // Which of the two material rules applies to an object without material.
 enum class MaterialRule { kDisplayList, kDirect };
@@ -48,10 +49,9 @@ void applyObjectState(const MeshModel& model, const GeomObject& object, Material
     glMaterialf(GL_FRONT, GL_SHININESS, material.shine);
     setFrontColor(GL_SPECULAR, material.specular);
   } else if (rule == MaterialRule::kDisplayList) {
-    setFrontColor(GL_AMBIENT, object.wireframeColor);
-    setFrontColor(GL_DIFFUSE, object.wireframeColor);
-    setFrontColor(GL_SPECULAR, object.wireframeColor);
-    glMaterialf(GL_FRONT, GL_SHININESS, kListPathShininess);
+    const std::array<float, 3>& rgb = object.wireframeColor;
+    const GLfloat rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+    setFlatMaterial(GL_FRONT, rgba);
   } else {
     // The specular colour keeps whatever the previous object left.
     setFrontColor(GL_AMBIENT, object.wireframeColor);

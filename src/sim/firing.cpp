@@ -5,6 +5,7 @@
 #include <cstring>  // Required for: strncpy()
 
 #include "app/globals.h"
+#include "platform/angles.h"
 #include "platform/random.h"
 #include "sim/events.h"
 #include "sim/world.h"
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr double kDegreesToRadians = 3.141592654 / 180.0;
 constexpr int kBothSides = 2;
 
 void playCannonFire() {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "assets/gl_state.h"
 #include "assets/texture.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
@@ -179,6 +180,5 @@ void WaterSurface::draw(const float cameraXY[2], int /*windowWidth*/, int /*wind
   shaderDisableTextureParameter(reflectionParameter);
 
   // Still bound on unit 0: the reflection texture, back to the wrapping everyone else expects.
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
 }
