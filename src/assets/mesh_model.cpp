@@ -288,7 +288,6 @@ bool closeBrace(AseReader& r) { --r.depth; return true; }
 bool readMaterialCount(AseReader& r) {
   int32_t n = 0;
   if (!r.readCount(n, "the material count")) return false;
-  r.model.materialCount = n;
   r.model.materials.assign(static_cast<size_t>(n), Material{});
   return true;
 }
@@ -302,16 +301,6 @@ bool readColor(AseReader& r, std::array<float, 3>& color) {
   std::array<float, 3> read{};
   if (!r.readReals(read.data(), 3, "a colour component")) return false;
   color = read;
-  return true;
-}
-
-// Tiling is written as a real and kept truncated towards zero; clamped so that the conversion
-// stays defined for any value.
-bool readTiling(AseReader& r, int32_t& tiling) {
-  float value = 0.0f;
-  if (!r.readReal(value, "a tiling value")) return false;
-  constexpr float kLimit = 2147483520.0f;  // largest float below 2^31
-  tiling = static_cast<int32_t>(value > kLimit ? kLimit : (value < -kLimit ? -kLimit : value));
   return true;
 }
 
@@ -329,6 +318,7 @@ bool readMaterialBlock(AseReader& r) {
     r.note("material %lld does not exist (%zu materials); its block is skipped",
            static_cast<long long>(index), r.model.materials.size());
   }
+  float tiling = 0.0f;  // read and dropped: textures repeat as their coordinates say
   if (!r.next("a material block")) return false;  // the block's "{", whatever the token is
   ++r.depth;
   while (r.depth > 1) {
@@ -341,8 +331,7 @@ bool readMaterialBlock(AseReader& r) {
     else if (key == "*MATERIAL_DIFFUSE") ok = readColor(r, material->diffuse);
     else if (key == "*MATERIAL_SPECULAR") ok = readColor(r, material->specular);
     else if (key == "*MATERIAL_SHINE") ok = r.readReal(material->shine, "the shininess");
-    else if (key == "*UVW_U_TILING") ok = readTiling(r, material->uTiling);
-    else if (key == "*UVW_V_TILING") ok = readTiling(r, material->vTiling);
+    else if (key == "*UVW_U_TILING" || key == "*UVW_V_TILING") ok = r.readReal(tiling, "a tiling value");
     else if (key == "*BITMAP") {
       std::string_view value;  // read aside: the current token stays "*BITMAP"
       if (!r.nextPath(value)) return r.fail("the file ends where a bitmap path belongs");

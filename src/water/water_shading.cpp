@@ -127,7 +127,7 @@ void WaterSurface::drawFixedFunction() {
   glPopAttrib();
 }
 
-void WaterSurface::draw(const float cameraXY[2], int /*windowWidth*/, int /*windowHeight*/) {
+void WaterSurface::draw(const float cameraXY[2]) {
   if (vertexProgram == nullptr) {
     drawFixedFunction();
     return;

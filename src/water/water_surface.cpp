@@ -47,11 +47,8 @@ WaterSurface::WaterSurface(int xMin, int xMax, int columns, int yMin, int yMax, 
       phase(0.0f),
       waveTable(kTableSize, WaveSample{0.0f, 0.0f}),
       wavelength(1.0f),
-      amplitude(0.0f),
       directionX(0.0f),
       directionY(0.0f),
-      originX(0),
-      originY(0),
       originOffset(0),
       tableScale(1.0),
       bumpMapOff(false),
@@ -121,12 +118,9 @@ void WaterSurface::setWave(const int origin[2], const int direction[2], float wa
   // The vertex program's frame: horizontal, along the crests.
   shaderSetParameter3f(crestParameter, -directionY, directionX, 0.0f);
 
-  originX = origin[0];
-  originY = origin[1];
   originOffset = truncateToInt(static_cast<double>(origin[0] * directionX + origin[1] * directionY));
 
   this->wavelength = wavelength;
-  this->amplitude = amplitude;
   const double inverseWavelength = 1.0 / wavelength;
   for (int k = 0; k < kTableSize; ++k) {
     const double a = 2 * k * kPi * 0.001;

@@ -125,7 +125,6 @@ const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
 
 // Everything drawing relies on, whatever file was read.
 void expectConsistent(const MeshModel& model) {
-  EXPECT_EQ(model.materialCount, static_cast<int32_t>(model.materials.size()));
   for (size_t i = 0; i < model.objects.size(); ++i) {
     SCOPED_TRACE("object " + std::to_string(i));
     ASSERT_NE(model.objects[i], nullptr);
@@ -214,15 +213,13 @@ TEST_F(AseLoader, ReadsTheGameKeysMaterialsAndMesh) {
   EXPECT_EQ(m->range, 700);
   EXPECT_EQ(m->cannonSpeed, 18);
 
-  ASSERT_EQ(m->materialCount, 2);
+  ASSERT_EQ(m->materials.size(), 2u);
   const Material& planks = m->materials[0];
   EXPECT_EQ(planks.bitmapName, "../data/textures/planks.bmp");  // the enclosing quotes are not part of it
   EXPECT_EQ(planks.ambient, (std::array<float, 3>{0.1f, 0.2f, 0.3f}));
   EXPECT_EQ(planks.diffuse, (std::array<float, 3>{0.4f, 0.5f, 0.6f}));
   EXPECT_EQ(planks.specular, (std::array<float, 3>{0.9f, 0.8f, 0.7f}));
   EXPECT_FLOAT_EQ(planks.shine, 0.25f);
-  EXPECT_EQ(planks.uTiling, 2);   // truncated towards zero
-  EXPECT_EQ(planks.vTiling, -1);
   EXPECT_TRUE(planks.hasBitmap());
   EXPECT_EQ(m->materials[1].bitmapName, "NONE");
   EXPECT_FALSE(m->materials[1].hasBitmap());
@@ -395,7 +392,6 @@ TEST_F(AseLoader, AFileWithoutObjectsOrMaterialsGivesAnEmptyModel) {
       load("*3DSMAX_ASCIIEXPORT 200\n*SCENE { *SCENE_FIRSTFRAME 0 }\n");
   EXPECT_TRUE(m->objects.empty());
   EXPECT_TRUE(m->materials.empty());
-  EXPECT_EQ(m->materialCount, 0);
   EXPECT_EQ(m->radius, 0);
 }
 
