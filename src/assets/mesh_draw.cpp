@@ -2,6 +2,7 @@
 // paths (display list, one glDrawElements per object, one polygon per face).
 #include "assets/mesh_model.h"
 
+#include <cassert>
 #include <cstdio>
 
 #include "assets/gl_state.h"
@@ -32,6 +33,8 @@ bool drawsTextured(const MeshModel& model, const GeomObject& object) {
 // arrays. Untextured objects also switch the texture-coordinate array off: the pointer left by the
 // previous object may be shorter than this object's vertex list.
 void applyObjectState(const MeshModel& model, const GeomObject& object, MaterialRule rule) {
+  assert(object.materialRef < static_cast<int64_t>(model.materials.size()) &&
+         "materialRef past the materials: loadAse keeps every reference inside or at -1");
   if (drawsTextured(model, object)) {
     const Material& material = model.materials[static_cast<size_t>(object.materialRef)];
     glBindTexture(GL_TEXTURE_2D, material.texture);

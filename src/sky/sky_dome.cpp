@@ -1,6 +1,7 @@
 // Sky dome: the strip table of the textured hemisphere and its display list g_skyList.
 #include "sky/sky_dome.h"
 
+#include <cassert>
 #include <cmath>  // Required for: std::sin, std::sqrt
 
 #include "app/globals.h"
@@ -78,6 +79,7 @@ std::array<SkyVertex, kSkyStripCount * kSkyStripVertices> skyDomeVertices() {
                     static_cast<float>(ringRadius[e] * by), z};
     }
   }
+  assert(n == static_cast<int>(table.size()) && "the strip rows fill the vertex table exactly");
   return table;
 }
 

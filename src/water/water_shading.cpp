@@ -2,6 +2,7 @@
 // map switch. Needs a current GL context; the GL-free grid is in water_surface.cpp.
 #include "water/water_surface.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -128,6 +129,7 @@ void WaterSurface::drawFixedFunction() {
 }
 
 void WaterSurface::draw(const float cameraXY[2]) {
+  assert(shaded && "draw on a sea constructed without shading");
   if (vertexProgram == nullptr) {
     drawFixedFunction();
     return;
