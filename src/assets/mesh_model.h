@@ -29,9 +29,7 @@ struct GeomObject {
   std::vector<float> vertices;        // numVertex * 3 (x, y, z)
   std::vector<uint32_t> faces;        // numFaces * 3 vertex indices
   std::vector<float> tvertices;       // numTVertex * 3 (u, v, w)
-  std::vector<int32_t> tfaces;        // numTVFaces * 3
   std::vector<float> vertexNormals;   // numVertex * 3
-  std::vector<float> faceNormals;     // numFaces * 3
   int32_t materialRef = -1;           // index into materials; -1 = no material
   std::array<float, 3> wireframeColor{1.0f, 1.0f, 1.0f};
 

@@ -136,9 +136,7 @@ void expectConsistent(const MeshModel& model) {
     EXPECT_EQ(o.vertices.size(), 3u * o.numVertex);
     EXPECT_EQ(o.vertexNormals.size(), 3u * o.numVertex);
     EXPECT_EQ(o.faces.size(), 3u * o.numFaces);
-    EXPECT_EQ(o.faceNormals.size(), 3u * o.numFaces);
     EXPECT_EQ(o.tvertices.size(), 3u * o.numTVertex);
-    EXPECT_EQ(o.tfaces.size(), 3u * o.numTVFaces);
     size_t outside = 0;
     for (uint32_t corner : o.faces) outside += corner >= static_cast<uint32_t>(o.numVertex);
     EXPECT_EQ(outside, 0u) << "face corners outside the object's vertices";
@@ -234,8 +232,6 @@ TEST_F(AseLoader, ReadsTheGameKeysMaterialsAndMesh) {
   EXPECT_EQ(o.vertices, (std::vector<float>{-8, -8, 0, 8, -8, 0, 8, 8, 0, -8, 8, 0}));
   EXPECT_EQ(o.faces, (std::vector<uint32_t>{0, 1, 2, 0, 2, 3}));
   EXPECT_EQ(o.tvertices, (std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}));
-  EXPECT_EQ(o.tfaces, (std::vector<int32_t>{0, 1, 2, 0, 2, 3}));
-  EXPECT_EQ(o.faceNormals, (std::vector<float>{0, 0, 1, 0, 0, 1}));
   EXPECT_EQ(o.vertexNormals, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}));
   EXPECT_EQ(o.materialRef, 0);
   EXPECT_EQ(o.wireframeColor, (std::array<float, 3>{0.5f, 0.25f, 0.125f}));
@@ -519,7 +515,6 @@ TEST_F(AseLoader, NormalsWithABadIndexAreSkipped) {
       *MESH_VERTEXNORMAL 1 1 0 0
     })"));
   ASSERT_EQ(m->objects.size(), 1u);
-  EXPECT_EQ(m->objects[0]->faceNormals, (std::vector<float>{0, 1, 0}));
   EXPECT_EQ(m->objects[0]->vertexNormals, (std::vector<float>{0, 0, 1, 1, 0, 0}));
 }
 
@@ -553,7 +548,6 @@ TEST_F(AseLoader, FacesWithACornerOutsideTheVerticesAreDropped) {
   const GeomObject& o = *m->objects[0];
   EXPECT_EQ(o.numFaces, 1);
   EXPECT_EQ(o.faces, (std::vector<uint32_t>{2, 1, 0}));
-  EXPECT_EQ(o.faceNormals, (std::vector<float>{0, 1, 0}));  // the kept face keeps its own normal
 }
 
 TEST_F(AseLoader, ALaterSmallerVertexCountDropsTheFacesItNoLongerCovers) {
