@@ -47,11 +47,9 @@ class WaterSurface {
 
   int32_t columns;
   int32_t xMin;
-  int32_t xMax;
   double stepX;  // world units between columns
   int32_t rows;
   int32_t yMin;
-  int32_t yMax;
   double stepY;  // world units between rows
   int32_t baseHeight;
   float phase;
