@@ -19,18 +19,17 @@ std::string g_inputPath;
 
 // Everything MeshModel promises to its drawing code, checked on whatever the loader produced.
 bool drawable(const MeshModel& model) {
-  if (model.materialCount != static_cast<int32_t>(model.materials.size())) return false;
   for (const std::unique_ptr<GeomObject>& object : model.objects) {
     if (object == nullptr) return false;
     const GeomObject& o = *object;
     if (o.numVertex < 0 || o.numFaces < 0 || o.numTVertex < 0 || o.numTVFaces < 0) return false;
     if (o.vertices.size() != 3u * o.numVertex || o.vertexNormals.size() != 3u * o.numVertex) return false;
-    if (o.faces.size() != 3u * o.numFaces || o.faceNormals.size() != 3u * o.numFaces) return false;
-    if (o.tvertices.size() != 3u * o.numTVertex || o.tfaces.size() != 3u * o.numTVFaces) return false;
+    if (o.faces.size() != 3u * o.numFaces) return false;
+    if (o.tvertices.size() != 3u * o.numTVertex) return false;
     for (uint32_t corner : o.faces) {
       if (corner >= static_cast<uint32_t>(o.numVertex)) return false;
     }
-    if (o.materialRef < -1 || o.materialRef >= model.materialCount) return false;
+    if (o.materialRef < -1 || o.materialRef >= static_cast<int32_t>(model.materials.size())) return false;
   }
   return true;
 }

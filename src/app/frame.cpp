@@ -47,7 +47,7 @@ void drawMainPass() {
     glPopMatrix();
   }
   drawEntities(ViewPass::Main);
-  if (g_water != nullptr) g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight);
+  if (g_water != nullptr) g_water->draw(&g_viewEye.x);
 }
 
 void writeScreenshot(const std::string& path) {

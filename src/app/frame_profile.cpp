@@ -1,6 +1,7 @@
 // Frame phase timing over std::chrono::steady_clock.
 #include "app/frame_profile.h"
 
+#include <cassert>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -30,12 +31,12 @@ bool drawingPhase(FramePhase phase) {
 }  // namespace
 
 void enableFrameProfile() { g_profiling = true; }
-bool frameProfileEnabled() { return g_profiling; }
 
 double beginPhase() { return g_profiling ? now() : 0.0; }
 
 void endPhase(FramePhase phase, double token) {
   if (!g_profiling) return;
+  assert(phase != FramePhase::Count && "FramePhase::Count counts the phases; it is none itself");
   if (drawingPhase(phase)) glFinish();  // charge the GPU's work to the phase that queued it
   g_totals[static_cast<int>(phase)] += now() - token;
   ++g_counts[static_cast<int>(phase)];

@@ -9,7 +9,6 @@
 enum class FramePhase { WorldStep, SeaUpdate, ReflectionPass, MainPass, Overlays, ReadBack, Encode, Count };
 
 void enableFrameProfile();
-bool frameProfileEnabled();
 // Call at the start of a phase; the returned token goes to endPhase.
 double beginPhase();
 void endPhase(FramePhase phase, double token);

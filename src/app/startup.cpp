@@ -1,11 +1,12 @@
 // Start-up and shutdown: every world object is created here in a fixed order and released at the end.
 #include <cstdint>
 
+#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
-#include "app/frame_rate.h"
+#include "assets/gl_state.h"
 #include "assets/mesh_model.h"
 #include "assets/texture.h"
 #include "camera/camera_rig.h"
@@ -14,9 +15,9 @@
 #include "platform/random.h"
 #include "platform/shader_layer.h"  // Required for: glContextCurrent()
 #include "platform/sound_layer.h"
+#include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "sim/world.h"
 #include "sky/sky_dome.h"
-#include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "sound/sound_bank.h"
 #include "water/water_surface.h"
 
@@ -37,8 +38,7 @@ void setUpGlState() {
   // and every model would be lit twice as brightly as its materials say.
   glEnable(GL_RESCALE_NORMAL);
   glEnable(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
   glLightfv(GL_LIGHT0, GL_POSITION, g_lightPosition);
   glLightModelfv(GL_LIGHT_MODEL_AMBIENT, g_ambientLight);

@@ -5,6 +5,7 @@
 
 #include "app/frame_rate.h"
 #include "app/globals.h"
+#include "assets/gl_state.h"
 #include "platform/gl.h"
 #include "sim/world.h"
 
@@ -46,8 +47,7 @@ void drawText(const char* text, int x, int y, Font font) {
   }
 
   glEnable(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
 
   glPopMatrix();  // projection
   glMatrixMode(GL_MODELVIEW);

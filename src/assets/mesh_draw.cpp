@@ -2,8 +2,11 @@
 // paths (display list, one glDrawElements per object, one polygon per face).
 #include "assets/mesh_model.h"
 
+#include <cassert>
 #include <cstdio>
 
+#include "assets/gl_state.h"
+#include "assets/model_frame.h"
 #include "assets/texture.h"
 #include "platform/gl.h"
 
@@ -11,9 +14,8 @@ RenderPath g_renderPath = RenderPath::DisplayList;
 
 namespace {
 
-constexpr GLfloat kModelScale = 0.5f;          // every path draws the model at half its file size
+constexpr GLfloat kModelScale = static_cast<GLfloat>(kModelDrawScale);  // every path, every model
 constexpr GLfloat kDirectPathShininess = 20.0f;  // objects without material, paths 0 and 1
-constexpr GLfloat kListPathShininess = 0.0f;     // objects without material, display list
 
 // Which of the two material rules applies to an object without material.
 enum class MaterialRule { kDisplayList, kDirect };
@@ -33,6 +35,8 @@ bool drawsTextured(const MeshModel& model, const GeomObject& object) {
 // arrays. Untextured objects also switch the texture-coordinate array off: the pointer left by the
 // previous object may be shorter than this object's vertex list.
 void applyObjectState(const MeshModel& model, const GeomObject& object, MaterialRule rule) {
+  assert(object.materialRef < static_cast<int64_t>(model.materials.size()) &&
+         "materialRef past the materials: loadAse keeps every reference inside or at -1");
   if (drawsTextured(model, object)) {
     const Material& material = model.materials[static_cast<size_t>(object.materialRef)];
     glBindTexture(GL_TEXTURE_2D, material.texture);
@@ -50,10 +54,9 @@ void applyObjectState(const MeshModel& model, const GeomObject& object, Material
     glMaterialf(GL_FRONT, GL_SHININESS, material.shine);
     setFrontColor(GL_SPECULAR, material.specular);
   } else if (rule == MaterialRule::kDisplayList) {
-    setFrontColor(GL_AMBIENT, object.wireframeColor);
-    setFrontColor(GL_DIFFUSE, object.wireframeColor);
-    setFrontColor(GL_SPECULAR, object.wireframeColor);
-    glMaterialf(GL_FRONT, GL_SHININESS, kListPathShininess);
+    const std::array<float, 3>& rgb = object.wireframeColor;
+    const GLfloat rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
+    setFlatMaterial(GL_FRONT, rgba);
   } else {
     // The specular colour keeps whatever the previous object left.
     setFrontColor(GL_AMBIENT, object.wireframeColor);

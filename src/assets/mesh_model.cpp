@@ -233,8 +233,8 @@ struct AseReader {
 // ---------------------------------------------------------------------------------------------
 
 // Drawing indexes vertices and vertex normals with every face corner, so a face with a corner
-// outside its object is dropped (with its face normal). Corners are checked here, when the object
-// is complete, because a later "*MESH_NUMVERTEX" may have changed the vertex count.
+// outside its object is dropped. Corners are checked here, when the object is complete, because a
+// later "*MESH_NUMVERTEX" may have changed the vertex count.
 void dropFacesOutsideVertices(AseReader& r, GeomObject& object) {
   const uint64_t vertexCount = static_cast<uint64_t>(object.numVertex);
   int32_t kept = 0;
@@ -243,10 +243,7 @@ void dropFacesOutsideVertices(AseReader& r, GeomObject& object) {
     const size_t to = 3 * static_cast<size_t>(kept);
     const uint32_t* corner = &object.faces[from];
     if (corner[0] >= vertexCount || corner[1] >= vertexCount || corner[2] >= vertexCount) continue;
-    for (size_t k = 0; k < 3; ++k) {
-      object.faces[to + k] = corner[k];
-      object.faceNormals[to + k] = object.faceNormals[from + k];
-    }
+    for (size_t k = 0; k < 3; ++k) object.faces[to + k] = corner[k];
     ++kept;
   }
   if (kept == object.numFaces) return;
@@ -254,7 +251,6 @@ void dropFacesOutsideVertices(AseReader& r, GeomObject& object) {
                object.name.c_str(), object.numFaces - kept, object.numVertex);
   object.numFaces = kept;
   object.faces.resize(3 * static_cast<size_t>(kept));
-  object.faceNormals.resize(3 * static_cast<size_t>(kept));
 }
 
 void appendCurrentObject(AseReader& r) {
@@ -288,7 +284,6 @@ bool closeBrace(AseReader& r) { --r.depth; return true; }
 bool readMaterialCount(AseReader& r) {
   int32_t n = 0;
   if (!r.readCount(n, "the material count")) return false;
-  r.model.materialCount = n;
   r.model.materials.assign(static_cast<size_t>(n), Material{});
   return true;
 }
@@ -302,16 +297,6 @@ bool readColor(AseReader& r, std::array<float, 3>& color) {
   std::array<float, 3> read{};
   if (!r.readReals(read.data(), 3, "a colour component")) return false;
   color = read;
-  return true;
-}
-
-// Tiling is written as a real and kept truncated towards zero; clamped so that the conversion
-// stays defined for any value.
-bool readTiling(AseReader& r, int32_t& tiling) {
-  float value = 0.0f;
-  if (!r.readReal(value, "a tiling value")) return false;
-  constexpr float kLimit = 2147483520.0f;  // largest float below 2^31
-  tiling = static_cast<int32_t>(value > kLimit ? kLimit : (value < -kLimit ? -kLimit : value));
   return true;
 }
 
@@ -329,6 +314,7 @@ bool readMaterialBlock(AseReader& r) {
     r.note("material %lld does not exist (%zu materials); its block is skipped",
            static_cast<long long>(index), r.model.materials.size());
   }
+  float tiling = 0.0f;  // read and dropped: textures repeat as their coordinates say
   if (!r.next("a material block")) return false;  // the block's "{", whatever the token is
   ++r.depth;
   while (r.depth > 1) {
@@ -341,8 +327,7 @@ bool readMaterialBlock(AseReader& r) {
     else if (key == "*MATERIAL_DIFFUSE") ok = readColor(r, material->diffuse);
     else if (key == "*MATERIAL_SPECULAR") ok = readColor(r, material->specular);
     else if (key == "*MATERIAL_SHINE") ok = r.readReal(material->shine, "the shininess");
-    else if (key == "*UVW_U_TILING") ok = readTiling(r, material->uTiling);
-    else if (key == "*UVW_V_TILING") ok = readTiling(r, material->vTiling);
+    else if (key == "*UVW_U_TILING" || key == "*UVW_V_TILING") ok = r.readReal(tiling, "a tiling value");
     else if (key == "*BITMAP") {
       std::string_view value;  // read aside: the current token stays "*BITMAP"
       if (!r.nextPath(value)) return r.fail("the file ends where a bitmap path belongs");
@@ -385,7 +370,6 @@ bool readFaceCount(AseReader& r) {
   GeomObject& o = r.object();
   if (!r.readCount(o.numFaces, "the face count")) return false;
   o.faces.assign(3 * static_cast<size_t>(o.numFaces), 0u);
-  o.faceNormals.assign(3 * static_cast<size_t>(o.numFaces), 0.0f);
   return true;
 }
 
@@ -398,9 +382,7 @@ bool readTVertexCount(AseReader& r) {
 
 bool readTVFaceCount(AseReader& r) {
   GeomObject& o = r.object();
-  if (!r.readCount(o.numTVFaces, "the texture face count")) return false;
-  o.tfaces.assign(3 * static_cast<size_t>(o.numTVFaces), 0);
-  return true;
+  return r.readCount(o.numTVFaces, "the texture face count");
 }
 
 // Opening "{" of a list: counted if it is one, consumed either way.
@@ -443,15 +425,17 @@ bool readTVertexList(AseReader& r) {
   return readRealTriples(r, o.numTVertex, o.tvertices, "a texture vertex list");
 }
 
-// Texture faces are kept as read and never used as indices.
+// Texture faces are read through and dropped: texture vertex i belongs to vertex i (see
+// hasTexCoordPerVertex), so drawing has no use for them.
 bool readTFaceList(AseReader& r) {
   GeomObject& o = r.object();
   const char* where = "a texture face list";
   if (!readListOpening(r, where)) return false;
   for (size_t i = 0; i < static_cast<size_t>(o.numTVFaces); ++i) {
     if (!readEntryHead(r, where)) return false;
+    int32_t index = 0;
     for (size_t k = 0; k < 3; ++k) {
-      if (!r.readInt32(o.tfaces[3 * i + k], "a texture vertex index")) return false;
+      if (!r.readInt32(index, "a texture vertex index")) return false;
     }
   }
   return true;
@@ -498,8 +482,10 @@ bool readFaceList(AseReader& r) {
   return true;
 }
 
-// One normal entry: index and three reals, stored only where the index is inside the array.
-bool readNormal(AseReader& r, std::vector<float>& normals, int32_t count, const char* kind) {
+// One normal entry: index and three reals, stored only where the index is inside the array (and
+// not at all without an array: face normals are read and dropped, since lighting uses the vertex
+// normals).
+bool readNormal(AseReader& r, std::vector<float>* normals, int32_t count, const char* kind) {
   int64_t index = 0;
   float normal[3] = {0.0f, 0.0f, 0.0f};
   if (!r.readInt(index, "a normal index") || !r.readReals(normal, 3, "a normal component")) {
@@ -509,7 +495,8 @@ bool readNormal(AseReader& r, std::vector<float>& normals, int32_t count, const 
     r.note("%s normal %lld outside 0..%d skipped", kind, static_cast<long long>(index), count - 1);
     return true;
   }
-  for (size_t k = 0; k < 3; ++k) normals[3 * static_cast<size_t>(index) + k] = normal[k];
+  if (normals == nullptr) return true;
+  for (size_t k = 0; k < 3; ++k) (*normals)[3 * static_cast<size_t>(index) + k] = normal[k];
   return true;
 }
 
@@ -525,11 +512,11 @@ bool readNormalsBlock(AseReader& r) {
     bool known = false;
     if (r.token == "*MESH_FACENORMAL") {
       known = true;
-      if (!readNormal(r, o.faceNormals, o.numFaces, "face") || !r.next(where)) return false;
+      if (!readNormal(r, nullptr, o.numFaces, "face") || !r.next(where)) return false;
     }
     if (r.token == "*MESH_VERTEXNORMAL") {
       known = true;
-      if (!readNormal(r, o.vertexNormals, o.numVertex, "vertex") || !r.next(where)) return false;
+      if (!readNormal(r, &o.vertexNormals, o.numVertex, "vertex") || !r.next(where)) return false;
     }
     if (!known && !r.next(where)) return false;
   }

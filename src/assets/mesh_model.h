@@ -14,8 +14,6 @@ struct Material {
   std::array<float, 3> diffuse{1.0f, 1.0f, 1.0f};
   std::array<float, 3> specular{1.0f, 1.0f, 1.0f};
   float shine = 0.0f;  // OpenGL specular exponent
-  int32_t uTiling = 0;
-  int32_t vTiling = 0;
 
   // False for "NONE" and for a material whose file gave no "*BITMAP" (empty name): such a material
   // gets no texture and draws in its colours.
@@ -31,9 +29,7 @@ struct GeomObject {
   std::vector<float> vertices;        // numVertex * 3 (x, y, z)
   std::vector<uint32_t> faces;        // numFaces * 3 vertex indices
   std::vector<float> tvertices;       // numTVertex * 3 (u, v, w)
-  std::vector<int32_t> tfaces;        // numTVFaces * 3
   std::vector<float> vertexNormals;   // numVertex * 3
-  std::vector<float> faceNormals;     // numFaces * 3
   int32_t materialRef = -1;           // index into materials; -1 = no material
   std::array<float, 3> wireframeColor{1.0f, 1.0f, 1.0f};
 
@@ -65,7 +61,6 @@ class MeshModel {
   int32_t range = 0;          // "*REICHWEITE": world units a ball flies
   int32_t cannonSpeed = 0;    // "*KANONENGESCHW": speed units (world units per 1/25 s)
 
-  int32_t materialCount = 0;
   std::vector<Material> materials;
   std::vector<std::unique_ptr<GeomObject>> objects;
   unsigned int displayList = 0;

@@ -4,9 +4,9 @@
 #include <cmath>  // Required for: cos(), sin()
 
 #include "camera/camera_rig.h"
+#include "platform/angles.h"
 
 namespace {
-constexpr double kDegreesToRadians = 0.017453292522222223;  // 3.141592654 / 180
 constexpr double kViewDirection = 180.0;  // degrees past yaw: the camera looks back over the rig
 constexpr double kHalfOpening = 22.5;     // degrees between the view direction and each side's normal
 constexpr double kApexDistance = 100.0;   // times |u + w| = 2 cos 22.5: apex about 184.78 units out

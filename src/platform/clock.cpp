@@ -25,8 +25,6 @@ void useFixedClock(double stepSeconds) {
   g_fixedStep = static_cast<int64_t>(std::llround(stepSeconds * static_cast<double>(counterFrequency())));
 }
 
-bool fixedClockInUse() { return g_fixedMode; }
-
 void advanceFixedClock() {
   if (g_fixedMode) g_fixedNow += g_fixedStep;
 }

@@ -11,5 +11,4 @@ int64_t counterFrequency();
 // Fixed-step mode for reproducible runs: the counter stops following real time and moves only by
 // advanceFixedClock(), by exactly `stepSeconds` per call. Every reader then sees the same clock.
 void useFixedClock(double stepSeconds);
-bool fixedClockInUse();
 void advanceFixedClock();

@@ -67,23 +67,19 @@ bool hasExtension(const char* name) {
   return epoxy_has_gl_extension(name);
 }
 
-std::string shaderLog(GLuint shader) {
+// The info log of a shader (glGetShaderiv, glGetShaderInfoLog) or a program (glGetProgramiv,
+// glGetProgramInfoLog), without its terminating zeros.
+std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter, PFNGLGETSHADERINFOLOGPROC getLog) {
   GLint length = 0;
-  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+  getParameter(object, GL_INFO_LOG_LENGTH, &length);
   std::string log(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &log[0]);
+  if (length > 0) getLog(object, length, nullptr, &log[0]);
   while (!log.empty() && log.back() == '\0') log.pop_back();
   return log;
 }
 
-std::string programLog(GLuint program) {
-  GLint length = 0;
-  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-  std::string log(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-  if (length > 0) glGetProgramInfoLog(program, length, nullptr, &log[0]);
-  while (!log.empty() && log.back() == '\0') log.pop_back();
-  return log;
-}
+std::string shaderLog(GLuint shader) { return infoLog(shader, glGetShaderiv, glGetShaderInfoLog); }
+std::string programLog(GLuint program) { return infoLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
 // Links the stages present; returns 0 and records the linker's log on failure.
 GLuint linkStages(ShaderProgram* vertex, ShaderProgram* fragment) {

@@ -4,7 +4,9 @@
 #include <cmath>     // Required for: sqrt(), fabs()
 #include <optional>
 
+#include "assets/gl_state.h"
 #include "assets/mesh_model.h"
+#include "assets/model_frame.h"
 #include "camera/camera_rig.h"
 #include "camera/view_wedge.h"
 #include "platform/gl.h"
@@ -19,7 +21,6 @@ namespace {
 constexpr float kBallHeight = 10.0f;      // world units above the still sea, whatever the waves do
 constexpr double kBallRadius = 1.4;       // world units
 constexpr int kBallSlices = 5;
-constexpr float kType1Shift = 13.0f;      // model units along local y: the first model is off-centre
 
 // Flat water when there is no sea.
 SurfacePose surfaceAt(float x, float y) {
@@ -27,18 +28,10 @@ SurfacePose surfaceAt(float x, float y) {
   return g_water->surfaceAt(x, y);
 }
 
-void setFlatMaterial(const GLfloat colour[4]) {
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, colour);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, colour);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, colour);
-  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
-}
-
 // Texturing back on with repeat wrap, on whatever 2D texture is bound now.
 void restoreTexturing() {
   glEnable(GL_TEXTURE_2D);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
 }
 
 // The reflection pass draws on black; a black box around the hull hides the part of the sinking
@@ -47,7 +40,7 @@ void restoreTexturing() {
 void drawSinkBox(const Ship& ship) {
   static const GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   glDisable(GL_TEXTURE_2D);
-  setFlatMaterial(kBlack);
+  setFlatMaterial(GL_FRONT_AND_BACK, kBlack);
   glTranslatef(0.0f, 0.0f, -ship.z - 35.0f);
   // Half minor axis of the hit ellipse, from integers; a ship whose foci lie outside its radius
   // (an ellipse that cannot exist) gets a box without width rather than a NaN.
@@ -76,7 +69,7 @@ void drawBall(const Cannonball& ball) {
   glPushMatrix();
   glTranslatef(ball.x, ball.y, kBallHeight);
   glDisable(GL_TEXTURE_2D);
-  setFlatMaterial(kIron);
+  setFlatMaterial(GL_FRONT_AND_BACK, kIron);
   glutSolidSphere(kBallRadius, kBallSlices, kBallSlices);
   restoreTexturing();
   glPopMatrix();
@@ -93,7 +86,7 @@ void drawShip(Ship* ship, ViewPass pass) {
   glRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
   glRotatef(ship->heading - 180.0f, 0.0f, 0.0f, 1.0f);  // ship models face their local -x
   if (ship->type == 1) {
-    glTranslatef(0.0f, kType1Shift, 0.0f);
+    glTranslatef(0.0f, static_cast<GLfloat>(kShipType1Shift), 0.0f);  // the first model is off-centre
     if (g_shipModel1 != nullptr) g_shipModel1->draw(g_renderPath);
   } else if (ship->type == 2) {
     if (g_shipModel2 != nullptr) g_shipModel2->draw(g_renderPath);

@@ -1,9 +1,11 @@
 // Broadsides: readiness, the row of balls along the ship's axis, their random speeds.
 #include "sim/firing.h"
 
+#include <cassert>
 #include <cmath>    // Required for: cos(), sin()
 #include <cstring>  // Required for: strncpy()
 
+#include "platform/angles.h"
 #include "platform/random.h"
 #include "sim/events.h"
 #include "sim/world.h"
@@ -11,7 +13,6 @@
 
 namespace {
 
-constexpr double kDegreesToRadians = 3.141592654 / 180.0;
 constexpr int kBothSides = 2;
 
 void playCannonFire() {
@@ -58,6 +59,7 @@ void appendBall(const Ship& ship, double x, double y, float heading) {
 // One side, already known to be ready: balls evenly spaced over focalDistance along the ship's
 // axis, centred on its position, rear end first.
 void fireSide(Ship& ship, int side) {
+  assert((side == 0 || side == 1) && "fireSide takes one side; fireBroadside splits side 2");
   const float heading = ballHeading(ship, side);
   const int n = ship.cannons;
   if (n == 1) {

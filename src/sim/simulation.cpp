@@ -6,13 +6,13 @@
 #include <utility>  // Required for: move()
 #include <vector>
 
+#include "platform/angles.h"
 #include "sim/events.h"
 #include "sim/world.h"
 #include "sound/sound_bank.h"
 
 namespace {
 
-constexpr double kDegreesToRadians = 3.141592654 / 180.0;
 constexpr double kSpeedUnitsPerSecond = 25.0;  // a speed of 1 moves 25 world units (pixels) per second
 constexpr double kTurnFactor = 1.5;            // turn * speed to degrees per second
 constexpr double kSinkRate = 10.0;             // world units per second

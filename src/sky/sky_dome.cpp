@@ -1,8 +1,11 @@
 // Sky dome: the strip table of the textured hemisphere and its display list g_skyList.
 #include "sky/sky_dome.h"
 
+#include <cassert>
 #include <cmath>  // Required for: std::sin, std::sqrt
 
+#include "assets/gl_state.h"
+#include "platform/angles.h"
 #include "platform/gl.h"
 #include "water/water_surface.h"  // Required for: g_waveAmplitude
 
@@ -11,7 +14,6 @@ unsigned int g_skyList = 0;
 
 namespace {
 
-constexpr double kDegreesToRadians = 3.141592654 / 180.0;
 constexpr float kRimBelowTrough = 15.0f;  // world units between the lowest wave trough and the rim
 constexpr float kRingTStep = 0.125f;      // texture t per ring, away from the zenith row t = 0.5
 constexpr float kStripSWidth = 0.25f;     // texture s per strip
@@ -80,6 +82,7 @@ std::array<SkyVertex, kSkyStripCount * kSkyStripVertices> skyDomeVertices() {
                     static_cast<float>(ringRadius[e] * by), z};
     }
   }
+  assert(n == static_cast<int>(table.size()) && "the strip rows fill the vertex table exactly");
   return table;
 }
 
@@ -95,12 +98,8 @@ void buildSkyDome() {
   glTranslatef(0.0f, 0.0f, skyDomeCentreZ(g_waveAmplitude));
   glDisable(GL_LIGHT0);
   glBindTexture(GL_TEXTURE_2D, g_domeTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  glMaterialfv(GL_FRONT, GL_AMBIENT, kDomeColor);
-  glMaterialfv(GL_FRONT, GL_DIFFUSE, kDomeColor);
-  glMaterialfv(GL_FRONT, GL_SPECULAR, kDomeColor);
-  glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
+  resetTextureWrap();
+  setFlatMaterial(GL_FRONT, kDomeColor);
   for (int strip = 0; strip < kSkyStripCount; ++strip) {
     glBegin(GL_TRIANGLE_STRIP);
     for (int k = 0; k < kSkyStripVertices; ++k) {
@@ -111,8 +110,7 @@ void buildSkyDome() {
     glEnd();
   }
   glEnable(GL_LIGHT0);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
   glPopMatrix();
   glEndList();
 }

@@ -2,9 +2,11 @@
 // map switch. Needs a current GL context; the GL-free grid is in water_surface.cpp.
 #include "water/water_surface.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
+#include "assets/gl_state.h"
 #include "assets/texture.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
@@ -126,7 +128,8 @@ void WaterSurface::drawFixedFunction() {
   glPopAttrib();
 }
 
-void WaterSurface::draw(const float cameraXY[2], int /*windowWidth*/, int /*windowHeight*/) {
+void WaterSurface::draw(const float cameraXY[2]) {
+  assert(shaded && "draw on a sea constructed without shading");
   if (vertexProgram == nullptr) {
     drawFixedFunction();
     return;
@@ -179,6 +182,5 @@ void WaterSurface::draw(const float cameraXY[2], int /*windowWidth*/, int /*wind
   shaderDisableTextureParameter(reflectionParameter);
 
   // Still bound on unit 0: the reflection texture, back to the wrapping everyone else expects.
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  resetTextureWrap();
 }

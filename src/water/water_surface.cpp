@@ -42,21 +42,16 @@ WaterSurface::WaterSurface(int xMin, int xMax, int columns, int yMin, int yMax, 
                            bool withShading)
     : columns(atLeastTwo(columns, "columns")),
       xMin(xMin),
-      xMax(xMax),
       stepX((xMax - xMin) / (this->columns - 1.0)),
       rows(atLeastTwo(rows, "rows")),
       yMin(yMin),
-      yMax(yMax),
       stepY((yMax - yMin) / (this->rows - 1.0)),
       baseHeight(baseHeight),
       phase(0.0f),
       waveTable(kTableSize, WaveSample{0.0f, 0.0f}),
       wavelength(1.0f),
-      amplitude(0.0f),
       directionX(0.0f),
       directionY(0.0f),
-      originX(0),
-      originY(0),
       originOffset(0),
       tableScale(1.0),
       bumpMapOff(false),
@@ -126,12 +121,9 @@ void WaterSurface::setWave(const int origin[2], const int direction[2], float wa
   // The vertex program's frame: horizontal, along the crests.
   shaderSetParameter3f(crestParameter, -directionY, directionX, 0.0f);
 
-  originX = origin[0];
-  originY = origin[1];
   originOffset = truncateToInt(static_cast<double>(origin[0] * directionX + origin[1] * directionY));
 
   this->wavelength = wavelength;
-  this->amplitude = amplitude;
   const double inverseWavelength = 1.0 / wavelength;
   for (int k = 0; k < kTableSize; ++k) {
     const double a = 2 * k * kPi * 0.001;

@@ -41,17 +41,15 @@ class WaterSurface {
   void toggleStripMode(char* message);
   void toggleBumpMap(char* message);
 
-  // Draws the grid with the current heights; cameraXY is the eye's x and y. The window size is not
-  // used. Needs shading (see the constructor).
-  void draw(const float cameraXY[2], int windowWidth, int windowHeight);
+  // Draws the grid with the current heights; cameraXY is the eye's x and y. Needs shading (see the
+  // constructor).
+  void draw(const float cameraXY[2]);
 
   int32_t columns;
   int32_t xMin;
-  int32_t xMax;
   double stepX;  // world units between columns
   int32_t rows;
   int32_t yMin;
-  int32_t yMax;
   double stepY;  // world units between rows
   int32_t baseHeight;
   float phase;
@@ -60,11 +58,8 @@ class WaterSurface {
   std::vector<WaveSample> waveTable;  // kTableSize entries, one wavelength
   std::vector<float> texCoords;  // s = column, t = row: textures repeat once per grid cell
   float wavelength;
-  float amplitude;
   float directionX;  // unit vector of the wave's travel
   float directionY;
-  int32_t originX;
-  int32_t originY;
   int32_t originOffset;  // origin projected on the direction, truncated
   double tableScale;     // table entries per world unit along the direction
   std::vector<std::vector<uint32_t>> stripIndices;  // rows - 1 strips of 2 * columns indices

@@ -110,7 +110,7 @@ class WaterDraw : public GlTest {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setupView(ViewPass::Main);
     if (drawObjects != nullptr) drawObjects();
-    sea->draw(&g_viewEye.x, 800, 600);
+    sea->draw(&g_viewEye.x);
     std::vector<uint8_t> pixels = main->readPixels();
     main->unbind();
     return pixels;

@@ -13,9 +13,6 @@ Color operator-(Color a, Color b) { return {a.r - b.r, a.g - b.g, a.b - b.b}; }
 Color operator*(Color a, double k) { return {a.r * k, a.g * k, a.b * k}; }
 Color operator*(Color a, Color b) { return {a.r * b.r, a.g * b.g, a.b * b.b}; }
 Color mixColor(Color a, Color b, double t) { return a + (b - a) * t; }
-Color clampColor(Color c) {
-  return {dm::clamp(c.r, 0.0, 1.0), dm::clamp(c.g, 0.0, 1.0), dm::clamp(c.b, 0.0, 1.0)};
-}
 
 Image::Image(int w, int h) : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3, 0) {}
 

@@ -13,7 +13,6 @@ Color operator-(Color a, Color b);
 Color operator*(Color a, double k);
 Color operator*(Color a, Color b);
 Color mixColor(Color a, Color b, double t);
-Color clampColor(Color c);
 
 // Pixels row by row, row 0 at the bottom: the order of a bottom-up BMP and of GL's t = 0.
 struct Image {

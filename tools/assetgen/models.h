@@ -1,6 +1,7 @@
 // The three models of the demo and the one table of their game values.
 #pragma once
 #include "ase_writer.h"
+#include "assets/model_frame.h"  // the run-time drawing's scale and type-1 shift
 
 // Game values of schiff1.ase, schiff2.ase and ente.ase, in that order; tune the battle here.
 struct GameTableRow {
@@ -10,9 +11,9 @@ struct GameTableRow {
 extern const GameTableRow kGameTable[3];
 const GameValues& gameValuesFor(const char* fileName);
 
-// Type-1 ships are drawn after a shift of this many model units along local +y (13 world units at
-// the drawing's half scale); schiff1's geometry is built that far toward -y to stay centred.
-constexpr double kShipType1YShift = 26.0;
+// schiff1's geometry is built this many model units toward -y, where the drawing's shift of type-1
+// ships along local +y puts it back on the ship's position.
+constexpr double kShipType1YShift = kShipType1Shift / kModelDrawScale;
 
 Model buildFrigate();  // schiff1.ase: three masts, black and ochre
 Model buildBrig();     // schiff2.ase: two masts, oak and white
