@@ -59,7 +59,8 @@ void printFrameProfile() {
       std::printf("  %-16s %9.3f ms  (%ld calls)\n", kPhaseNames[i], 1000.0 * g_totals[i] / g_counts[i], g_counts[i]);
     }
   }
-  if (!g_recordingIntervals) return;
+  // Headless runs and recordings show no frames on screen: there are no intervals to report.
+  if (!g_recordingIntervals || g_intervals.empty()) return;
   const FrameIntervalSummary s = summarizeFrameIntervals(g_intervals);
   const double fps = s.mean > 0.0 ? 1.0 / s.mean : 0.0;
   // One line, fixed field order: bench/framerate.sh reads it.
