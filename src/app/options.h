@@ -1,5 +1,5 @@
-// Command-line options for automated runs, recording and tuning. Without options the demo runs as
-// designed: real-time clock, seed from the clock, dialogs, sound, no end.
+// Command-line options for automated runs, recording and tuning. Without options the demo runs as a
+// showing does: real-time clock, seed from the clock, dialogs, sound, no end.
 #pragma once
 #include <cstdint>
 #include <string>

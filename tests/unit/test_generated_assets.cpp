@@ -188,14 +188,14 @@ TEST(GeneratedTextures, RepeatingTexturesShowNoSeam) {
 TEST(GeneratedSounds, LoopsJoinWithoutAStep) {
   for (const char* name : {"wind.wav", "ocean.wav"}) {
     SCOPED_TRACE(name);
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wave;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV((kData + "sound/" + name).c_str(), &spec, &buffer, &length), nullptr) << SDL_GetError();
-    ASSERT_EQ(spec.format, AUDIO_S16LSB);
+    ASSERT_NE(SDL_LoadWAV((kData + "sound/" + name).c_str(), &wave, &buffer, &length), nullptr) << SDL_GetError();
+    ASSERT_EQ(wave.format, AUDIO_S16LSB);
     const Sint16* s = reinterpret_cast<const Sint16*>(buffer);
-    const size_t n = length / 2 / spec.channels;
-    auto sample = [&](size_t i) { return static_cast<double>(s[i * spec.channels]); };
+    const size_t n = length / 2 / wave.channels;
+    auto sample = [&](size_t i) { return static_cast<double>(s[i * wave.channels]); };
     double squares = 0.0;
     for (size_t i = 0; i + 1 < n; ++i) squares += (sample(i + 1) - sample(i)) * (sample(i + 1) - sample(i));
     EXPECT_LE(std::fabs(sample(0) - sample(n - 1)), 4.0 * std::sqrt(squares / (n - 1)));
