@@ -11,14 +11,14 @@
 #include "timeline/timeline.h"
 #include "water/water_surface.h"
 
-void advanceWorld() {
+bool advanceWorld() {
   // Update: one named step per line, in this order; the timeline runs before this turn's delta
   // exists and does not use it.
   advanceFixedClock();
   const int64_t previous = g_frameCounter;
   g_frameCounter = readCounter();
   const double elapsed = static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency);
-  runTimeline({elapsed, g_frameCounter, g_framesPerSecond, g_windowWidth, g_windowHeight});
+  const bool restarted = runTimeline({elapsed, g_frameCounter, g_framesPerSecond, g_windowWidth, g_windowHeight});
   g_frameDelta = static_cast<double>(g_frameCounter - previous) / static_cast<double>(g_perfFrequency);
   g_wavePhase = advanceWavePhase(g_wavePhase, g_frameDelta);
   const double seaStart = beginPhase();
@@ -28,12 +28,10 @@ void advanceWorld() {
   updateEntities(g_frameDelta);
   if (g_camera != nullptr) integrateCamera(*g_camera, g_frameDelta);
   endPhase(FramePhase::WorldStep, worldStart);
+  return restarted;
 }
 
 void onIdle() {
-  // A restart of the scenario moves the start of the run: one complete run of the script.
-  const int64_t runStart = g_timelineStart;
-  advanceWorld();
-  if (g_timelineStart != runStart) ++g_runControl.loopsDone;
+  if (advanceWorld()) ++g_runControl.loopsDone;
   glutPostRedisplay();
 }

@@ -4,10 +4,10 @@
 #include <cstdlib>
 
 #include "app/frame_profile.h"
+#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
-#include "app/frame_rate.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"

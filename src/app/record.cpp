@@ -10,11 +10,11 @@
 #include <unistd.h>  // Required for: isatty()
 
 #include "app/frame_profile.h"
+#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
-#include "app/frame_rate.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/recorder.h"
@@ -31,39 +31,6 @@ constexpr double kProgressRefresh = 0.25;  // seconds between updates of the pro
 volatile std::sig_atomic_t g_stopSignal = 0;
 
 void onStopSignal(int signal) { g_stopSignal = signal; }
-
-// The recording's main framebuffer: colour and depth at the picture size.
-struct PictureTarget {
-  GLuint framebuffer = 0;
-  GLuint colour = 0;
-  GLuint depth = 0;
-};
-
-void destroyPictureTarget(PictureTarget& target) {
-  if (target.framebuffer != 0) glDeleteFramebuffers(1, &target.framebuffer);
-  if (target.colour != 0) glDeleteRenderbuffers(1, &target.colour);
-  if (target.depth != 0) glDeleteRenderbuffers(1, &target.depth);
-  target = PictureTarget{};
-}
-
-bool createPictureTarget(PictureTarget& target, int width, int height) {
-  if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) return false;
-  glGenFramebuffers(1, &target.framebuffer);
-  glGenRenderbuffers(1, &target.colour);
-  glGenRenderbuffers(1, &target.depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, target.colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
-  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  if (!complete) destroyPictureTarget(target);
-  return complete;
-}
 
 // On a terminal one line rewritten in place; otherwise a plain line at every tenth of the work.
 struct Progress {
@@ -123,8 +90,8 @@ int runRecording(const Options& options, char* programPath) {
   glutInitWindowSize(160, 90);
   glutCreateWindow(programPath);
   glutDisplayFunc([] {});
-  PictureTarget target;
-  if (!createPictureTarget(target, settings.width, settings.height)) {
+  FramebufferTarget target;  // the recording's main framebuffer, at the picture size
+  if (!createFramebufferTarget(target, settings.width, settings.height, GL_RGBA8)) {
     abandonRecording(recorder);
     std::fprintf(stderr, "karvosta: this OpenGL cannot draw off-screen at %dx%d; nothing recorded\n", settings.width,
                  settings.height);
@@ -170,7 +137,7 @@ int runRecording(const Options& options, char* programPath) {
   std::signal(SIGTERM, SIG_DFL);
 
   setMainFramebuffer(0);
-  destroyPictureTarget(target);
+  destroyFramebufferTarget(target);
   shutdownScene(true);
   setSoundLayer(nullptr);
 

@@ -1,12 +1,11 @@
-// Reflection target: a framebuffer object with colour and depth renderbuffers.
+// Off-screen targets: framebuffer objects with colour and depth renderbuffers, and the reflection
+// pass's target with the reflection texture attached.
 #include "app/reflection_target.h"
 
 #include "platform/gl.h"
 
 namespace {
-GLuint g_framebuffer = 0;
-GLuint g_colourBuffer = 0;     // the colour image until a texture is attached, and the fallback
-GLuint g_depthBuffer = 0;
+FramebufferTarget g_target;    // its colour buffer: the image until a texture is attached, and the fallback
 GLuint g_mainFramebuffer = 0;
 GLuint g_attachedTexture = 0;  // the texture attached as the colour image, 0 for none
 bool g_textureRefused = false; // an attached texture left the target incomplete: copy instead
@@ -24,35 +23,47 @@ void giveTargetSize(GLuint texture) {
 
 }  // namespace
 
-bool createReflectionTarget() {
+bool createFramebufferTarget(FramebufferTarget& target, int width, int height, unsigned int colourFormat) {
   if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) return false;
-  glGenFramebuffers(1, &g_framebuffer);
-  glGenRenderbuffers(1, &g_colourBuffer);
-  glGenRenderbuffers(1, &g_depthBuffer);
-  glBindRenderbuffer(GL_RENDERBUFFER, g_colourBuffer);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, kReflectionSize, kReflectionSize);
-  glBindRenderbuffer(GL_RENDERBUFFER, g_depthBuffer);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kReflectionSize, kReflectionSize);
+  glGenFramebuffers(1, &target.framebuffer);
+  glGenRenderbuffers(1, &target.colour);
+  glGenRenderbuffers(1, &target.depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, target.colour);
+  glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, width, height);
+  glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, g_framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, g_colourBuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, g_depthBuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  if (!complete) destroyReflectionTarget();
+  if (!complete) destroyFramebufferTarget(target);
   return complete;
 }
 
+void destroyFramebufferTarget(FramebufferTarget& target) {
+  if (target.framebuffer != 0) glDeleteFramebuffers(1, &target.framebuffer);
+  if (target.colour != 0) glDeleteRenderbuffers(1, &target.colour);
+  if (target.depth != 0) glDeleteRenderbuffers(1, &target.depth);
+  target = FramebufferTarget{};
+}
+
+bool createReflectionTarget() {
+  return createFramebufferTarget(g_target, kReflectionSize, kReflectionSize, GL_RGB8);
+}
+
 bool bindReflectionTarget(unsigned int texture) {
-  if (g_framebuffer == 0) return false;
-  glBindFramebuffer(GL_FRAMEBUFFER, g_framebuffer);
+  if (g_target.framebuffer == 0) return false;
+  glBindFramebuffer(GL_FRAMEBUFFER, g_target.framebuffer);
   if (texture == 0 || g_textureRefused) return false;
-  giveTargetSize(texture);  // also catches an image replaced since the last frame
   if (texture != g_attachedTexture) {
+    // Sized once, when attached: the frame pass replaces the image and nothing else redefines it.
+    giveTargetSize(texture);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
     g_attachedTexture = texture;
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, g_colourBuffer);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, g_target.colour);
       g_attachedTexture = 0;
       g_textureRefused = true;
       return false;
@@ -62,7 +73,7 @@ bool bindReflectionTarget(unsigned int texture) {
 }
 
 void unbindReflectionTarget() {
-  if (g_framebuffer != 0) glBindFramebuffer(GL_FRAMEBUFFER, g_mainFramebuffer);
+  if (g_target.framebuffer != 0) glBindFramebuffer(GL_FRAMEBUFFER, g_mainFramebuffer);
 }
 
 void setMainFramebuffer(unsigned int framebuffer) {
@@ -71,9 +82,7 @@ void setMainFramebuffer(unsigned int framebuffer) {
 }
 
 void destroyReflectionTarget() {
-  if (g_framebuffer != 0) glDeleteFramebuffers(1, &g_framebuffer);
-  if (g_colourBuffer != 0) glDeleteRenderbuffers(1, &g_colourBuffer);
-  if (g_depthBuffer != 0) glDeleteRenderbuffers(1, &g_depthBuffer);
-  g_framebuffer = g_colourBuffer = g_depthBuffer = g_attachedTexture = 0;
+  destroyFramebufferTarget(g_target);
+  g_attachedTexture = 0;
   g_textureRefused = false;
 }

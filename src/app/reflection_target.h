@@ -5,10 +5,21 @@
 
 constexpr int kReflectionSize = 512;  // pixels, both directions
 
+// A framebuffer object with colour and depth renderbuffers of one size (GL names).
+struct FramebufferTarget {
+  unsigned int framebuffer = 0;
+  unsigned int colour = 0;
+  unsigned int depth = 0;
+};
+// Creates `target` at width x height with the colour format `colourFormat` (a GL internal format).
+// False, with nothing left behind, where framebuffer objects are missing or the driver refuses them.
+bool createFramebufferTarget(FramebufferTarget& target, int width, int height, unsigned int colourFormat);
+void destroyFramebufferTarget(FramebufferTarget& target);
+
 // Creates the target; needs a current GL context. Returns false when the back buffer must be used.
 bool createReflectionTarget();
 // Binds the target for drawing and reading with `texture` as its colour image, giving the texture
-// 512 x 512 RGB storage first if it has another size. True when the pass then draws into the
+// 512 x 512 RGB storage when it is first attached, if it has another size. True when the pass then draws into the
 // texture itself; false when it draws into the back buffer (or the target's own colour buffer, if
 // the texture cannot be drawn into) and the picture must be copied into the texture afterwards.
 bool bindReflectionTarget(unsigned int texture);

@@ -11,8 +11,9 @@ void initScene(const Options& options, bool withGraphics);
 // The scene's GL state (depth test, light, ambient, texture environment, render flags) that start-up
 // sets once; GL tests and benchmarks that draw parts of the scene start from it too.
 void setUpGlState();
-// The idle step without the redisplay request: clock, timeline, wave phase, world, camera.
-void advanceWorld();
+// The idle step without the redisplay request: clock, timeline, wave phase, world, camera. True when
+// the script restarted the scenario in this step, completing one run.
+bool advanceWorld();
 // Releases the world objects in the shutdown order; GL state only when graphics were started.
 void shutdownScene(bool withGraphics);
 
@@ -41,7 +42,7 @@ struct RunControl {
   int frameLimit = -1;
   int framesDrawn = 0;
   int loopLimit = -1;
-  int loopsDone = 0;  // complete runs: the timeline's restarts
+  int loopsDone = 0;  // complete runs: the script's restarts
   std::string screenshotPath;
 };
 extern RunControl g_runControl;

@@ -136,13 +136,18 @@ void perform(const Action& action, const TimelineInput& input) {
 
 }  // namespace
 
-void runTimeline(const TimelineInput& input) {
-  if (input.framesPerSecond == 0) return;
+bool runTimeline(const TimelineInput& input) {
+  if (input.framesPerSecond == 0) return false;
   const double scriptTime = input.elapsed - kQuietStart;
   const double halfWindow = kWindowFrames / input.framesPerSecond;
+  bool restarted = false;
   for (const ScriptEvent& event : script()) {
     if (event.time - halfWindow < scriptTime && scriptTime < event.time + halfWindow) {
-      for (const Action& action : event.actions) perform(action, input);
+      for (const Action& action : event.actions) {
+        perform(action, input);
+        restarted = restarted || action.op == Op::Restart;
+      }
     }
   }
+  return restarted;
 }

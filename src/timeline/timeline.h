@@ -18,5 +18,6 @@ struct TimelineInput {
 };
 
 // Tests every event of the script against the run time and performs those whose firing window
-// holds it. Does nothing until a frame rate is known.
-void runTimeline(const TimelineInput& input);
+// holds it. Does nothing until a frame rate is known. True when this step restarted the scenario,
+// which completes one run of the script.
+bool runTimeline(const TimelineInput& input);
