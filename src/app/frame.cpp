@@ -15,11 +15,15 @@
 #include "platform/png_writer.h"
 #include "sim/entity_draw.h"
 #include "sky/sky_dome.h"
+#include "water/reflection_cover.h"
 #include "water/water_surface.h"
 
 RunControl g_runControl;
 
 namespace {
+
+// What the latest reflection pass drew, for the sea to read the image only there.
+ReflectionCover g_reflectionCover;
 
 void drawReflectionPass() {
   const bool intoTexture = bindReflectionTarget(g_reflectionTexture);
@@ -27,7 +31,8 @@ void drawReflectionPass() {
   glClear(GL_COLOR_BUFFER_BIT);
   glClear(GL_DEPTH_BUFFER_BIT);
   setupView(ViewPass::Reflection);
-  drawEntities(ViewPass::Reflection);  // objects only: the reflection shows them on black
+  g_reflectionCover.clear();
+  drawEntities(ViewPass::Reflection, &g_reflectionCover);  // objects only: the reflection shows them on black
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   // Without the off-screen target the picture is in the back buffer and is copied from there.
@@ -47,7 +52,7 @@ void drawMainPass() {
     glPopMatrix();
   }
   drawEntities(ViewPass::Main);
-  if (g_water != nullptr) g_water->draw(&g_viewEye.x);
+  if (g_water != nullptr) g_water->draw(&g_viewEye.x, &g_reflectionCover);
 }
 
 void writeScreenshot(const std::string& path) {

@@ -3,6 +3,8 @@
 // drawing read outside an array. No GL.
 #include "assets/mesh_model.h"
 
+#include <algorithm>
+
 #include <charconv>      // Required for: std::from_chars (numbers read the same under any locale)
 #include <cstdarg>       // Required for: va_list (the report lines)
 #include <cstdio>        // Required for: std::fopen, std::fread, std::printf
@@ -584,6 +586,22 @@ inline bool mayBeKeyword(std::string_view token) {
 
 }  // namespace
 
+void MeshModel::computeBounds() {
+  boundsLow = {1.0f, 1.0f, 1.0f};
+  boundsHigh = {-1.0f, -1.0f, -1.0f};
+  bool first = true;
+  for (const std::unique_ptr<GeomObject>& object : objects) {
+    for (size_t i = 0; i + 2 < object->vertices.size(); i += 3) {
+      for (size_t axis = 0; axis < 3; ++axis) {
+        const float value = object->vertices[i + axis];
+        boundsLow[axis] = first ? value : std::min(boundsLow[axis], value);
+        boundsHigh[axis] = first ? value : std::max(boundsHigh[axis], value);
+      }
+      first = false;
+    }
+  }
+}
+
 void MeshModel::loadAse(const char* path) {
   std::printf("loading \"%s\" ...", path);
   std::fflush(stdout);  // the line shows while a large model loads
@@ -621,6 +639,7 @@ void MeshModel::loadAse(const char* path) {
                  path);
   }
   dropMaterialRefsOutsideMaterials(r);
+  computeBounds();
   if (r.notes > kMaxNotes) {
     std::fprintf(stderr, "ASE file \"%s\": %d rejected indices in all.\n", path, r.notes);
   }

@@ -64,6 +64,11 @@ class MeshModel {
   std::vector<Material> materials;
   std::vector<std::unique_ptr<GeomObject>> objects;
   unsigned int displayList = 0;
+  // The box around every vertex, in model units; low above high on every axis while there is none.
+  // loadAse sets it; whoever fills `objects` by other means calls computeBounds.
+  std::array<float, 3> boundsLow{1.0f, 1.0f, 1.0f};
+  std::array<float, 3> boundsHigh{-1.0f, -1.0f, -1.0f};
+  void computeBounds();
 
   // Reads the model file; prints `loading "PATH" ...` then "done\n". GL-free.
   // Whatever the file holds, the result is drawable: every array is sized by its count, every face

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-enum class ParameterKind { kUnset, kFloat2, kFloat3, kMatrix, kSampler };
+enum class ParameterKind { kUnset, kFloat1, kFloat2, kFloat3, kMatrix, kSampler };
 
 struct ShaderParameter {
   ShaderProgram* program = nullptr;
   std::string name;
   ParameterKind kind = ParameterKind::kUnset;
-  float values[16] = {};       // 2, 3 or 16 (column-major) floats, by kind
+  float values[16] = {};       // 1, 2, 3 or 16 (column-major) floats, by kind
   unsigned int texture = 0;    // samplers: GL texture name
   int unit = 0;                // samplers: texture unit, from 1 on
   bool textureEnabled = false;
@@ -121,6 +121,7 @@ void uploadParameter(GLuint program, const ShaderParameter& parameter) {
   const GLint location = glGetUniformLocation(program, parameter.name.c_str());
   if (location < 0) return;
   switch (parameter.kind) {
+    case ParameterKind::kFloat1: glUniform1fv(location, 1, parameter.values); break;
     case ParameterKind::kFloat2: glUniform2fv(location, 1, parameter.values); break;
     case ParameterKind::kFloat3: glUniform3fv(location, 1, parameter.values); break;
     case ParameterKind::kMatrix: glUniformMatrix4fv(location, 1, GL_FALSE, parameter.values); break;
@@ -305,6 +306,13 @@ ShaderParameter* shaderGetNamedParameter(ShaderProgram* program, const char* nam
   return program->parameters.back().get();
 }
 
+void shaderSetParameter1f(ShaderParameter* parameter, float x) {
+  if (parameter == nullptr) return;
+  parameter->kind = ParameterKind::kFloat1;
+  parameter->values[0] = x;
+  parameterChanged(*parameter);
+}
+
 void shaderSetParameter2f(ShaderParameter* parameter, float x, float y) {
   if (parameter == nullptr) return;
   parameter->kind = ParameterKind::kFloat2;
@@ -322,8 +330,7 @@ void shaderSetParameter3f(ShaderParameter* parameter, float x, float y, float z)
   parameterChanged(*parameter);
 }
 
-void shaderSetModelViewProjectionParameter(ShaderParameter* parameter) {
-  if (parameter == nullptr) return;
+void shaderCurrentModelViewProjection(float clipFromObject[16]) {
   GLfloat modelview[16], projection[16];
   glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   glGetFloatv(GL_PROJECTION_MATRIX, projection);
@@ -331,9 +338,14 @@ void shaderSetModelViewProjectionParameter(ShaderParameter* parameter) {
     for (int row = 0; row < 4; ++row) {
       float sum = 0.0f;
       for (int k = 0; k < 4; ++k) sum += projection[k * 4 + row] * modelview[column * 4 + k];
-      parameter->values[column * 4 + row] = sum;
+      clipFromObject[column * 4 + row] = sum;
     }
   }
+}
+
+void shaderSetModelViewProjectionParameter(ShaderParameter* parameter) {
+  if (parameter == nullptr) return;
+  shaderCurrentModelViewProjection(parameter->values);
   parameter->kind = ParameterKind::kMatrix;
   parameterChanged(*parameter);
 }

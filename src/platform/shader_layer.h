@@ -57,10 +57,13 @@ const char* shaderLastError();
 ShaderParameter* shaderGetNamedParameter(ShaderProgram* program, const char* name);
 
 // Parameter values live with the parameter and reach GL whenever its program is in use.
+void shaderSetParameter1f(ShaderParameter* parameter, float x);
 void shaderSetParameter2f(ShaderParameter* parameter, float x, float y);
 void shaderSetParameter3f(ShaderParameter* parameter, float x, float y, float z);
 // Takes GL's current projection × modelview matrix, as it is at the time of the call.
 void shaderSetModelViewProjectionParameter(ShaderParameter* parameter);
+// GL's current projection × modelview matrix, column-major: clip coordinates from object space.
+void shaderCurrentModelViewProjection(float clipFromObject[16]);
 
 // A sampler parameter: the GL texture (GL_TEXTURE_2D) it reads. Samplers of a program get texture
 // units 1, 2, ... in the order they are first given a texture; unit 0 stays with the fixed pipeline.

@@ -10,7 +10,9 @@
 #include "camera/camera_rig.h"
 #include "camera/view_wedge.h"
 #include "platform/gl.h"
+#include "platform/shader_layer.h"
 #include "sim/world.h"
+#include "water/reflection_cover.h"
 #include "water/water_surface.h"
 
 EntityDrawCounts g_entityDrawCounts;
@@ -26,6 +28,21 @@ constexpr int kBallSlices = 5;
 SurfacePose surfaceAt(float x, float y) {
   if (g_water == nullptr) return SurfacePose{0.0f, 0.0f, 0.0f, 1.0f, 0.0f};
   return g_water->surfaceAt(x, y);
+}
+
+// Adds the box (in the current modelview's object space) to the cover, if there is one.
+void addToCover(ReflectionCover* cover, const std::array<float, 3>& low, const std::array<float, 3>& high) {
+  if (cover == nullptr) return;
+  float clipFromObject[16];
+  shaderCurrentModelViewProjection(clipFromObject);
+  cover->addBox(clipFromObject, low, high);
+}
+
+// A model as drawn: MeshModel::draw leaves its own scale on the matrix, where its box then fits.
+void drawModel(const MeshModel* model, ReflectionCover* cover) {
+  if (model == nullptr) return;
+  model->draw(g_renderPath);
+  addToCover(cover, model->boundsLow, model->boundsHigh);
 }
 
 // Texturing back on with repeat wrap, on whatever 2D texture is bound now.
@@ -53,24 +70,26 @@ void drawSinkBox(const Ship& ship) {
   ++g_entityDrawCounts.sinkBoxes;
 }
 
-void drawDuck(const Duck& duck) {
+void drawDuck(const Duck& duck, ReflectionCover* cover) {
   glPushMatrix();
   const SurfacePose pose = surfaceAt(duck.x, duck.y);
   glTranslatef(duck.x, duck.y, pose.surfaceZ);
   glRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
   glRotatef(duck.heading, 0.0f, 0.0f, 1.0f);
-  if (g_duckModel != nullptr) g_duckModel->draw(g_renderPath);
+  drawModel(g_duckModel, cover);
   glPopMatrix();
   ++g_entityDrawCounts.ducks;
 }
 
-void drawBall(const Cannonball& ball) {
+void drawBall(const Cannonball& ball, ReflectionCover* cover) {
   static const GLfloat kIron[4] = {0.2f, 0.2f, 0.2f, 1.0f};
   glPushMatrix();
   glTranslatef(ball.x, ball.y, kBallHeight);
   glDisable(GL_TEXTURE_2D);
   setFlatMaterial(GL_FRONT_AND_BACK, kIron);
   glutSolidSphere(kBallRadius, kBallSlices, kBallSlices);
+  constexpr float r = static_cast<float>(kBallRadius);
+  addToCover(cover, {-r, -r, -r}, {r, r, r});
   restoreTexturing();
   glPopMatrix();
   ++g_entityDrawCounts.balls;
@@ -78,7 +97,7 @@ void drawBall(const Cannonball& ball) {
 
 }  // namespace
 
-void drawShip(Ship* ship, ViewPass pass) {
+void drawShip(Ship* ship, ViewPass pass, ReflectionCover* cover) {
   if (ship == nullptr) return;
   glPushMatrix();
   const SurfacePose pose = surfaceAt(ship->x, ship->y);
@@ -87,24 +106,24 @@ void drawShip(Ship* ship, ViewPass pass) {
   glRotatef(ship->heading - 180.0f, 0.0f, 0.0f, 1.0f);  // ship models face their local -x
   if (ship->type == 1) {
     glTranslatef(0.0f, static_cast<GLfloat>(kShipType1Shift), 0.0f);  // the first model is off-centre
-    if (g_shipModel1 != nullptr) g_shipModel1->draw(g_renderPath);
+    drawModel(g_shipModel1, cover);
   } else if (ship->type == 2) {
-    if (g_shipModel2 != nullptr) g_shipModel2->draw(g_renderPath);
+    drawModel(g_shipModel2, cover);
   }
   if (ship->sunk && pass == ViewPass::Reflection) drawSinkBox(*ship);
   glPopMatrix();
   ++g_entityDrawCounts.ships;
 }
 
-void drawEntities(ViewPass pass) {
+void drawEntities(ViewPass pass, ReflectionCover* cover) {
   g_entityDrawCounts = EntityDrawCounts{};
 
   // One wedge per pass, from the rig alone, so the reflection pass culls as the main view does.
   std::optional<ViewWedge> wedge;
   if (g_frustumCulling && g_camera != nullptr) wedge.emplace(*g_camera);
   for (Ship* ship : g_ships) {
-    if (!wedge || isInViewWedge(*wedge, ship->x, ship->y)) drawShip(ship, pass);
+    if (!wedge || isInViewWedge(*wedge, ship->x, ship->y)) drawShip(ship, pass, cover);
   }
-  for (const Duck* duck : g_ducks) drawDuck(*duck);
-  for (const Cannonball* ball : g_cannonballs) drawBall(*ball);
+  for (const Duck* duck : g_ducks) drawDuck(*duck, cover);
+  for (const Cannonball* ball : g_cannonballs) drawBall(*ball, cover);
 }

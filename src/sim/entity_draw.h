@@ -2,6 +2,7 @@
 #pragma once
 #include "camera/view.h"  // Required for: ViewPass
 
+class ReflectionCover;
 struct Ship;
 
 // F5: ships outside the camera's view wedge are skipped (on at start-up).
@@ -19,9 +20,10 @@ extern EntityDrawCounts g_entityDrawCounts;
 // Draws every ship inside the
 // view wedge (every ship when g_frustumCulling is off or there is no camera), then every duck, then
 // every cannonball. The modelview matrix is current on entry and unchanged on return; materials
-// and texture wrap modes are left as the last object set them.
-void drawEntities(ViewPass pass);
+// and texture wrap modes are left as the last object set them. With `cover`, the box of everything
+// drawn in colour is added to it, in the current projection's terms.
+void drawEntities(ViewPass pass, ReflectionCover* cover = nullptr);
 
 // One ship on the water's surface pose; a sunk ship gets a black box hiding its reflection in
 // the reflection pass. A ship of unknown type or without a model draws no model.
-void drawShip(Ship* ship, ViewPass pass);
+void drawShip(Ship* ship, ViewPass pass, ReflectionCover* cover = nullptr);

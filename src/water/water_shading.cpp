@@ -10,12 +10,19 @@
 #include "assets/texture.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
+#include "water/reflection_cover.h"
 
 namespace {
 
 const char* const kShaderSourcePath = "../bin/wave.cg";
 const char* const kBumpMapPath = "../data/textures/bumpversion_nm.bmp";
 constexpr float kWaterColor[3] = {0.05f, 0.31f, 0.92f};
+// Texture units the reflection lookup moves per unit of the bump vector's x or y (each at most 1).
+constexpr float kRipple = 0.025f;
+// How far from an object's outline on the reflection image the sea may still show it, in normalised
+// device units: the ripples' reach (texture units count double there), plus the filter's
+// neighbouring texel with room to spare for images down to 200 pixels.
+constexpr float kMirroredReach = 2.0f * kRipple + 0.01f;
 
 }  // namespace
 
@@ -64,6 +71,11 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
         shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "fragmentshader");
     if (fragmentProgram == nullptr) showErrorDialog("Error Fragmentprogram", shaderLastError());
   }
+  // Only a saving: a source without this entry still draws the whole sea with fragmentshader, and a
+  // broken source has already said so above.
+  if (fragmentProgram != nullptr) {
+    openSeaProgram = shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "openseashader");
+  }
 
   crestParameter = shaderGetNamedParameter(vertexProgram, "t");
   modelViewProjParameter = shaderGetNamedParameter(vertexProgram, "ModelViewProj");
@@ -75,6 +87,10 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
     reflectionParameter = shaderGetNamedParameter(fragmentProgram, "reflextextur");
     shaderSetTextureParameter(bumpParameter, bumpTexture);
     shaderSetTextureParameter(reflectionParameter, reflection);
+    rippleParameter = shaderGetNamedParameter(fragmentProgram, "ripple");
+    shaderSetParameter1f(rippleParameter, kRipple);
+    openSeaBumpParameter = shaderGetNamedParameter(openSeaProgram, "bumptextur");
+    shaderSetTextureParameter(openSeaBumpParameter, bumpTexture);
   }
   shaderSetParameter3f(colorParameter, kWaterColor[0], kWaterColor[1], kWaterColor[2]);
   reflectionTexture = reflection;
@@ -86,9 +102,9 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
 void WaterSurface::releaseShading() {
   shaderDestroyContext(shaderContext);
   shaderContext = nullptr;
-  vertexProgram = fragmentProgram = nullptr;
+  vertexProgram = fragmentProgram = openSeaProgram = nullptr;
   crestParameter = modelViewProjParameter = colorParameter = lightParameter = cameraParameter = nullptr;
-  bumpParameter = reflectionParameter = nullptr;
+  bumpParameter = reflectionParameter = rippleParameter = openSeaBumpParameter = nullptr;
   if (bumpTexture != 0 && glContextCurrent()) glDeleteTextures(1, &bumpTexture);
   bumpTexture = 0;
 }
@@ -128,7 +144,29 @@ void WaterSurface::drawFixedFunction() {
   glPopAttrib();
 }
 
-void WaterSurface::draw(const float cameraXY[2]) {
+// The open sea through openSeaProgram, the mirrored rectangle through fragmentProgram; each pixel
+// is drawn once, by scissor rectangles that tile the viewport.
+void WaterSurface::drawSplit(const ReflectionCover& cover) {
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  const SeaSplit split = splitSea(cover, kMirroredReach, viewport[2], viewport[3]);
+  const GLboolean scissoring = glIsEnabled(GL_SCISSOR_TEST);
+  glEnable(GL_SCISSOR_TEST);
+  auto drawIn = [&](const PixelRect& rect) {
+    if (rect.width <= 0 || rect.height <= 0) return;
+    glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
+    drawStrips();
+  };
+  // Both programs read the bump map on the same unit, which stays bound until draw's end.
+  shaderBindProgram(openSeaProgram);
+  shaderEnableTextureParameter(openSeaBumpParameter);
+  for (const PixelRect& rect : split.open) drawIn(rect);
+  shaderBindProgram(fragmentProgram);
+  drawIn(split.mirrored);
+  if (!scissoring) glDisable(GL_SCISSOR_TEST);
+}
+
+void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
   assert(shaded && "draw on a sea constructed without shading");
   if (vertexProgram == nullptr) {
     drawFixedFunction();
@@ -166,7 +204,11 @@ void WaterSurface::draw(const float cameraXY[2]) {
   // program's colour as it is, not modulated by whatever texture unit 0 holds.
   const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
   glDisable(GL_TEXTURE_2D);
-  drawStrips();
+  if (cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr) {
+    drawSplit(*cover);
+  } else {
+    drawStrips();
+  }
 
   // The texture-coordinate array goes off too: later vertex-array draws must not read ours.
   glDisableClientState(GL_VERTEX_ARRAY);
@@ -178,6 +220,7 @@ void WaterSurface::draw(const float cameraXY[2]) {
   if (!bumpMapOff) {
     shaderDisableProfile(fragmentProfile);
     shaderDisableTextureParameter(bumpParameter);
+    shaderDisableTextureParameter(openSeaBumpParameter);
   }
   shaderDisableTextureParameter(reflectionParameter);
 

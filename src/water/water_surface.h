@@ -7,6 +7,8 @@
 #include "platform/shader_layer.h"
 #include "water/surface_pose.h"
 
+class ReflectionCover;
+
 struct WaveSample {
   float waveHeight;  // world units
   float slope;       // height change per world unit along the wave's direction
@@ -41,9 +43,11 @@ class WaterSurface {
   void toggleStripMode(char* message);
   void toggleBumpMap(char* message);
 
-  // Draws the grid with the current heights; cameraXY is the eye's x and y. Needs shading (see the
-  // constructor).
-  void draw(const float cameraXY[2]);
+  // Draws the grid with the current heights into the current viewport; cameraXY is the eye's x and y.
+  // With a cover, the reflection image is read only where the cover (and the ripples' reach around
+  // it) can show an object; without one, everywhere. The picture is the same either way. Needs
+  // shading (see the constructor).
+  void draw(const float cameraXY[2], const ReflectionCover* cover = nullptr);
 
   int32_t columns;
   int32_t xMin;
@@ -74,6 +78,7 @@ class WaterSurface {
   ShaderProfile fragmentProfile = kShaderProfileUnknown;
   ShaderProgram* vertexProgram = nullptr;
   ShaderProgram* fragmentProgram = nullptr;
+  ShaderProgram* openSeaProgram = nullptr;  // null when the source lacks it: then one program draws all
   ShaderParameter* crestParameter = nullptr;           // "t"
   ShaderParameter* modelViewProjParameter = nullptr;   // "ModelViewProj"
   ShaderParameter* colorParameter = nullptr;           // "color"
@@ -81,6 +86,8 @@ class WaterSurface {
   ShaderParameter* cameraParameter = nullptr;          // "kamera"
   ShaderParameter* bumpParameter = nullptr;            // "bumptextur"
   ShaderParameter* reflectionParameter = nullptr;      // "reflextextur"
+  ShaderParameter* rippleParameter = nullptr;          // "ripple"
+  ShaderParameter* openSeaBumpParameter = nullptr;     // "bumptextur" of openSeaProgram
 
  private:
   // GL side, in water_shading.cpp.
@@ -89,6 +96,7 @@ class WaterSurface {
   void releaseShading();
   void drawFixedFunction();
   void drawStrips();
+  void drawSplit(const ReflectionCover& cover);
 
   bool shaded;  // constructed with shading
 };

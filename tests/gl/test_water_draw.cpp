@@ -21,6 +21,8 @@
 #include "gl_context.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
+#include "platform/shader_layer.h"
+#include "water/reflection_cover.h"
 #include "water/water_surface.h"
 
 namespace {
@@ -93,14 +95,21 @@ class WaterDraw : public GlTest {
   }
 
   // The frame pass with a zeroed camera: the objects into the reflection image from the mirrored
-  // view, then the main view with the objects and the sea.
-  std::vector<uint8_t> renderFrame(void (*drawObjects)()) {
+  // view, then the main view with the objects and the sea. With `cover`, the sea reads the image only
+  // where it says; `objectBox` (low and high corners), if given, is added to it in the mirrored view.
+  std::vector<uint8_t> renderFrame(void (*drawObjects)(), ReflectionCover* cover = nullptr,
+                                   const std::array<std::array<float, 3>, 2>* objectBox = nullptr) {
     if (drawObjects != nullptr) {
       OffscreenTarget reflectionTarget(kReflectionSize, kReflectionSize);
       reflectionTarget.bind();
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
       setupView(ViewPass::Reflection);
       drawObjects();
+      if (cover != nullptr && objectBox != nullptr) {
+        float clipFromObject[16];
+        shaderCurrentModelViewProjection(clipFromObject);
+        cover->addBox(clipFromObject, (*objectBox)[0], (*objectBox)[1]);
+      }
       glEnable(GL_TEXTURE_2D);
       glBindTexture(GL_TEXTURE_2D, reflection);
       glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
@@ -110,7 +119,7 @@ class WaterDraw : public GlTest {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setupView(ViewPass::Main);
     if (drawObjects != nullptr) drawObjects();
-    sea->draw(&g_viewEye.x);
+    sea->draw(&g_viewEye.x, cover);
     std::vector<uint8_t> pixels = main->readPixels();
     main->unbind();
     return pixels;
@@ -143,6 +152,32 @@ TEST_F(WaterDraw, AnObjectAboveTheWaterIsMirroredDirectlyBelowIt) {
   EXPECT_GT(brightness(mirrored), brightness(flipped) + 150);
   EXPECT_GT(mirrored[0], flipped[0] + 60);  // whitened, not just a brighter blue
   EXPECT_LT(brightness(seen(pixels, -150, 50, -80)), brightness(flipped) + 40);  // past its lower edge
+}
+
+// The sea reads the reflection image only around what the reflection pass drew, and looks the same
+// as when it reads it everywhere, ripples included; a cover that misses the object loses its
+// reflection, so the sameness is the cover's doing.
+TEST_F(WaterDraw, ReadingTheReflectionOnlyWhereObjectsAreKeepsThePicture) {
+  const std::string said = makeSea();
+  ASSERT_NE(sea->openSeaProgram, nullptr) << said;
+  // Bump texels tilted as far as they go, so the ripples move the reflection their whole reach.
+  const uint8_t tilted[4 * 3] = {255, 128, 128, 0, 128, 128, 128, 255, 128, 128, 0, 128};
+  glBindTexture(GL_TEXTURE_2D, sea->bumpTexture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, tilted);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+
+  const std::vector<uint8_t> everywhere = renderFrame(drawBrightSquare);
+  const std::array<std::array<float, 3>, 2> square{{{-150, 30, 10}, {-150, 70, 50}}};
+  ReflectionCover cover;
+  const std::vector<uint8_t> aroundObjects = renderFrame(drawBrightSquare, &cover, &square);
+  EXPECT_LT(cover.xMax - cover.xMin, 1.0f) << "the square covers a small part of the image";
+  EXPECT_EQ(aroundObjects, everywhere);
+
+  ReflectionCover elsewhere;
+  const std::array<std::array<float, 3>, 2> farAway{{{-150, -400, 10}, {-150, -380, 50}}};
+  const std::vector<uint8_t> missed = renderFrame(drawBrightSquare, &elsewhere, &farAway);
+  EXPECT_GT(brightness(seen(everywhere, -150, 50, -30)), brightness(seen(missed, -150, 50, -30)) + 150);
 }
 
 TEST_F(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
