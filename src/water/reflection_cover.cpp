@@ -2,14 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
-void ReflectionCover::clear() { *this = ReflectionCover{}; }
-
-void ReflectionCover::coverAll() {
-  xMin = yMin = -1.0f;
-  xMax = yMax = 1.0f;
-}
+void ReflectionCover::coverAll() { boxes_.assign(1, Box{-1.0f, -1.0f, 1.0f, 1.0f}); }
 
 void ReflectionCover::addBox(const float m[16], const std::array<float, 3>& low, const std::array<float, 3>& high) {
   if (!(low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2])) return;  // no box: nothing drawn
@@ -50,10 +46,7 @@ void ReflectionCover::addBox(const float m[16], const std::array<float, 3>& low,
     return;
   }
   if (right < -1.0f || left > 1.0f || top < -1.0f || bottom > 1.0f) return;  // beside the image
-  xMin = std::min(xMin, std::max(left, -1.0f));
-  xMax = std::max(xMax, std::min(right, 1.0f));
-  yMin = std::min(yMin, std::max(bottom, -1.0f));
-  yMax = std::max(yMax, std::min(top, 1.0f));
+  boxes_.push_back({std::max(left, -1.0f), std::max(bottom, -1.0f), std::min(right, 1.0f), std::min(top, 1.0f)});
 }
 
 namespace {
@@ -64,24 +57,61 @@ int pixelEdge(float ndc, int size, double (*round)(double)) {
   return static_cast<int>(std::clamp(edge, 0.0, static_cast<double>(size)));
 }
 
+// Corners as x0 <= x1, y0 <= y1 while joining; 64-bit areas for any window.
+struct Span {
+  int x0, y0, x1, y1;
+  int64_t area() const { return static_cast<int64_t>(x1 - x0) * (y1 - y0); }
+};
+
+Span joined(const Span& a, const Span& b) {
+  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+bool overlap(const Span& a, const Span& b) { return a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1; }
+
+// Joins overlapping spans until none overlap; a joined span may reach any other, so each join
+// starts the search again.
+void joinOverlaps(std::vector<Span>& spans) {
+  bool joinedAny = true;
+  while (joinedAny) {
+    joinedAny = false;
+    for (size_t i = 0; i < spans.size() && !joinedAny; ++i) {
+      for (size_t j = i + 1; j < spans.size() && !joinedAny; ++j) {
+        if (!overlap(spans[i], spans[j])) continue;
+        spans[i] = joined(spans[i], spans[j]);
+        spans.erase(spans.begin() + static_cast<std::ptrdiff_t>(j));
+        joinedAny = true;
+      }
+    }
+  }
+}
+
 }  // namespace
 
-SeaSplit splitSea(const ReflectionCover& cover, float reach, int windowWidth, int windowHeight) {
-  SeaSplit split;
+std::vector<PixelRect> mirroredRects(const ReflectionCover& cover, float reach, int windowWidth, int windowHeight) {
   const int width = std::max(windowWidth, 0), height = std::max(windowHeight, 0);
-  if (cover.empty()) {
-    split.open[0] = {0, 0, width, height};
-    return split;
+  std::vector<Span> spans;
+  for (const ReflectionCover::Box& box : cover.boxes()) {
+    // The sea at screen x reads the image at -x.
+    const Span span{pixelEdge(-box.xMax - reach, width, std::floor), pixelEdge(box.yMin - reach, height, std::floor),
+                    pixelEdge(-box.xMin + reach, width, std::ceil), pixelEdge(box.yMax + reach, height, std::ceil)};
+    if (span.area() > 0) spans.push_back(span);
   }
-  // The sea at screen x reads the image at -x.
-  const int left = pixelEdge(-cover.xMax - reach, width, std::floor);
-  const int right = pixelEdge(-cover.xMin + reach, width, std::ceil);
-  const int bottom = pixelEdge(cover.yMin - reach, height, std::floor);
-  const int top = pixelEdge(cover.yMax + reach, height, std::ceil);
-  split.mirrored = {left, bottom, right - left, top - bottom};
-  split.open[0] = {0, 0, width, bottom};
-  split.open[1] = {0, top, width, height - top};
-  split.open[2] = {0, bottom, left, top - bottom};
-  split.open[3] = {right, bottom, width - right, top - bottom};
-  return split;
+  joinOverlaps(spans);
+  while (spans.size() > static_cast<size_t>(kMaxMirroredRects)) {
+    size_t bestI = 0, bestJ = 1;
+    int64_t bestGrowth = INT64_MAX;
+    for (size_t i = 0; i < spans.size(); ++i) {
+      for (size_t j = i + 1; j < spans.size(); ++j) {
+        const int64_t growth = joined(spans[i], spans[j]).area() - spans[i].area() - spans[j].area();
+        if (growth < bestGrowth) bestGrowth = growth, bestI = i, bestJ = j;
+      }
+    }
+    spans[bestI] = joined(spans[bestI], spans[bestJ]);
+    spans.erase(spans.begin() + static_cast<std::ptrdiff_t>(bestJ));
+    joinOverlaps(spans);
+  }
+  std::vector<PixelRect> rects;
+  for (const Span& s : spans) rects.push_back({s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0});
+  return rects;
 }

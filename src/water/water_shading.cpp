@@ -144,26 +144,31 @@ void WaterSurface::drawFixedFunction() {
   glPopAttrib();
 }
 
-// The open sea through openSeaProgram, the mirrored rectangle through fragmentProgram; each pixel
-// is drawn once, by scissor rectangles that tile the viewport.
+// The mirrored rectangles through fragmentProgram, each clipped by the scissor, then the whole sea
+// through openSeaProgram. A strict depth test turns away every pixel the first draws gave the sea:
+// the same grid through the same vertex program lands at the same depth, and nothing nearer is
+// left to draw there.
 void WaterSurface::drawSplit(const ReflectionCover& cover) {
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
-  const SeaSplit split = splitSea(cover, kMirroredReach, viewport[2], viewport[3]);
-  const GLboolean scissoring = glIsEnabled(GL_SCISSOR_TEST);
-  glEnable(GL_SCISSOR_TEST);
-  auto drawIn = [&](const PixelRect& rect) {
-    if (rect.width <= 0 || rect.height <= 0) return;
-    glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
-    drawStrips();
-  };
+  const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewport[2], viewport[3]);
+  if (!mirrored.empty()) {
+    const GLboolean scissoring = glIsEnabled(GL_SCISSOR_TEST);
+    glEnable(GL_SCISSOR_TEST);
+    for (const PixelRect& rect : mirrored) {
+      glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
+      drawStrips();
+    }
+    if (!scissoring) glDisable(GL_SCISSOR_TEST);
+  }
+  GLint depthFunction = GL_LESS;
+  glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+  glDepthFunc(GL_LESS);
   // Both programs read the bump map on the same unit, which stays bound until draw's end.
   shaderBindProgram(openSeaProgram);
   shaderEnableTextureParameter(openSeaBumpParameter);
-  for (const PixelRect& rect : split.open) drawIn(rect);
-  shaderBindProgram(fragmentProgram);
-  drawIn(split.mirrored);
-  if (!scissoring) glDisable(GL_SCISSOR_TEST);
+  drawStrips();
+  glDepthFunc(static_cast<GLenum>(depthFunction));
 }
 
 void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
@@ -204,7 +209,12 @@ void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
   // program's colour as it is, not modulated by whatever texture unit 0 holds.
   const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
   glDisable(GL_TEXTURE_2D);
-  if (cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr) {
+  // The split needs the depth buffer to tell which pixels the sea already has.
+  GLboolean depthWrites = GL_FALSE;
+  glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+  const bool split = cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr &&
+                     glIsEnabled(GL_DEPTH_TEST) && depthWrites;
+  if (split) {
     drawSplit(*cover);
   } else {
     drawStrips();

@@ -45,8 +45,8 @@ class WaterSurface {
 
   // Draws the grid with the current heights into the current viewport; cameraXY is the eye's x and y.
   // With a cover, the reflection image is read only where the cover (and the ripples' reach around
-  // it) can show an object; without one, everywhere. The picture is the same either way. Needs
-  // shading (see the constructor).
+  // it) can show an object; without one, or without a depth test to tell the parts apart, everywhere.
+  // The picture is the same either way. Needs shading (see the constructor).
   void draw(const float cameraXY[2], const ReflectionCover* cover = nullptr);
 
   int32_t columns;

@@ -1,5 +1,5 @@
 // Where the sea reads its reflection image: the cover of what the reflection pass drew, and the
-// window split between the sea's two programs. No GL.
+// window rectangles it gives. No GL.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -46,11 +46,12 @@ TEST(ReflectionCover, HoldsEveryVisiblePointOfTheBoxesAdded) {
       const float w = -p[2], x = m[0] * p[0] / w, y = m[5] * p[1] / w;
       if (std::fabs(x) > 1.0f || std::fabs(y) > 1.0f) continue;
       ++seen;
-      ASSERT_FALSE(cover.empty()) << "trial " << trial;
-      EXPECT_GE(x, cover.xMin - 1e-5f);
-      EXPECT_LE(x, cover.xMax + 1e-5f);
-      EXPECT_GE(y, cover.yMin - 1e-5f);
-      EXPECT_LE(y, cover.yMax + 1e-5f);
+      ASSERT_EQ(cover.boxes().size(), 1u) << "trial " << trial;
+      const ReflectionCover::Box& box = cover.boxes()[0];
+      EXPECT_GE(x, box.xMin - 1e-5f);
+      EXPECT_LE(x, box.xMax + 1e-5f);
+      EXPECT_GE(y, box.yMin - 1e-5f);
+      EXPECT_LE(y, box.yMax + 1e-5f);
     }
   }
   EXPECT_GT(straddling, 20);  // boxes reaching behind the eye were among them
@@ -76,57 +77,55 @@ TEST(ReflectionCover, AddsNothingForWhatCannotBeSeen) {
   // A small box ahead covers about its own outline, not the whole image.
   ReflectionCover cover;
   cover.addBox(m.data(), {-10, -10, -110}, {10, 10, -100});
-  EXPECT_NEAR(cover.xMax - cover.xMin, 2 * 10 * 1.732f / 100, 1e-3f);
-  EXPECT_NEAR(cover.xMin, -cover.xMax, 1e-6f);
+  ASSERT_EQ(cover.boxes().size(), 1u);
+  EXPECT_NEAR(cover.boxes()[0].xMax - cover.boxes()[0].xMin, 2 * 10 * 1.732f / 100, 1e-3f);
+  EXPECT_NEAR(cover.boxes()[0].xMin, -cover.boxes()[0].xMax, 1e-6f);
 }
 
-// Each window pixel is drawn exactly once, by one program; the mirrored rectangle holds the cover
-// seen mirrored left-right and widened by the reach.
-TEST(SeaSplit, TilesTheWindowAndHoldsTheMirroredCover) {
+// The rectangles stay in the window, never overlap (a pixel drawn twice would cost twice), are
+// few, and hold every pixel whose centre lies within reach of a box seen mirrored left to right.
+TEST(MirroredRects, HoldEveryPixelNearAMirroredBoxWithoutOverlapping) {
   const int width = 160, height = 90;
   const float reach = 0.06f;
-  std::vector<ReflectionCover> covers(6);
-  covers[1].coverAll();
-  covers[2].xMin = 0.2f, covers[2].xMax = 0.5f, covers[2].yMin = -0.3f, covers[2].yMax = 0.1f;
-  covers[3].xMin = -1.0f, covers[3].xMax = -0.9f, covers[3].yMin = 0.95f, covers[3].yMax = 1.0f;
-  covers[4].xMin = covers[4].xMax = 0.0f, covers[4].yMin = covers[4].yMax = 0.0f;
-  covers[5].xMin = -0.99f, covers[5].xMax = 0.99f, covers[5].yMin = -1.0f, covers[5].yMax = -0.97f;
-  for (size_t c = 0; c < covers.size(); ++c) {
-    SCOPED_TRACE(c);
-    const SeaSplit split = splitSea(covers[c], reach, width, height);
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> corner(-1.0f, 1.0f), size(0.0f, 0.4f);
+  std::uniform_int_distribution<int> count(0, 12);
+  for (int trial = 0; trial < 300; ++trial) {
+    SCOPED_TRACE(trial);
+    // Boxes as the cover makes them, through a projection that maps object x, y to the image as is.
+    ReflectionCover cover;
+    const std::array<float, 16> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const int boxes = trial == 0 ? 0 : count(random);
+    for (int b = 0; b < boxes; ++b) {
+      const float x = corner(random), y = corner(random);
+      cover.addBox(identity.data(), {x, y, 0.0f}, {x + size(random), y + size(random), 0.0f});
+    }
+    if (trial == 1) cover.coverAll();
+    const std::vector<PixelRect> rects = mirroredRects(cover, reach, width, height);
+    EXPECT_LE(rects.size(), static_cast<size_t>(kMaxMirroredRects));
     std::vector<int> drawn(width * height, 0);
-    auto fill = [&](const PixelRect& r, int mark) {
-      ASSERT_GE(r.width, 0);
-      ASSERT_GE(r.height, 0);
+    for (const PixelRect& r : rects) {
+      ASSERT_TRUE(r.width > 0 && r.height > 0 && r.x >= 0 && r.y >= 0 && r.x + r.width <= width &&
+                  r.y + r.height <= height);
       for (int y = r.y; y < r.y + r.height; ++y) {
-        for (int x = r.x; x < r.x + r.width; ++x) {
-          ASSERT_TRUE(x >= 0 && x < width && y >= 0 && y < height) << x << "," << y;
-          drawn[y * width + x] += mark;
-        }
+        for (int x = r.x; x < r.x + r.width; ++x) ++drawn[y * width + x];
       }
-    };
-    fill(split.mirrored, 100);
-    for (const PixelRect& r : split.open) fill(r, 1);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) ASSERT_TRUE(drawn[y * width + x] == 1 || drawn[y * width + x] == 100);
     }
-    if (covers[c].empty()) {
-      EXPECT_EQ(split.mirrored.width * split.mirrored.height, 0);
-      continue;
-    }
-    // Pixel centres within the cover's mirror image plus the reach are in the mirrored rectangle.
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
+        ASSERT_LE(drawn[y * width + x], 1) << x << "," << y;
         const float ndcX = (x + 0.5f) / width * 2.0f - 1.0f, ndcY = (y + 0.5f) / height * 2.0f - 1.0f;
-        const bool near = -ndcX >= covers[c].xMin - reach && -ndcX <= covers[c].xMax + reach &&
-                          ndcY >= covers[c].yMin - reach && ndcY <= covers[c].yMax + reach;
-        if (near) {
-          EXPECT_EQ(drawn[y * width + x], 100) << x << "," << y;
+        for (const ReflectionCover::Box& box : cover.boxes()) {
+          const bool near = -ndcX >= box.xMin - reach && -ndcX <= box.xMax + reach && ndcY >= box.yMin - reach &&
+                            ndcY <= box.yMax + reach;
+          if (near) {
+            ASSERT_EQ(drawn[y * width + x], 1) << x << "," << y;
+          }
         }
       }
     }
   }
-  EXPECT_EQ(splitSea(covers[2], reach, 0, 0).mirrored.width, 0);
+  EXPECT_TRUE(mirroredRects(ReflectionCover{}, reach, width, height).empty());
 }
 
 }  // namespace
