@@ -7,12 +7,13 @@
 
 #include <charconv>      // Required for: std::from_chars (numbers read the same under any locale)
 #include <cstdarg>       // Required for: va_list (the report lines)
-#include <cstdio>        // Required for: std::fopen, std::fread, std::printf
+#include <cstdio>        // Required for: std::printf
 #include <limits>
 #include <string_view>
 #include <system_error>  // Required for: std::errc
 
 #include "platform/dialog.h"
+#include "platform/file_read.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ constexpr int kMaxNotes = 8;
 // Blank, tab, line feed, vertical tab, form feed, carriage return.
 inline bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool readWholeFile(const char* path, std::string& text) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  char chunk[1 << 16];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-  const bool ok = std::ferror(file) == 0;  // a directory opens but does not read
-  std::fclose(file);
-  return ok;
-}
 
 // Numbers are read from the start of a token, as a stream would; characters after the number in
 // the same token are ignored. A token that does not start with a number is a failed read.

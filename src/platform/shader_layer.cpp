@@ -2,13 +2,12 @@
 // linking stage pairs on demand, keeping parameter values and uploading them to the program in use.
 #include "platform/shader_layer.h"
 
+#include "platform/file_read.h"
 #include "platform/gl.h"
 
 #include <cstdio>
 #include <deque>  // Required for: stable addresses of linked pairs
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -175,15 +174,6 @@ void bindUnit(int unit, unsigned int texture) {
   glActiveTexture(static_cast<GLenum>(active));
 }
 
-bool readFile(const char* path, std::string& text) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream content;
-  content << file.rdbuf();
-  text = content.str();
-  return !file.bad();
-}
-
 }  // namespace
 
 bool glContextCurrent() {
@@ -250,7 +240,7 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     return nullptr;
   }
   std::string source;
-  if (!readFile(path, source)) {
+  if (!readWholeFile(path, source)) {
     fail(where + "cannot read the shader source file");
     return nullptr;
   }

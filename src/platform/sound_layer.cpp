@@ -7,6 +7,8 @@
 // bytes reuse the chunk, changed bytes are decoded anew.
 #include "platform/sound_layer.h"
 
+#include "platform/file_read.h"
+
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
@@ -18,19 +20,6 @@
 #include <vector>
 
 namespace {
-
-// The whole file, or false when it cannot be opened or read (a directory reads as an error).
-bool readWholeFile(const char* path, std::vector<unsigned char>& bytes) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  bytes.clear();
-  unsigned char buffer[65536];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-  const bool ok = std::ferror(file) == 0;
-  std::fclose(file);
-  return ok;
-}
 
 constexpr int kSlotCount = 256;        // sample slots 0..255
 constexpr int kMixFramesPerBuffer = 1024;  // ~23 ms at 44 kHz: the latency of a play request
@@ -188,7 +177,7 @@ class SdlSoundLayer final : public SoundLayer {
   }
 
   struct Decoded {
-    std::vector<unsigned char> bytes;  // the file as it was decoded
+    std::string bytes;          // the file as it was decoded
     Mix_Chunk* chunk = nullptr;        // in the open device's format
   };
 
@@ -199,7 +188,7 @@ class SdlSoundLayer final : public SoundLayer {
   Mix_Chunk* chunks_[kSlotCount] = {};  // a chunk may sit in several slots
   SoundSample samples_[kSlotCount];
   std::map<std::string, Decoded> decoded_;  // by path as given
-  std::vector<unsigned char> fileBytes_;    // read buffer, kept to spare an allocation per load
+  std::string fileBytes_;                   // read buffer, kept to spare an allocation per load
 };
 
 SdlSoundLayer& sdlLayer() {
