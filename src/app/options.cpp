@@ -28,7 +28,9 @@ bool parseSize(const char* text, int& width, int& height) {
   if (text == nullptr) return false;
   const char* cross = std::strchr(text, 'x');
   if (cross == nullptr) return false;
-  if (!std::isdigit(static_cast<unsigned char>(text[0])) || !std::isdigit(static_cast<unsigned char>(cross[1]))) return false;
+  if (!std::isdigit(static_cast<unsigned char>(text[0])) || !std::isdigit(static_cast<unsigned char>(cross[1]))) {
+    return false;
+  }
   double w = 0.0, h = 0.0;
   const std::string left(text, static_cast<size_t>(cross - text));
   if (!parseWhole(left.c_str(), 1, 16384, w) || !parseWhole(cross + 1, 1, 16384, h)) return false;

@@ -23,7 +23,8 @@
 
 namespace {
 
-constexpr int kSoundtrackRate = 48000;  // Hz; the usual rate of video sound, a whole number of samples per frame at every offered rate
+// Hz: the usual rate of video sound, and a whole number of samples per frame at every offered rate.
+constexpr int kSoundtrackRate = 48000;
 constexpr int kDefaultWidth = 1280;     // pixels
 constexpr int kDefaultHeight = 720;
 constexpr double kProgressRefresh = 0.25;  // seconds between updates of the progress line on a terminal
@@ -129,7 +130,8 @@ int runRecording(const Options& options, char* programPath) {
     endPhase(FramePhase::ReadBack, start);
     start = beginPhase();
     soundtrack.mix(sound.data(), samplesPerFrame);
-    written = recordPicture(recorder, picture.data(), error) && recordSamples(recorder, sound.data(), samplesPerFrame, error);
+    written = recordPicture(recorder, picture.data(), error) &&
+              recordSamples(recorder, sound.data(), samplesPerFrame, error);
     endPhase(FramePhase::Encode, start);
     if (written) showProgress(progress, frame + 1);
   }
@@ -143,8 +145,8 @@ int runRecording(const Options& options, char* programPath) {
 
   if (g_stopSignal != 0) {
     abandonRecording(recorder);
-    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d; %s was not written\n", progress.terminal ? "\n" : "",
-                 static_cast<int>(g_stopSignal), settings.path.c_str());
+    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d; %s was not written\n",
+                 progress.terminal ? "\n" : "", static_cast<int>(g_stopSignal), settings.path.c_str());
     return 128 + g_stopSignal;
   }
   if (!written || !finishRecording(recorder, error)) {

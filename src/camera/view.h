@@ -5,8 +5,8 @@
 // The two views of a frame: the mirrored one for the reflection image, then the normal one.
 enum class ViewPass { Reflection = 1, Main = 2 };
 
-// View vectors of the latest reflection-pass setup; the frame pass reads the eye to centre the sky and the
-// sea reads it for its highlight.
+// View vectors of the latest reflection-pass setup; the frame pass reads the eye to centre the sky
+// and the sea reads it for its highlight.
 extern ViewVector g_viewEye;
 extern ViewVector g_viewTarget;
 extern ViewVector g_viewUp;

@@ -214,7 +214,9 @@ bool openAudio(Recorder& recorder, std::string& error) {
 std::string recorderTemporaryPath(const std::string& path) { return path + ".part"; }
 
 std::string recorderSettingsProblem(const RecorderSettings& settings) {
-  if (!hasMp4Extension(settings.path)) return settings.path + ": unknown extension; the recording is written as an .mp4 file";
+  if (!hasMp4Extension(settings.path)) {
+    return settings.path + ": unknown extension; the recording is written as an .mp4 file";
+  }
   const std::string size = std::to_string(settings.width) + "x" + std::to_string(settings.height);
   if (settings.width < kMinSide || settings.height < kMinSide || settings.width > kMaxWidth ||
       settings.height > kMaxHeight) {

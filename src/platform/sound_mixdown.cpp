@@ -32,8 +32,8 @@ void convert(SwrContext* resampler, const AVFrame* input, int outChannels, std::
   if (room <= 0) return;
   std::vector<float> buffer(static_cast<size_t>(room) * outChannels);
   auto* target = reinterpret_cast<uint8_t*>(buffer.data());
-  const int made = swr_convert(resampler, &target, room, input != nullptr ? const_cast<const uint8_t**>(input->extended_data) : nullptr,
-                               inCount);
+  const uint8_t** source = input != nullptr ? const_cast<const uint8_t**>(input->extended_data) : nullptr;
+  const int made = swr_convert(resampler, &target, room, source, inCount);
   for (int i = 0; i < made; ++i) {
     const float left = buffer[static_cast<size_t>(i) * outChannels];
     const float right = outChannels == 2 ? buffer[static_cast<size_t>(i) * 2 + 1] : left;
@@ -143,7 +143,9 @@ SoundSample* SoundMixdown::loadSample(int slot, const char* path, int /*mode*/, 
 
 // A busy channel is cut off: the new sound takes its place from the start, at full volume, once.
 int SoundMixdown::play(int channel, SoundSample* sample) {
-  if (sample == nullptr || sample->slot < 0 || sample->slot >= kSlotCount || !isChannel(channel)) return kSoundNoChannel;
+  if (sample == nullptr || sample->slot < 0 || sample->slot >= kSlotCount || !isChannel(channel)) {
+    return kSoundNoChannel;
+  }
   if (slots_[sample->slot] == nullptr) return kSoundNoChannel;
   voices_[channel] = Voice{slots_[sample->slot], sample->slot, 0, 1.0f, false};
   return channel;

@@ -17,11 +17,10 @@ struct EntityDrawCounts {
 };
 extern EntityDrawCounts g_entityDrawCounts;
 
-// Draws every ship inside the
-// view wedge (every ship when g_frustumCulling is off or there is no camera), then every duck, then
-// every cannonball. The modelview matrix is current on entry and unchanged on return; materials
-// and texture wrap modes are left as the last object set them. With `cover`, the box of everything
-// drawn in colour is added to it, in the current projection's terms.
+// Draws every ship inside the view wedge (every ship when g_frustumCulling is off or there is no
+// camera), then every duck, then every cannonball. The modelview matrix is current on entry and
+// unchanged on return; materials and texture wrap modes are left as the last object set them. With
+// `cover`, the box of every object drawn in colour is added to it, in the current projection's terms.
 void drawEntities(ViewPass pass, ReflectionCover* cover = nullptr);
 
 // One ship on the water's surface pose; a sunk ship gets a black box hiding its reflection in

@@ -87,8 +87,7 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
     reflectionParameter = shaderGetNamedParameter(fragmentProgram, "reflextextur");
     shaderSetTextureParameter(bumpParameter, bumpTexture);
     shaderSetTextureParameter(reflectionParameter, reflection);
-    rippleParameter = shaderGetNamedParameter(fragmentProgram, "ripple");
-    shaderSetParameter1f(rippleParameter, kRipple);
+    shaderSetParameter1f(shaderGetNamedParameter(fragmentProgram, "ripple"), kRipple);
     openSeaBumpParameter = shaderGetNamedParameter(openSeaProgram, "bumptextur");
     shaderSetTextureParameter(openSeaBumpParameter, bumpTexture);
   }
@@ -104,7 +103,7 @@ void WaterSurface::releaseShading() {
   shaderContext = nullptr;
   vertexProgram = fragmentProgram = openSeaProgram = nullptr;
   crestParameter = modelViewProjParameter = colorParameter = lightParameter = cameraParameter = nullptr;
-  bumpParameter = reflectionParameter = rippleParameter = openSeaBumpParameter = nullptr;
+  bumpParameter = reflectionParameter = openSeaBumpParameter = nullptr;
   if (bumpTexture != 0 && glContextCurrent()) glDeleteTextures(1, &bumpTexture);
   bumpTexture = 0;
 }

@@ -86,7 +86,6 @@ class WaterSurface {
   ShaderParameter* cameraParameter = nullptr;          // "kamera"
   ShaderParameter* bumpParameter = nullptr;            // "bumptextur"
   ShaderParameter* reflectionParameter = nullptr;      // "reflextextur"
-  ShaderParameter* rippleParameter = nullptr;          // "ripple"
   ShaderParameter* openSeaBumpParameter = nullptr;     // "bumptextur" of openSeaProgram
 
  private:
