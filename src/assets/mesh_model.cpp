@@ -6,11 +6,13 @@
 #include <algorithm>
 
 #include <charconv>      // Required for: std::from_chars (numbers read the same under any locale)
+#include <cmath>
 #include <cstdarg>       // Required for: va_list (the report lines)
 #include <cstdio>        // Required for: std::printf
 #include <limits>
 #include <string_view>
 #include <system_error>  // Required for: std::errc
+#include <unordered_map>
 
 #include "platform/dialog.h"
 #include "platform/file_read.h"
@@ -592,6 +594,55 @@ void MeshModel::computeBounds() {
   }
 }
 
+namespace {
+
+bool isClosedOutward(const GeomObject& object) {
+  // One number per distinct position; -0 and 0 are one position.
+  struct PositionHash {
+    size_t operator()(const std::array<float, 3>& p) const {
+      size_t hash = 0;
+      for (float value : p) hash = hash * 1000003u ^ std::hash<float>()(value == 0.0f ? 0.0f : value);
+      return hash;
+    }
+  };
+  std::unordered_map<std::array<float, 3>, uint32_t, PositionHash> positionIds;
+  std::vector<uint32_t> idOfVertex(static_cast<size_t>(object.numVertex));
+  for (size_t v = 0; v < idOfVertex.size(); ++v) {
+    const std::array<float, 3> p{object.vertices[3 * v], object.vertices[3 * v + 1], object.vertices[3 * v + 2]};
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return false;
+    idOfVertex[v] = positionIds.emplace(p, static_cast<uint32_t>(positionIds.size())).first->second;
+  }
+
+  // Directed edges; a face whose corners share a position has no area and no say.
+  std::unordered_map<uint64_t, int> edges;
+  double volume = 0.0;  // six times the enclosed volume, by the divergence theorem
+  for (int32_t f = 0; f < object.numFaces; ++f) {
+    const uint32_t* corner = &object.faces[3 * static_cast<size_t>(f)];
+    const uint32_t ids[3] = {idOfVertex[corner[0]], idOfVertex[corner[1]], idOfVertex[corner[2]]};
+    if (ids[0] == ids[1] || ids[1] == ids[2] || ids[2] == ids[0]) continue;
+    for (int k = 0; k < 3; ++k) {
+      if (++edges[static_cast<uint64_t>(ids[k]) << 32 | ids[(k + 1) % 3]] > 1) return false;
+    }
+    const float* a = &object.vertices[3 * static_cast<size_t>(corner[0])];
+    const float* b = &object.vertices[3 * static_cast<size_t>(corner[1])];
+    const float* c = &object.vertices[3 * static_cast<size_t>(corner[2])];
+    volume += static_cast<double>(a[0]) * (static_cast<double>(b[1]) * c[2] - static_cast<double>(b[2]) * c[1]) +
+              static_cast<double>(a[1]) * (static_cast<double>(b[2]) * c[0] - static_cast<double>(b[0]) * c[2]) +
+              static_cast<double>(a[2]) * (static_cast<double>(b[0]) * c[1] - static_cast<double>(b[1]) * c[0]);
+  }
+  if (edges.empty() || !(volume > 0.0)) return false;
+  for (const auto& [edge, count] : edges) {
+    if (edges.count(edge >> 32 | edge << 32) == 0) return false;  // an edge of the rim: a hole
+  }
+  return true;
+}
+
+}  // namespace
+
+void MeshModel::findClosedSurfaces() {
+  for (const std::unique_ptr<GeomObject>& object : objects) object->closedSurface = isClosedOutward(*object);
+}
+
 void MeshModel::loadAse(const char* path) {
   std::printf("loading \"%s\" ...", path);
   std::fflush(stdout);  // the line shows while a large model loads
@@ -630,6 +681,7 @@ void MeshModel::loadAse(const char* path) {
   }
   dropMaterialRefsOutsideMaterials(r);
   computeBounds();
+  findClosedSurfaces();
   if (r.notes > kMaxNotes) {
     std::fprintf(stderr, "ASE file \"%s\": %d rejected indices in all.\n", path, r.notes);
   }

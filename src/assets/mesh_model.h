@@ -32,6 +32,11 @@ struct GeomObject {
   std::vector<float> vertexNormals;   // numVertex * 3
   int32_t materialRef = -1;           // index into materials; -1 = no material
   std::array<float, 3> wireframeColor{1.0f, 1.0f, 1.0f};
+  // Watertight and wound outward: every edge (vertices joined where their positions agree) belongs
+  // to exactly two faces that run it in opposite directions, and the enclosed volume is positive.
+  // From outside, such a surface hides its own back faces, so the draw paths cull them; any other
+  // object is drawn with both sides, whatever its author meant. Set by findClosedSurfaces.
+  bool closedSurface = false;
 
   // Texture vertex i is the coordinate of vertex i, so a texture needs one per vertex.
   bool hasTexCoordPerVertex() const {
@@ -69,6 +74,8 @@ class MeshModel {
   std::array<float, 3> boundsLow{1.0f, 1.0f, 1.0f};
   std::array<float, 3> boundsHigh{-1.0f, -1.0f, -1.0f};
   void computeBounds();
+  // Sets every object's closedSurface; loadAse calls it, like computeBounds.
+  void findClosedSurfaces();
 
   // Reads the model file; prints `loading "PATH" ...` then "done\n". GL-free.
   // Whatever the file holds, the result is drawable: every array is sized by its count, every face

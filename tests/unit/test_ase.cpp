@@ -8,7 +8,9 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <locale>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -330,6 +332,67 @@ TEST_F(Ase, RepeatedLargeCountsShareOneBudget) {
     EXPECT_NE(said.err.find("line 3: "), std::string::npos) << said.err;
     EXPECT_NE(said.err.find("is impossible for this file; loading stops here"), std::string::npos) << said.err;
   }
+}
+
+// A unit cube as an exporter writes one with hard edges: four vertices of its own per side, two
+// faces per side wound counter-clockwise seen from outside.
+std::unique_ptr<GeomObject> cube() {
+  auto object = std::make_unique<GeomObject>();
+  const int sides[6][4][3] = {{{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}}, {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}},
+                              {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {{0, 1, 0}, {0, 1, 1}, {1, 1, 1}, {1, 1, 0}},
+                              {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}}, {{1, 0, 0}, {1, 1, 0}, {1, 1, 1}, {1, 0, 1}}};
+  for (const auto& side : sides) {
+    const uint32_t base = static_cast<uint32_t>(object->vertices.size() / 3);
+    for (const auto& corner : side) {
+      for (int axis = 0; axis < 3; ++axis) object->vertices.push_back(static_cast<float>(corner[axis]));
+    }
+    for (uint32_t corner : {0u, 1u, 2u, 0u, 2u, 3u}) object->faces.push_back(base + corner);
+  }
+  object->numVertex = static_cast<int32_t>(object->vertices.size() / 3);
+  object->numFaces = static_cast<int32_t>(object->faces.size() / 3);
+  object->vertexNormals.assign(object->vertices.size(), 0.0f);
+  return object;
+}
+
+bool closedAfterLoad(std::unique_ptr<GeomObject> object) {
+  MeshModel model;
+  model.objects.push_back(std::move(object));
+  model.findClosedSurfaces();
+  return model.objects[0]->closedSurface;
+}
+
+// Only a surface that hides its own back faces from every outside eye may have them culled.
+TEST(ClosedSurfaces, OnlyWatertightOutwardSurfacesCount) {
+  EXPECT_TRUE(closedAfterLoad(cube())) << "sides joined by position, not by shared vertices";
+
+  auto open = cube();
+  open->faces.resize(open->faces.size() - 6);
+  open->numFaces -= 2;
+  EXPECT_FALSE(closedAfterLoad(std::move(open))) << "a side missing";
+
+  auto insideOut = cube();
+  for (size_t f = 0; f < insideOut->faces.size(); f += 3) std::swap(insideOut->faces[f + 1], insideOut->faces[f + 2]);
+  EXPECT_FALSE(closedAfterLoad(std::move(insideOut))) << "wound inward: culling would hide the front";
+
+  auto flipped = cube();
+  std::swap(flipped->faces[1], flipped->faces[2]);
+  EXPECT_FALSE(closedAfterLoad(std::move(flipped))) << "one face wound against its neighbours";
+
+  auto doubled = cube();
+  doubled->faces.insert(doubled->faces.end(), doubled->faces.begin(), doubled->faces.begin() + 6);
+  doubled->numFaces += 2;
+  EXPECT_FALSE(closedAfterLoad(std::move(doubled))) << "a side twice: edges shared by four faces";
+
+  auto sliver = cube();  // a face with two corners in one place covers nothing and changes nothing
+  sliver->faces.insert(sliver->faces.end(), {0, 0, 5});
+  ++sliver->numFaces;
+  EXPECT_TRUE(closedAfterLoad(std::move(sliver)));
+
+  auto broken = cube();
+  broken->vertices[4] = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_FALSE(closedAfterLoad(std::move(broken))) << "a position that is not a number";
+
+  EXPECT_FALSE(closedAfterLoad(std::make_unique<GeomObject>())) << "no faces at all";
 }
 
 }  // namespace
