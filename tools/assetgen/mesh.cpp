@@ -247,10 +247,34 @@ void addSheet(Mesh& mesh, int rows, int cols, const std::function<Vec3(int, int)
     }
   }
   const double h = thickness * 0.5;
-  addGrid(mesh, rows, cols, [&](int r, int c) { return at(r, c) + n[static_cast<size_t>(r) * cols + c] * h; }, uv,
-          false);
-  addGrid(mesh, rows, cols, [&](int r, int c) { return at(r, c) - n[static_cast<size_t>(r) * cols + c] * h; }, uv,
-          true);
+  auto front = [&](int r, int c) { return at(r, c) + n[static_cast<size_t>(r) * cols + c] * h; };
+  auto back = [&](int r, int c) { return at(r, c) - n[static_cast<size_t>(r) * cols + c] * h; };
+  addGrid(mesh, rows, cols, front, uv, false);
+  addGrid(mesh, rows, cols, back, uv, true);
+
+  // The rim joins the sheets' edges, so the sheet is closed: seen edge-on it shows a thin band
+  // instead of a gap, and a renderer may skip its back faces. The border is walked counter-clockwise
+  // about the front's normal; a stretch where the border collapses to a point needs no band.
+  std::vector<std::array<int, 2>> border;
+  for (int c = 0; c + 1 < cols; ++c) border.push_back({0, c});
+  for (int r = 0; r + 1 < rows; ++r) border.push_back({r, cols - 1});
+  for (int c = cols - 1; c > 0; --c) border.push_back({rows - 1, c});
+  for (int r = rows - 1; r > 0; --r) border.push_back({r, 0});
+  for (size_t k = 0; k < border.size(); ++k) {
+    const auto [pr, pc] = border[k];
+    const auto [qr, qc] = border[(k + 1) % border.size()];
+    const Vec3 frontP = front(pr, pc), frontQ = front(qr, qc), backP = back(pr, pc), backQ = back(qr, qc);
+    if (length(at(qr, qc) - at(pr, pc)) < 1e-9) continue;
+    // Where the sheet has no normal (a collapsed corner) its two sides meet and the band narrows to
+    // a triangle there.
+    const bool pointAtP = length(frontP - backP) < 1e-9, pointAtQ = length(frontQ - backQ) < 1e-9;
+    if (pointAtP && pointAtQ) continue;
+    const Vec3 out = normalize(cross(frontP - frontQ, (pointAtQ ? backP : backQ) - frontQ));
+    const uint32_t a = mesh.addVertex(frontQ, out, uv(qr, qc)), b = mesh.addVertex(frontP, out, uv(pr, pc));
+    const uint32_t c = mesh.addVertex(backP, out, uv(pr, pc)), d = mesh.addVertex(backQ, out, uv(qr, qc));
+    if (!pointAtP) mesh.addTriangle(a, b, c);
+    if (!pointAtQ) mesh.addTriangle(a, c, d);
+  }
 }
 
 namespace {

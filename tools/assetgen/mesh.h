@@ -73,7 +73,8 @@ void addEllipsoid(Mesh& mesh, Vec3 centre, Vec3 radii, int rings, int segments,
 void addGrid(Mesh& mesh, int rows, int cols, const std::function<Vec3(int row, int col)>& position,
              const std::function<Vec2(int row, int col)>& uv, bool flip = false);
 
-// The same surface as two sheets, front and back, `thickness` apart, so it is lit from both sides.
+// The same surface as two sheets, front and back, `thickness` apart, so it is lit from both sides;
+// a rim along the edges joins them into one closed surface.
 void addSheet(Mesh& mesh, int rows, int cols, const std::function<Vec3(int row, int col)>& position,
               const std::function<Vec2(int row, int col)>& uv, double thickness);
 
