@@ -66,6 +66,13 @@ void applyObjectState(const MeshModel& model, const GeomObject& object, Material
 
   glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
   glNormalPointer(GL_FLOAT, 0, object.vertexNormals.data());
+
+  // Back faces of a closed surface lie behind its front faces: sending them is wasted work.
+  if (object.closedSurface) {
+    glEnable(GL_CULL_FACE);
+  } else {
+    glDisable(GL_CULL_FACE);
+  }
 }
 
 void enableArrays() {
@@ -74,10 +81,12 @@ void enableArrays() {
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
+// Also ends the culling an object may have switched on: nothing else in the scene is culled.
 void disableArrays() {
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisable(GL_CULL_FACE);
 }
 
 }  // namespace

@@ -128,4 +128,52 @@ TEST_F(MeshDraw, TheGeneratedShipLooksTheSameThroughEveryPath) {
   EXPECT_GT(lit, kSize / 4) << "the ship should fill a good part of the view";
 }
 
+// Culling the back faces of the closed parts leaves the ship as a viewer sees it, from above, from
+// the side and from below the waterline as the reflection sees it: at most a few pixels along
+// silhouettes may change. Culling the open parts too would change over a dozen here.
+TEST_F(MeshDraw, CullingTheClosedPartsKeepsTheShipsPicture) {
+  std::unique_ptr<MeshModel> ship = load("../data/objects/schiff1.ase");
+  ASSERT_FALSE(ship->objects.empty()) << "run in <build>/bin";
+  const int size = 160;
+  OffscreenTarget big(size, size);
+  ASSERT_TRUE(big.complete());
+  auto picture = [&](float tilt, float turn) {
+    big.bind();
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-60.0, 60.0, -60.0, 60.0, -400.0, 400.0);
+    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
+    glRotatef(turn, 0.0f, 0.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    ship->draw(RenderPath::DisplayList);
+    glPopMatrix();
+    std::vector<uint8_t> pixels = big.readPixels();
+    big.unbind();
+    return pixels;
+  };
+  const float views[][2] = {{-60.0f, 0.0f}, {-90.0f, 35.0f}, {-80.0f, 160.0f}, {-115.0f, 70.0f}};
+  std::vector<std::vector<uint8_t>> culled;
+  for (const auto& view : views) culled.push_back(picture(view[0], view[1]));
+
+  size_t closed = 0;
+  for (const auto& object : ship->objects) closed += object->closedSurface;
+  ASSERT_GT(closed, 2u);
+  for (const auto& object : ship->objects) object->closedSurface = false;
+  ship->buildDisplayList();
+  for (size_t v = 0; v < culled.size(); ++v) {
+    const std::vector<uint8_t> whole = picture(views[v][0], views[v][1]);
+    size_t shown = 0, changed = 0;
+    for (size_t i = 0; i < whole.size(); i += 3) {
+      shown += whole[i] + whole[i + 1] + whole[i + 2] > 0;
+      changed += std::abs(whole[i] - culled[v][i]) + std::abs(whole[i + 1] - culled[v][i + 1]) +
+                     std::abs(whole[i + 2] - culled[v][i + 2]) > 24;
+    }
+    EXPECT_GT(shown, static_cast<size_t>(size * size / 10)) << "view " << v;
+    EXPECT_LE(changed, shown / 2000) << "view " << v << ": pixels changed by culling";
+  }
+}
+
 }  // namespace
