@@ -120,16 +120,6 @@ void WaterSurface::drawStrips() {
   }
 }
 
-// A stretch starts on a whole quad (an even index), so both strip modes cut the same triangles
-// with the same winding as the whole strip.
-void WaterSurface::drawSpans(const std::vector<StripSpan>& spans) {
-  const GLenum mode = quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP;
-  for (const StripSpan& span : spans) {
-    const uint32_t* first = stripIndices[static_cast<size_t>(span.strip)].data() + 2 * span.firstQuad;
-    glDrawElements(mode, 2 * (span.lastQuad - span.firstQuad + 2), GL_UNSIGNED_INT, first);
-  }
-}
-
 // The sea without programs (no or a broken wave.cg): lit, untextured, in the water's colour.
 void WaterSurface::drawFixedFunction() {
   glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
@@ -156,20 +146,17 @@ void WaterSurface::drawFixedFunction() {
 // The mirrored rectangles through fragmentProgram, each clipped by the scissor, then the whole sea
 // through openSeaProgram. A strict depth test turns away every pixel the first draws gave the sea:
 // the same grid through the same vertex program lands at the same depth, and nothing nearer is
-// left to draw there. Each draw sends only the quads that can show in its part of the window.
+// left to draw there.
 void WaterSurface::drawSplit(const ReflectionCover& cover) {
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
-  float clipFromWorld[16];
-  shaderCurrentModelViewProjection(clipFromWorld);
-  gridProjection.project(clipFromWorld, positions, columns, rows, viewport[2], viewport[3]);
   const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewport[2], viewport[3]);
   if (!mirrored.empty()) {
     const GLboolean scissoring = glIsEnabled(GL_SCISSOR_TEST);
     glEnable(GL_SCISSOR_TEST);
     for (const PixelRect& rect : mirrored) {
       glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
-      drawSpans(gridProjection.spansTouching(rect));
+      drawStrips();
     }
     if (!scissoring) glDisable(GL_SCISSOR_TEST);
   }
@@ -179,7 +166,7 @@ void WaterSurface::drawSplit(const ReflectionCover& cover) {
   // Both programs read the bump map on the same unit, which stays bound until draw's end.
   shaderBindProgram(openSeaProgram);
   shaderEnableTextureParameter(openSeaBumpParameter);
-  drawSpans(gridProjection.spansTouching(PixelRect{0, 0, viewport[2], viewport[3]}));
+  drawStrips();
   glDepthFunc(static_cast<GLenum>(depthFunction));
 }
 

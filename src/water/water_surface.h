@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/shader_layer.h"
-#include "water/grid_spans.h"
 #include "water/surface_pose.h"
 
 class ReflectionCover;
@@ -96,11 +95,9 @@ class WaterSurface {
   void releaseShading();
   void drawFixedFunction();
   void drawStrips();
-  void drawSpans(const std::vector<StripSpan>& spans);
   void drawSplit(const ReflectionCover& cover);
 
   bool shaded;  // constructed with shading
-  GridProjection gridProjection;  // the grid as the latest split draw saw it
 };
 
 // The sea of the demo, created and released by the application shell (null before start-up).
