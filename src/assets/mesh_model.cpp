@@ -4,7 +4,6 @@
 #include "assets/mesh_model.h"
 
 #include <algorithm>
-
 #include <charconv>      // Required for: std::from_chars (numbers read the same under any locale)
 #include <cmath>
 #include <cstdarg>       // Required for: va_list (the report lines)
@@ -13,6 +12,7 @@
 #include <string_view>
 #include <system_error>  // Required for: std::errc
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/dialog.h"
 #include "platform/file_read.h"
@@ -576,6 +576,49 @@ inline bool mayBeKeyword(std::string_view token) {
   return c == '*' || c == '{' || c == '}';
 }
 
+// Watertight and wound outward; see GeomObject::closedSurface.
+bool isClosedOutward(const GeomObject& object) {
+  // One number per distinct position; -0 and 0 are one position.
+  struct PositionHash {
+    size_t operator()(const std::array<float, 3>& p) const {
+      size_t hash = 0;
+      for (float value : p) hash = hash * 1000003u ^ std::hash<float>()(value == 0.0f ? 0.0f : value);
+      return hash;
+    }
+  };
+  std::unordered_map<std::array<float, 3>, uint32_t, PositionHash> positionIds;
+  std::vector<uint32_t> idOfVertex(static_cast<size_t>(object.numVertex));
+  for (size_t v = 0; v < idOfVertex.size(); ++v) {
+    const std::array<float, 3> p{object.vertices[3 * v], object.vertices[3 * v + 1], object.vertices[3 * v + 2]};
+    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return false;
+    idOfVertex[v] = positionIds.emplace(p, static_cast<uint32_t>(positionIds.size())).first->second;
+  }
+  auto position = [&](uint32_t v) {
+    const float* p = &object.vertices[3 * static_cast<size_t>(v)];
+    return std::array<double, 3>{p[0], p[1], p[2]};
+  };
+
+  // Directed edges, each at most once; a face whose corners share a position has no area and no say.
+  std::unordered_set<uint64_t> edges;
+  double volume = 0.0;  // six times the enclosed volume: the sum of a . (b x c) over the faces
+  for (int32_t f = 0; f < object.numFaces; ++f) {
+    const uint32_t* corner = &object.faces[3 * static_cast<size_t>(f)];
+    const uint32_t ids[3] = {idOfVertex[corner[0]], idOfVertex[corner[1]], idOfVertex[corner[2]]};
+    if (ids[0] == ids[1] || ids[1] == ids[2] || ids[2] == ids[0]) continue;
+    for (int k = 0; k < 3; ++k) {
+      if (!edges.insert(static_cast<uint64_t>(ids[k]) << 32 | ids[(k + 1) % 3]).second) return false;
+    }
+    const auto a = position(corner[0]), b = position(corner[1]), c = position(corner[2]);
+    volume += a[0] * (b[1] * c[2] - b[2] * c[1]) + a[1] * (b[2] * c[0] - b[0] * c[2]) +
+              a[2] * (b[0] * c[1] - b[1] * c[0]);
+  }
+  if (edges.empty() || !(volume > 0.0)) return false;
+  for (uint64_t edge : edges) {
+    if (edges.count(edge >> 32 | edge << 32) == 0) return false;  // a face on one side only: a hole
+  }
+  return true;
+}
+
 }  // namespace
 
 void MeshModel::computeBounds() {
@@ -593,51 +636,6 @@ void MeshModel::computeBounds() {
     }
   }
 }
-
-namespace {
-
-bool isClosedOutward(const GeomObject& object) {
-  // One number per distinct position; -0 and 0 are one position.
-  struct PositionHash {
-    size_t operator()(const std::array<float, 3>& p) const {
-      size_t hash = 0;
-      for (float value : p) hash = hash * 1000003u ^ std::hash<float>()(value == 0.0f ? 0.0f : value);
-      return hash;
-    }
-  };
-  std::unordered_map<std::array<float, 3>, uint32_t, PositionHash> positionIds;
-  std::vector<uint32_t> idOfVertex(static_cast<size_t>(object.numVertex));
-  for (size_t v = 0; v < idOfVertex.size(); ++v) {
-    const std::array<float, 3> p{object.vertices[3 * v], object.vertices[3 * v + 1], object.vertices[3 * v + 2]};
-    if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) return false;
-    idOfVertex[v] = positionIds.emplace(p, static_cast<uint32_t>(positionIds.size())).first->second;
-  }
-
-  // Directed edges; a face whose corners share a position has no area and no say.
-  std::unordered_map<uint64_t, int> edges;
-  double volume = 0.0;  // six times the enclosed volume, by the divergence theorem
-  for (int32_t f = 0; f < object.numFaces; ++f) {
-    const uint32_t* corner = &object.faces[3 * static_cast<size_t>(f)];
-    const uint32_t ids[3] = {idOfVertex[corner[0]], idOfVertex[corner[1]], idOfVertex[corner[2]]};
-    if (ids[0] == ids[1] || ids[1] == ids[2] || ids[2] == ids[0]) continue;
-    for (int k = 0; k < 3; ++k) {
-      if (++edges[static_cast<uint64_t>(ids[k]) << 32 | ids[(k + 1) % 3]] > 1) return false;
-    }
-    const float* a = &object.vertices[3 * static_cast<size_t>(corner[0])];
-    const float* b = &object.vertices[3 * static_cast<size_t>(corner[1])];
-    const float* c = &object.vertices[3 * static_cast<size_t>(corner[2])];
-    volume += static_cast<double>(a[0]) * (static_cast<double>(b[1]) * c[2] - static_cast<double>(b[2]) * c[1]) +
-              static_cast<double>(a[1]) * (static_cast<double>(b[2]) * c[0] - static_cast<double>(b[0]) * c[2]) +
-              static_cast<double>(a[2]) * (static_cast<double>(b[0]) * c[1] - static_cast<double>(b[1]) * c[0]);
-  }
-  if (edges.empty() || !(volume > 0.0)) return false;
-  for (const auto& [edge, count] : edges) {
-    if (edges.count(edge >> 32 | edge << 32) == 0) return false;  // an edge of the rim: a hole
-  }
-  return true;
-}
-
-}  // namespace
 
 void MeshModel::findClosedSurfaces() {
   for (const std::unique_ptr<GeomObject>& object : objects) object->closedSurface = isClosedOutward(*object);
