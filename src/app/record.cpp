@@ -129,7 +129,8 @@ int runRecording(const Options& options, char* programPath) {
   progress.terminal = isatty(fileno(stderr)) != 0;
   bool written = true;
   // Frame k shows demo time k / fps; the sounds its step started begin with its share of samples.
-  for (long frame = 0; frame < frameCount && caughtStopSignal() == 0 && written; ++frame) {
+  long frame = 0;
+  for (; frame < frameCount && caughtStopSignal() == 0 && written; ++frame) {
     if (frame > 0) advanceWorld();
     drawScene();
     double start = beginPhase();
@@ -147,8 +148,8 @@ int runRecording(const Options& options, char* programPath) {
     endPhase(FramePhase::Encode, start);
     if (written) showProgress(progress, frame + 1);
   }
-  // A stop signal from here on lets the film be completed; the process then ends by the signal.
-  const int stoppedBy = caughtStopSignal();
+  // A stop signal after the last frame lets the film be completed; the process then ends by the signal.
+  const int stoppedBy = frame < frameCount ? caughtStopSignal() : 0;
 
   setMainFramebuffer(0);
   destroyFramebufferTarget(target);
