@@ -1,6 +1,8 @@
 // The frame pass: the reflection into its texture, then the main view, then the overlays.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>  // Required for: std::strerror()
 #include <vector>
 
 #include "app/frame_profile.h"
@@ -70,7 +72,7 @@ void writeScreenshot(const std::string& path) {
   if (writePng(path.c_str(), width, height, topDown.data())) {
     std::printf("screenshot written to %s\n", path.c_str());
   } else {
-    std::fprintf(stderr, "could not write screenshot %s\n", path.c_str());
+    std::fprintf(stderr, "could not write screenshot %s: %s\n", path.c_str(), std::strerror(errno));
   }
 }
 

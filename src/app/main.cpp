@@ -1,7 +1,9 @@
 // Program entry: options, the window and its callbacks, start-up, the main loop, shutdown.
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>  // Required for: std::strerror()
 
 #include "app/frame_profile.h"
 #include "app/frame_rate.h"
@@ -51,16 +53,19 @@ int main(int argc, char** argv) {
       break;
   }
   // Output files named on the command line are meant relative to where the user started the demo.
-  options.screenshot = absolutePath(options.screenshot);
-  options.eventLog = absolutePath(options.eventLog);
-  options.record = absolutePath(options.record);
+  for (std::string* path : {&options.screenshot, &options.eventLog, &options.record}) {
+    if (!makeAbsolute(*path, error)) {
+      std::fprintf(stderr, "karvosta: %s\n", error.c_str());
+      return 1;
+    }
+  }
   enterRunTimeTree();  // on failure the loaders report each file they cannot find
   if (options.noDialogs) setDialogsEnabled(false);
   if (options.profile) enableFrameProfile();
   if (options.profile || options.frameStats) enableFrameIntervals();
   if (options.fixedDt > 0.0) useFixedClock(options.fixedDt);
   if (!options.eventLog.empty() && !openEventLog(options.eventLog)) {
-    std::fprintf(stderr, "karvosta: cannot write the event log %s\n", options.eventLog.c_str());
+    std::fprintf(stderr, "karvosta: cannot write the event log %s: %s\n", options.eventLog.c_str(), std::strerror(errno));
     return 1;
   }
   if (options.headless) return runHeadless(options);

@@ -2,8 +2,8 @@
 // off-line in step with the pictures, both handed to the recorder. Progress goes to standard error.
 #include <chrono>   // Required for: progress (wall time, never the demo's clock)
 #include <cmath>
-#include <csignal>
 #include <cstdio>
+#include <cstring>  // Required for: strsignal()
 #include <string>
 #include <vector>
 
@@ -18,7 +18,9 @@
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/recorder.h"
+#include "platform/run_tree.h"
 #include "platform/sound_mixdown.h"
+#include "platform/stop_signals.h"
 #include "timeline/timeline.h"
 
 namespace {
@@ -29,9 +31,11 @@ constexpr int kDefaultWidth = 1280;     // pixels
 constexpr int kDefaultHeight = 720;
 constexpr double kProgressRefresh = 0.25;  // seconds between updates of the progress line on a terminal
 
-volatile std::sig_atomic_t g_stopSignal = 0;
-
-void onStopSignal(int signal) { g_stopSignal = signal; }
+// Stop signals go back to their earlier actions; one caught until now ends the process by it.
+void releaseStopSignalsOrDie() {
+  releaseStopSignals();
+  if (const int signal = caughtStopSignal()) dieByStopSignal(signal);
+}
 
 // On a terminal one line rewritten in place; otherwise a plain line at every tenth of the work.
 struct Progress {
@@ -73,17 +77,15 @@ int runRecording(const Options& options, char* programPath) {
   const long frameCount = std::lround(options.seconds * settings.framesPerSecond);
   std::string error = recorderSettingsProblem(settings);
   if (error.empty() && frameCount < 1) error = "--seconds " + std::to_string(options.seconds) + " holds no frame";
-  // From the temporary file's creation on, Ctrl-C must reach the loop below, which removes it.
-  std::signal(SIGINT, onStopSignal);
-  std::signal(SIGTERM, onStopSignal);
-  Recorder* recorder = error.empty() ? openRecorder(settings, error) : nullptr;
-  if (recorder == nullptr) {
+  if (error.empty()) error = outputFileProblem(settings.path);  // found now, not after the whole film
+  if (!error.empty()) {
     std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
     return 1;
   }
 
   // The GL context comes with a small window that is never drawn to: every picture is made off-screen
-  // at the recording's size, whatever the screen.
+  // at the recording's size, whatever the screen. The window comes before the file: freeglut ends the
+  // process when it cannot open the display.
   int glutArgc = 1;
   char* glutArgv[] = {programPath, nullptr};
   glutInit(&glutArgc, glutArgv);
@@ -91,11 +93,21 @@ int runRecording(const Options& options, char* programPath) {
   glutInitWindowSize(160, 90);
   glutCreateWindow(programPath);
   glutDisplayFunc([] {});
+  // From the temporary file's creation until the film is complete, a stop signal must reach the code
+  // below, which removes the file.
+  catchStopSignals();
+  Recorder* recorder = openRecorder(settings, error);
+  if (recorder == nullptr) {
+    std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
+    releaseStopSignalsOrDie();
+    return 1;
+  }
   FramebufferTarget target;  // the recording's main framebuffer, at the picture size
   if (!createFramebufferTarget(target, settings.width, settings.height, GL_RGBA8)) {
     abandonRecording(recorder);
     std::fprintf(stderr, "karvosta: this OpenGL cannot draw off-screen at %dx%d; nothing recorded\n", settings.width,
                  settings.height);
+    releaseStopSignalsOrDie();
     return 1;
   }
 
@@ -117,7 +129,8 @@ int runRecording(const Options& options, char* programPath) {
   progress.terminal = isatty(fileno(stderr)) != 0;
   bool written = true;
   // Frame k shows demo time k / fps; the sounds its step started begin with its share of samples.
-  for (long frame = 0; frame < frameCount && g_stopSignal == 0 && written; ++frame) {
+  long frame = 0;
+  for (; frame < frameCount && caughtStopSignal() == 0 && written; ++frame) {
     if (frame > 0) advanceWorld();
     drawScene();
     double start = beginPhase();
@@ -135,28 +148,32 @@ int runRecording(const Options& options, char* programPath) {
     endPhase(FramePhase::Encode, start);
     if (written) showProgress(progress, frame + 1);
   }
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
+  // A stop signal after the last frame lets the film be completed; the process then ends by the signal.
+  const int stoppedBy = frame < frameCount ? caughtStopSignal() : 0;
 
   setMainFramebuffer(0);
   destroyFramebufferTarget(target);
   shutdownScene(true);
   setSoundLayer(nullptr);
 
-  if (g_stopSignal != 0) {
+  if (stoppedBy != 0) {
     abandonRecording(recorder);
-    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d; %s was not written\n",
-                 progress.terminal ? "\n" : "", static_cast<int>(g_stopSignal), settings.path.c_str());
-    return 128 + g_stopSignal;
+    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d (%s); %s was not written\n",
+                 progress.terminal ? "\n" : "", stoppedBy, strsignal(stoppedBy), settings.path.c_str());
+    releaseStopSignals();
+    dieByStopSignal(stoppedBy);
   }
   if (!written || !finishRecording(recorder, error)) {
     if (!written) abandonRecording(recorder);
     std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", progress.terminal ? "\n" : "",
                  error.c_str(), settings.path.c_str());
+    releaseStopSignalsOrDie();
     return 1;
   }
   std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
               settings.width, settings.height, settings.framesPerSecond);
+  std::fflush(stdout);
+  releaseStopSignalsOrDie();
   printFrameProfile();
   return 0;
 }

@@ -3,7 +3,8 @@
 
 #include <png.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstdio>  // Required for: std::fopen(), std::remove()
 
 bool writePng(const char* path, int width, int height, const uint8_t* rgb) {
   FILE* file = std::fopen(path, "wb");
@@ -23,5 +24,11 @@ bool writePng(const char* path, int width, int height, const uint8_t* rgb) {
     ok = true;
   }
   png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0 && ok;
+  ok = std::fclose(file) == 0 && ok;
+  if (!ok) {
+    const int reason = errno;  // the write's, not the removal's
+    std::remove(path);  // a cut-off picture is no picture
+    errno = reason;
+  }
+  return ok;
 }

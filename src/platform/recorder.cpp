@@ -12,7 +12,9 @@ extern "C" {
 
 #include <algorithm>  // Required for: std::min()
 #include <cctype>     // Required for: std::tolower()
+#include <cerrno>
 #include <cstdio>     // Required for: std::rename(), std::remove()
+#include <cstring>    // Required for: std::strerror()
 #include <vector>
 
 namespace {
@@ -318,7 +320,7 @@ bool finishRecording(Recorder* recorder, std::string& error) {
     }
   }
   if (ok && std::rename(recorder->temporaryPath.c_str(), recorder->settings.path.c_str()) != 0) {
-    error = "cannot rename " + recorder->temporaryPath + " to " + recorder->settings.path;
+    error = "cannot rename " + recorder->temporaryPath + " to " + recorder->settings.path + ": " + std::strerror(errno);
     ok = false;
   }
   releaseRecorder(recorder, !ok);

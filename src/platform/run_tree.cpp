@@ -1,8 +1,9 @@
-// Run-time tree: the change to the executable's directory when "../" paths do not resolve.
+// Run-time tree: the change to the executable's directory when "../" paths do not resolve, and the
+// checks of output paths before any work is done for them.
 #include "platform/run_tree.h"
 
 #include <sys/stat.h>  // Required for: stat
-#include <unistd.h>    // Required for: chdir, getcwd, readlink
+#include <unistd.h>    // Required for: access, chdir, getcwd, readlink
 
 #include <cerrno>
 #include <climits>  // Required for: PATH_MAX
@@ -44,9 +45,25 @@ bool enterRunTimeTree() {
   return true;
 }
 
-std::string absolutePath(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
+bool makeAbsolute(std::string& path, std::string& error) {
+  if (path.empty() || path[0] == '/') return true;
   char cwd[PATH_MAX];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
-  return std::string(cwd) + "/" + path;
+  if (getcwd(cwd, sizeof cwd) == nullptr) {
+    error = path + " is a relative path, but the working directory cannot be found: " + std::strerror(errno);
+    return false;
+  }
+  path = std::string(cwd) + "/" + path;
+  return true;
+}
+
+std::string outputFileProblem(const std::string& path) {
+  const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return "cannot write " + path + ": " + std::strerror(EISDIR);
+    if (access(path.c_str(), W_OK) != 0) return "cannot write " + path + ": " + std::strerror(errno);
+  } else if (stat(folder.c_str(), &info) != 0 || access(folder.c_str(), W_OK | X_OK) != 0) {
+    return "cannot write " + path + ": " + std::strerror(errno);
+  }
+  return "";
 }

@@ -1,4 +1,5 @@
-// Run-time tree: finding the program's data from any working directory. POSIX and Linux /proc.
+// Run-time tree: finding the program's data from any working directory, and the places of the files
+// the user asks for. POSIX and Linux /proc.
 #pragma once
 #include <string>
 
@@ -9,6 +10,11 @@
 // Returns false, with a message on stderr, when that change fails.
 bool enterRunTimeTree();
 
-// `path` made absolute against the current working directory (unchanged if already absolute or
-// empty): file names given on the command line keep their meaning across enterRunTimeTree().
-std::string absolutePath(const std::string& path);
+// `path` made absolute in place against the current working directory (unchanged if already absolute
+// or empty): file names given on the command line keep their meaning across enterRunTimeTree().
+// False, with `error` saying why, when the working directory is gone or cannot be read.
+bool makeAbsolute(std::string& path, std::string& error);
+
+// Why a file cannot be written at the absolute `path` (a directory there, a missing or unwritable
+// folder), in the system's words; empty when nothing is known to stop it. Creates nothing.
+std::string outputFileProblem(const std::string& path);

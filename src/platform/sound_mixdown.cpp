@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <algorithm>  // Required for: std::clamp(), std::fill()
+#include <cstdio>
 
 namespace {
 
@@ -42,7 +43,8 @@ void convert(SwrContext* resampler, const AVFrame* input, int outChannels, std::
   }
 }
 
-// The whole file as interleaved stereo at `rate`; empty when it cannot be read or decoded.
+// The whole file as interleaved stereo at `rate`; empty when it cannot be read or decoded. A packet
+// that fails to decode is left out and the rest kept, as a player does; standard error names the file.
 std::vector<float> decodeFile(const char* path, int rate) {
   std::vector<float> out;
   AVFormatContext* input = nullptr;
@@ -78,6 +80,7 @@ std::vector<float> decodeFile(const char* path, int rate) {
   }
   // Packets, then the decoder's end-of-stream flush (packet nullptr), each followed by its frames.
   bool draining = false;
+  int damaged = 0;  // packets left out
   while (ok && !draining) {
     int result = av_read_frame(input, packet);
     if (result < 0) {
@@ -90,11 +93,16 @@ std::vector<float> decodeFile(const char* path, int rate) {
       av_packet_unref(packet);
       continue;
     }
-    if (result < 0 && result != AVERROR(EAGAIN)) ok = false;
-    while (ok && avcodec_receive_frame(codec, frame) >= 0) {
+    if (result < 0 && result != AVERROR(EAGAIN)) ++damaged;
+    while ((result = avcodec_receive_frame(codec, frame)) >= 0) {
       convert(resampler, frame, outChannels, out);
       av_frame_unref(frame);
     }
+    if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) ++damaged;
+  }
+  if (damaged > 0) {
+    std::fprintf(stderr, "sound file %s is damaged: %d of its packets could not be decoded and were left out\n", path,
+                 damaged);
   }
   if (ok) convert(resampler, nullptr, outChannels, out);
   if (!ok) out.clear();

@@ -1,4 +1,4 @@
-# The Debian package and the options for showings: cpack builds a .deb that lintian passes, with
+# The Debian package and the options for showings: cpack builds a hardened .deb that lintian passes, with
 # shared-library dependencies and valid desktop files; unpacked into a bare root and started through
 # its games/ link from an unrelated directory, the program finds its data and shows the sea as the
 # build tree does. --size, --fullscreen and --loops give the window and the end they promise.
@@ -47,7 +47,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libepoxy0 libsdl2-mixer libglut libpng16; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
-lintian --fail-on error "$deb" >"$work_dir/lintian.txt" 2>&1 || fail "lintian: $(cat "$work_dir/lintian.txt")"
+lintian -I --fail-on error,warning "$deb" >"$work_dir/lintian.txt" 2>&1 || fail "lintian: $(cat "$work_dir/lintian.txt")"
+! grep -q "hardening-" "$work_dir/lintian.txt" || fail "the program lacks hardening: $(grep hardening- "$work_dir/lintian.txt")"
 root="$work_dir/root"
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/karvosta.desktop" || fail "desktop entry"

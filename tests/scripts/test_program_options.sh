@@ -1,8 +1,27 @@
-# Command line: --help lists the options and exits 0; a bad option or value prints the usage and exits 2.
+# Command line: --help lists the options and exits 0; a bad option or value, or options that cannot
+# apply together, print the reason and the usage and exit 2, before anything is written.
 source "$(dirname "$0")/lib.sh"
 
 (cd "$bin_dir" && ./karvosta --help) | grep -q -- "--frames" || fail "--help does not list --frames"
-status=0
-(cd "$bin_dir" && ./karvosta --frames 0) >/dev/null 2>"$work_dir/err.txt" || status=$?
-[ "$status" -eq 2 ] && grep -q "usage: karvosta" "$work_dir/err.txt" || fail "--frames 0: exit $status, $(cat "$work_dir/err.txt")"
-echo "1 passed, 0 failed"
+#  message                                 arguments
+usage_errors=(
+  "--frames needs|--frames 0"
+  "--record films off-screen|--record $work_dir/film.mp4 --screenshot $work_dir/shot.png"
+  "--record films off-screen|--record $work_dir/film.mp4 --loops 1"
+  "--record films off-screen|--record $work_dir/film.mp4 --fullscreen"
+  "--headless draws nothing|--headless --screenshot $work_dir/shot.png"
+  "--headless draws nothing|--headless --fps 30"
+  "--headless draws nothing|--headless --size 64x48"
+  "--fps sets the frame rate of a recording|--fps 30 --frames 1"
+  "--fixed-dt needs a step in seconds (1e-6 to 1)|--fixed-dt 1e-300 --frames 1"
+)
+for row in "${usage_errors[@]}"; do
+  IFS='|' read -r message args <<<"$row"
+  status=0
+  # shellcheck disable=SC2086
+  (cd "$bin_dir" && ./karvosta $args) >/dev/null 2>"$work_dir/err.txt" || status=$?
+  [ "$status" -eq 2 ] && grep -q "usage: karvosta" "$work_dir/err.txt" || fail "$args: exit $status, $(cat "$work_dir/err.txt")"
+  grep -q -F -- "$message" "$work_dir/err.txt" || fail "$args: no '$message' in $(head -1 "$work_dir/err.txt")"
+  [ -z "$(ls "$work_dir" | grep -v err.txt)" ] || fail "$args: left $(ls "$work_dir")"
+done
+echo "${#usage_errors[@]} passed, 0 failed"

@@ -1,7 +1,8 @@
 # Recording a film (--record): bad arguments are refused before anything is written; a short film
 # has the asked streams, size, rate and length; its sound rises at every broadside and hit of the run
 # and is silent where the ambient sound files were removed; a picture matches a screenshot of the
-# same frame; the same command gives the same pictures; Ctrl-C leaves nothing behind.
+# same frame; the same command gives the same pictures. Faults a user meets (no display, a directory as
+# target, no working directory, stop signals, a closed standard error) leave nothing behind.
 source "$(dirname "$0")/lib.sh"
 
 passed=0
@@ -15,8 +16,10 @@ only_left() {
   [ "$left" = "${1:+$1 }" ] || fail "$2: left on disk: '$left'"
 }
 
-# --- Bad arguments: message, exit code, no file -------------------------------------------------
-#  exit  message                    arguments
+# --- Bad arguments and faults found before the first frame: message, exit code, no file anywhere --
+#  exit  message                    arguments                                    set-up before the run
+gone="$work_dir/gone"
+mkdir "$work_dir/taken.mp4"
 bad_cases=(
   "1|unknown extension|--record $films/film.avi"
   "1|must be even|--record $films/film.mp4 --size 321x240"
@@ -26,15 +29,22 @@ bad_cases=(
   "1|cannot write|--record $films/missing/film.mp4"
   "2|--size needs|--record $films/film.mp4 --size 320"
   "2|--record runs on its own clock|--record $films/film.mp4 --fixed-dt 0.1"
+  "1|taken.mp4: Is a directory|--record $work_dir/taken.mp4 --size 64x48 --seconds 0.5"
+  "1|cannot write /sys/film.mp4|--record /sys/film.mp4 --size 64x48 --seconds 0.5"
+  "1|failed to open display ':987'|--record $films/film.mp4 --size 64x48 --seconds 0.5|export DISPLAY=:987"
+  "1|film.mp4 is a relative path, but the working directory cannot be found|--record film.mp4 --size 64x48 --seconds 0.5|mkdir $gone && cd $gone && rmdir $gone"
 )
 for row in "${bad_cases[@]}"; do
-  IFS='|' read -r want message args <<<"$row"
+  IFS='|' read -r want message args setup <<<"$row"
   code=0
   # shellcheck disable=SC2086
-  run_demo $args >"$work_dir/out.txt" 2>"$work_dir/err.txt" || code=$?
+  (cd "$bin_dir" && eval "$setup" && KARVOSTA_NO_DIALOGS=1 "$bin_dir/karvosta" $args) \
+    >"$work_dir/out.txt" 2>"$work_dir/err.txt" || code=$?
   [ "$code" = "$want" ] || fail "$args: exit code $code, expected $want"
   grep -q -- "$message" "$work_dir/err.txt" || fail "$args: no '$message' in: $(cat "$work_dir/err.txt")"
+  ! grep -q "recording: [0-9]*/[0-9]* frames" "$work_dir/err.txt" || fail "$args: refused only after frames were made"
   only_left "" "$args"
+  [ -z "$(ls "$bin_dir" "$work_dir" | grep "\.mp4\.part\|^film\.mp4")" ] || fail "$args: a file was left"
   passed=$((passed + 1))
 done
 
@@ -118,21 +128,53 @@ psnr=$(ffmpeg -i "$films/first.mp4" -i "$work_dir/shot.png" -lavfi \
 awk -v p="$psnr" 'BEGIN { exit !(p >= 35) }' || fail "picture 45 differs from the screenshot: PSNR ${psnr:-none} dB"
 passed=$((passed + 1))
 
-# --- Ctrl-C in the middle: exit code of SIGINT, temporary file removed --------------------------
+# --- Stop signals and a closed standard error ----------------------------------------------------
+# Records with the given options from bin/; sends SIGNAL to the program when a line of its standard
+# error matches WHEN (PIPE: closes the pipe instead, before it writes). Prints that standard error and
+# how the program ended: "signal N" or "exit N". Perl, since only a parent sees a death by signal.
+signal_run() { # signal, when, command...
+  (cd "$bin_dir" && perl -e '
+    my ($signal, $when, @command) = @ARGV;
+    pipe(my $reader, my $writer) or die "pipe: $!";
+    my $pid = fork() // die "fork: $!";
+    if ($pid == 0) {
+      $SIG{$_} = "DEFAULT" for qw(INT TERM HUP PIPE);  # as an interactive shell starts a command
+      open(STDERR, ">&", $writer) && open(STDOUT, ">", "/dev/null") or die;
+      close($reader);
+      exec(@command) or die "exec: $!";
+    }
+    close($writer);
+    close($reader) if $signal eq "PIPE";
+    while ($signal ne "PIPE" && defined(my $line = <$reader>)) {
+      print $line;
+      if ($when ne "" && $line =~ /\Q$when\E/) { kill($signal, $pid); $when = ""; }
+    }
+    waitpid($pid, 0);
+    print(($? & 127) ? "signal " . ($? & 127) . "\n" : "exit " . ($? >> 8) . "\n");' "$@")
+}
+# During the frames the film is abandoned; after the last frame it is completed. A caught signal then
+# ends the program by itself, so a shell loop of recordings stops. A signal the parent set to be
+# ignored (nohup) stays ignored; a reader of standard error that has gone costs no film.
+#  signal  sent when stderr has   ends       left        message                                  run under
+signal_cases=(
+  "INT|recording: |signal 2|-|recording stopped by signal 2 (Interrupt); $films/film.mp4 was not written"
+  "HUP|recording: |signal 1|-|recording stopped by signal 1 (Hangup)"
+  "TERM|recording: |signal 15|-|recording stopped by signal 15 (Terminated)"
+  "INT|100%|signal 2|film.mp4|100%"
+  "HUP|recording: |exit 0|film.mp4|100%|nohup"
+  "PIPE|-|exit 0|film.mp4|"
+)
 rm -f "$films"/*
-(cd "$bin_dir" && exec ./karvosta --record "$films/long.mp4" --size 320x240 --seconds 30 >/dev/null 2>"$work_dir/err.txt") &
-pid=$!
-for _ in $(seq 300); do
-  [ -s "$films/long.mp4.part" ] && grep -q "recording: " "$work_dir/err.txt" && break
-  sleep 0.1
+for row in "${signal_cases[@]}"; do
+  IFS='|' read -r signal when ends left message under <<<"$row"
+  # shellcheck disable=SC2086
+  signal_run "$signal" "$when" $under ./karvosta --record "$films/film.mp4" --size 160x120 --seconds 3 \
+    >"$work_dir/err.txt" || fail "signal_run failed"
+  [ "$(tail -1 "$work_dir/err.txt")" = "$ends" ] || fail "SIG$signal at '$when': ended by $(tail -1 "$work_dir/err.txt")"
+  grep -q -F -- "$message" "$work_dir/err.txt" || fail "SIG$signal at '$when': no '$message' in: $(cat "$work_dir/err.txt")"
+  only_left "${left#-}" "SIG$signal at '$when'"
+  rm -f "$films/film.mp4"
+  passed=$((passed + 1))
 done
-[ -e "$films/long.mp4.part" ] || fail "no temporary file while recording"
-kill -INT "$pid"
-code=0
-wait "$pid" || code=$?
-[ "$code" = 130 ] || fail "exit code $code after Ctrl-C, expected 130"
-grep -q "was not written" "$work_dir/err.txt" || fail "no message after Ctrl-C"
-only_left "" "an interrupted recording"
-passed=$((passed + 1))
 
 echo "$passed passed, 0 failed"
