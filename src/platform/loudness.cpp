@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 }
 
 #include <algorithm>  // Required for: std::min(), std::copy_n()
@@ -120,6 +121,7 @@ bool normaliseLoudness(std::vector<float>& stereo, int sampleRate, double target
                        std::string& error) {
   error.clear();
   change = LoudnessChange{};
+  av_log_set_level(AV_LOG_ERROR);  // the meter's summary at the end of each run is no news to the user
   double measured = -HUGE_VAL;
   if (stereo.empty() || !runFilters("", stereo, sampleRate, nullptr, measured, error)) return error.empty();
   change.before = change.after = measured;
