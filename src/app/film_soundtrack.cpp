@@ -1,10 +1,10 @@
 // A film's soundtrack from a child process: the idle step alone on the film's clock, the sound bank
-// playing into the off-line mixer, then the fade and the loudness, all before the first picture.
+// playing into the off-line mixer, then the fade and the loudness, all before the first picture. The
+// child touches neither GL nor the window its parent's memory holds.
 #include "app/film_soundtrack.h"
 
 #include <algorithm>  // Required for: std::clamp(), std::min()
 #include <cerrno>
-#include <csignal>    // Required for: kill()
 #include <cstdio>
 #include <cstring>    // Required for: std::strerror(), std::snprintf()
 
@@ -12,14 +12,9 @@
 #include <sys/wait.h>  // Required for: waitpid()
 #include <unistd.h>    // Required for: fork(), pipe(), _exit()
 
-#include "app/frame_rate.h"
-#include "app/globals.h"
-#include "app/options.h"
 #include "app/scene.h"
-#include "platform/clock.h"
 #include "platform/sound_mixdown.h"
 #include "sim/events.h"
-#include "timeline/timeline.h"
 
 namespace {
 
@@ -53,22 +48,15 @@ bool readAll(int fd, void* data, size_t bytes) {
   return true;
 }
 
-// The child's whole life: the same start-up and steps as the film, without graphics.
-[[noreturn]] void makeSoundtrack(const Options& options, const SoundtrackPlan& plan, int out) {
-  // Start-up's messages and the event log belong to the film's own run; this one keeps quiet.
+// The child's whole life: the film's steps without their pictures.
+[[noreturn]] void makeSoundtrack(SoundMixdown& mixdown, const SoundtrackPlan& plan, int out) {
+  // Messages and the event log belong to the film's own run; this one keeps quiet.
   const int quiet = open("/dev/null", O_WRONLY);
   if (quiet >= 0) {
     dup2(quiet, STDOUT_FILENO);
     dup2(quiet, STDERR_FILENO);
   }
   g_worldEventHook = nullptr;
-  SoundMixdown mixdown(plan.sampleRate);
-  setSoundLayer(&mixdown);
-  initScene(options, false);
-  g_windowWidth = plan.width;
-  g_windowHeight = plan.height;
-  fixFrameRate(options.recordFramesPerSecond);
-  g_timelineStart = readCounter();
 
   const size_t frameSamples = 2 * static_cast<size_t>(plan.samplesPerFrame);
   std::vector<float> stereo(frameSamples * static_cast<size_t>(plan.frameCount));
@@ -101,7 +89,7 @@ double fadeGain(double position, double length, double fadeLength) {
   return std::clamp(std::min(position, length - position) / fadeLength, 0.0, 1.0);
 }
 
-bool startSoundtrack(const Options& options, const SoundtrackPlan& plan, SoundtrackJob& job, std::string& error) {
+bool startSoundtrack(SoundMixdown& mixdown, const SoundtrackPlan& plan, SoundtrackJob& job, std::string& error) {
   int ends[2];
   if (pipe(ends) != 0) {
     error = std::string("cannot start the soundtrack: ") + std::strerror(errno);
@@ -117,7 +105,7 @@ bool startSoundtrack(const Options& options, const SoundtrackPlan& plan, Soundtr
   }
   if (job.child == 0) {
     close(ends[0]);
-    makeSoundtrack(options, plan, ends[1]);
+    makeSoundtrack(mixdown, plan, ends[1]);
   }
   close(ends[1]);
   job.pipe = ends[0];
@@ -144,13 +132,4 @@ bool collectSoundtrack(SoundtrackJob& job, std::vector<float>& stereo, LoudnessC
   if (ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) ok = false;
   if (!ok && error.empty()) error = "the soundtrack could not be made";
   return ok;
-}
-
-void dropSoundtrack(SoundtrackJob& job) {
-  if (job.child <= 0) return;
-  close(job.pipe);
-  kill(job.child, SIGKILL);
-  while (waitpid(job.child, nullptr, 0) < 0 && errno == EINTR) {
-  }
-  job = SoundtrackJob{};
 }

@@ -1,7 +1,8 @@
-// A film's soundtrack, made before its first picture: the battle simulated once more without graphics
-// in a child process, its sounds mixed off-line, faded and levelled, and sent back through a pipe.
-// In a process of its own that run leaves no trace in the film's world, clock, random numbers or log,
-// and it runs while the film's process starts its graphics.
+// A film's soundtrack, made before its first picture: a child process, a copy of the film's own just
+// after start-up, runs the idle steps alone (no drawing), mixes the sounds they start off-line, fades
+// and levels them, and sends them back through a pipe. The world, clock and random numbers are the
+// film's, so are the sounds; in a process of its own, that run leaves no trace in the film's world or
+// event log.
 #pragma once
 #include <string>
 #include <sys/types.h>  // Required for: pid_t
@@ -9,7 +10,7 @@
 
 #include "platform/loudness.h"
 
-struct Options;
+class SoundMixdown;
 
 // What the film's sound covers, on the demo's clock of one step per frame.
 struct SoundtrackPlan {
@@ -17,8 +18,6 @@ struct SoundtrackPlan {
   long frameCount = 0;     // steps filmed
   int samplesPerFrame = 0; // stereo sample frames per step
   int sampleRate = 0;      // Hz
-  int width = 0;           // the film's picture, where the title lines are placed
-  int height = 0;
   double fadeSeconds = 0.0;     // fade in from and out to silence
   double loudness = kDefaultLoudness;  // LUFS integrated
 };
@@ -33,9 +32,8 @@ struct SoundtrackJob {
 // inside it on. The same shape fades the pictures (frames) and the sound (samples).
 double fadeGain(double position, double length, double fadeLength);
 
-// Starts the child. False, with `error`, when no process can be started.
-bool startSoundtrack(const Options& options, const SoundtrackPlan& plan, SoundtrackJob& job, std::string& error);
+// Starts the child: call after start-up, before the first idle step, with the sound layer start-up
+// played into. False, with `error`, when no process can be started.
+bool startSoundtrack(SoundMixdown& mixdown, const SoundtrackPlan& plan, SoundtrackJob& job, std::string& error);
 // Waits for the child: 2 x samplesPerFrame x frameCount interleaved samples in `stereo`.
 bool collectSoundtrack(SoundtrackJob& job, std::vector<float>& stereo, LoudnessChange& change, std::string& error);
-// Ends the child without its soundtrack (the film was given up before it began).
-void dropSoundtrack(SoundtrackJob& job);

@@ -82,6 +82,14 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       if (!ok) error = std::string(arg) + " needs " + what;
       return ok;
     };
+    // An option only a recording takes, with a number from `low` to `high`.
+    auto filmNumber = [&](double low, double high, const char* what, double& target) {
+      if (!needs(parseNumber(value, number) && number >= low && number <= high, what)) return false;
+      target = number;
+      filmOption = filmOption != nullptr ? filmOption : arg;
+      ++i;
+      return true;
+    };
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return ParseOutcome::Help;
     } else if (std::strcmp(arg, "--version") == 0) {
@@ -132,29 +140,17 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.recordFramesPerSecond = static_cast<int>(number);
       ++i;
     } else if (std::strcmp(arg, "--start") == 0) {
-      if (!needs(parseNumber(value, number) && number >= 0.0 && number <= 1e6, "a demo time in seconds (0 to 1000000)")) break;
-      options.start = number;
-      filmOption = filmOption != nullptr ? filmOption : arg;
-      ++i;
+      if (!filmNumber(0.0, 1e6, "a demo time in seconds (0 to 1000000)", options.start)) break;
     } else if (std::strcmp(arg, "--fade") == 0) {
-      if (!needs(parseNumber(value, number) && number >= 0.0 && number <= 1e6, "seconds (0 or more)")) break;
-      options.fade = number;
-      filmOption = filmOption != nullptr ? filmOption : arg;
-      ++i;
+      if (!filmNumber(0.0, 1e6, "seconds (0 or more)", options.fade)) break;
+    } else if (std::strcmp(arg, "--poster-at") == 0) {
+      if (!filmNumber(0.0, 1e6, "a demo time in seconds (0 to 1000000)", options.posterAt)) break;
+    } else if (std::strcmp(arg, "--loudness") == 0) {
+      if (!filmNumber(-40.0, -5.0, "a loudness in LUFS from -40 to -5", options.loudness)) break;
     } else if (std::strcmp(arg, "--poster") == 0) {
       const size_t length = value != nullptr ? std::strlen(value) : 0;
       if (!needs(length > 4 && strcasecmp(value + length - 4, ".png") == 0, "a file name ending in .png")) break;
       options.poster = value;
-      filmOption = filmOption != nullptr ? filmOption : arg;
-      ++i;
-    } else if (std::strcmp(arg, "--poster-at") == 0) {
-      if (!needs(parseNumber(value, number) && number >= 0.0 && number <= 1e6, "a demo time in seconds (0 to 1000000)")) break;
-      options.posterAt = number;
-      filmOption = filmOption != nullptr ? filmOption : arg;
-      ++i;
-    } else if (std::strcmp(arg, "--loudness") == 0) {
-      if (!needs(parseNumber(value, number) && number >= -40.0 && number <= -5.0, "a loudness in LUFS from -40 to -5")) break;
-      options.loudness = number;
       filmOption = filmOption != nullptr ? filmOption : arg;
       ++i;
     } else if (std::strcmp(arg, "--counter") == 0) {

@@ -136,8 +136,6 @@ int runRecording(const Options& options, char* programPath) {
   plan.frameCount = std::lround(options.seconds * settings.framesPerSecond) - plan.firstFrame;
   plan.samplesPerFrame = kSoundtrackRate / settings.framesPerSecond;
   plan.sampleRate = kSoundtrackRate;
-  plan.width = settings.width;
-  plan.height = settings.height;
   plan.fadeSeconds = options.fade;
   plan.loudness = options.loudness;
   const long frameCount = plan.frameCount;
@@ -155,11 +153,8 @@ int runRecording(const Options& options, char* programPath) {
   // From the temporary file's creation on, Ctrl-C must reach the loop below, which removes it.
   std::signal(SIGINT, onStopSignal);
   std::signal(SIGTERM, onStopSignal);
-  SoundtrackJob soundtrackJob;
-  if (error.empty()) startSoundtrack(options, plan, soundtrackJob, error);
   Recorder* recorder = error.empty() ? openRecorder(settings, error) : nullptr;
   if (recorder == nullptr) {
-    dropSoundtrack(soundtrackJob);
     std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
     return 1;
   }
@@ -175,17 +170,14 @@ int runRecording(const Options& options, char* programPath) {
   glutDisplayFunc([] {});
   FramebufferTarget target;  // the recording's main framebuffer, at the picture size
   if (!createFramebufferTarget(target, settings.width, settings.height, GL_RGBA8)) {
-    dropSoundtrack(soundtrackJob);
     abandonRecording(recorder);
     std::fprintf(stderr, "karvosta: this OpenGL cannot draw off-screen at %dx%d; nothing recorded\n", settings.width,
                  settings.height);
     return 1;
   }
 
-  // The film's own start-up plays its sounds into a mixer that is never heard: the soundtrack comes
-  // from the child, which makes the same sounds; this one keeps start-up as it is, messages included.
-  SoundMixdown unheard(kSoundtrackRate);
-  setSoundLayer(&unheard);
+  SoundMixdown mixdown(kSoundtrackRate);  // mixed by the soundtrack's child process only
+  setSoundLayer(&mixdown);
   initScene(options, true);
   setMainFramebuffer(target.framebuffer);
   g_windowWidth = settings.width;  // the main pass and the texts see the picture as their window
@@ -194,9 +186,11 @@ int runRecording(const Options& options, char* programPath) {
   g_timelineStart = readCounter();
 
   std::fflush(stdout);  // start-up's progress lines before the recording's
+  SoundtrackJob soundtrackJob;
   std::vector<float> soundtrack;
   LoudnessChange loudness;
-  bool written = collectSoundtrack(soundtrackJob, soundtrack, loudness, error);
+  bool written = startSoundtrack(mixdown, plan, soundtrackJob, error) &&
+                 collectSoundtrack(soundtrackJob, soundtrack, loudness, error);
 
   // Two pixel-pack buffers: frame k is read into one while frame k - 1, in the other, goes to the
   // recorder, so GL never waits for a read-back to finish before it draws the next frame.
