@@ -30,9 +30,11 @@ constexpr int kFrameRates[] = {24, 25, 30, 50, 60};  // frames per second
 constexpr int kKeyframeSeconds = 2;  // a keyframe every 2 s, so a player can seek anywhere quickly
 constexpr const char* kVideoPreset = "veryfast";  // x264 speed/size trade-off
 constexpr const char* kVideoQuality = "20";       // x264 constant rate factor: lower is better
-// Bits per second, stereo AAC. At lower rates the encoder adds up to 1 dB to the peaks of noisy sounds
-// (shots, explosions), which would pass the true-peak limit the soundtrack is levelled to.
-constexpr int64_t kAudioBitRate = 320000;
+// Stereo AAC. At lower rates the encoder adds up to 1 dB to the peaks of noisy sounds (shots,
+// explosions), which would pass the true-peak limit the soundtrack is levelled to. At this rate the
+// fast coder keeps them within 0.2 dB, for less CPU than the default coder needs at half the rate.
+constexpr int64_t kAudioBitRate = 320000;  // bits per second
+constexpr const char* kAudioCoder = "fast";
 constexpr int kQueuedPictures = 2;  // pictures handed over and not yet encoded, at most
 
 std::string avErrorText(int code) {
@@ -225,7 +227,10 @@ bool openAudio(Recorder& recorder, std::string& error) {
   audio->bit_rate = kAudioBitRate;
   audio->time_base = AVRational{1, recorder.settings.sampleRate};
   if (recorder.format->oformat->flags & AVFMT_GLOBALHEADER) audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  const int result = avcodec_open2(audio, codec, nullptr);
+  AVDictionary* options = nullptr;
+  av_dict_set(&options, "aac_coder", kAudioCoder, 0);
+  const int result = avcodec_open2(audio, codec, &options);
+  av_dict_free(&options);
   if (result < 0) {
     error = "the AAC encoder could not be opened: " + avErrorText(result);
     return false;
