@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
   options.screenshot = absolutePath(options.screenshot);
   options.eventLog = absolutePath(options.eventLog);
   options.record = absolutePath(options.record);
+  options.poster = absolutePath(options.poster);
   enterRunTimeTree();  // on failure the loaders report each file they cannot find
   if (options.noDialogs) setDialogsEnabled(false);
   if (options.profile) enableFrameProfile();

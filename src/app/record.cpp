@@ -105,7 +105,7 @@ void drawFade(double gain) {
   glPopAttrib();
 }
 
-// The poster: bottom-up BGRA as read back, written top-down as RGB.
+// The poster: bottom-up BGRA as read back, written top-down as RGB; on failure no file is left.
 bool writePoster(const std::string& path, int width, int height, const std::vector<uint8_t>& bgraBottomUp) {
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
   for (int row = 0; row < height; ++row) {
@@ -118,8 +118,79 @@ bool writePoster(const std::string& path, int width, int height, const std::vect
     }
   }
   if (writePng(path.c_str(), width, height, rgb.data())) return true;
+  const int reason = errno;
   std::remove(path.c_str());
+  errno = reason;
   return false;
+}
+
+// Draws the film's frames into the current framebuffer and hands them, with their sound, to the
+// recorder; keeps a copy of the poster's frame when one is asked for. False on an error or a stop signal.
+bool filmFrames(const Options& options, const RecorderSettings& settings, const SoundtrackPlan& plan,
+                const std::vector<float>& soundtrack, Recorder* recorder, Progress& progress,
+                std::vector<uint8_t>& poster, std::string& error) {
+  long posterFrame = -1;  // none
+  if (!options.poster.empty()) {
+    posterFrame = options.posterAt < 0.0 ? plan.frameCount / 2
+                                         : std::lround(options.posterAt * settings.framesPerSecond) - plan.firstFrame;
+  }
+  // Two pixel-pack buffers: frame k is read into one while frame k - 1, in the other, goes to the
+  // recorder, so GL never waits for a read-back to finish before it draws the next frame.
+  const size_t pictureBytes = static_cast<size_t>(settings.width) * settings.height * 4;
+  GLuint packBuffers[2] = {0, 0};
+  glGenBuffers(2, packBuffers);
+  for (const GLuint buffer : packBuffers) {
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(pictureBytes), nullptr, GL_STREAM_READ);
+  }
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  // Hands frame `frame`, read into its pack buffer, with its share of the sound to the recorder.
+  auto handOver = [&](long frame) {
+    double start = beginPhase();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
+    const auto* picture = static_cast<const uint8_t*>(glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
+    endPhase(FramePhase::ReadBack, start);
+    start = beginPhase();
+    bool ok = picture != nullptr;
+    if (!ok) error = "the picture could not be read back from OpenGL";
+    if (ok && frame == posterFrame) poster.assign(picture, picture + pictureBytes);
+    const size_t frameSamples = 2 * static_cast<size_t>(plan.samplesPerFrame);
+    ok = ok && recordPicture(recorder, picture, error) &&
+         recordSamples(recorder, &soundtrack[frameSamples * static_cast<size_t>(frame)], plan.samplesPerFrame, error);
+    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    endPhase(FramePhase::Encode, start);
+    return ok;
+  };
+
+  // Step k shows demo time k / fps; steps before the film's first frame are simulated, not drawn.
+  const long frameCount = plan.frameCount;
+  const long steps = plan.firstFrame + frameCount;
+  bool written = true;
+  for (long step = 0; step < steps && g_stopSignal == 0 && written; ++step) {
+    if (step > 0) advanceWorld();
+    const long frame = step - plan.firstFrame;
+    if (frame < 0) continue;
+    drawScene();
+    const double start = beginPhase();
+    drawOverlays(options.counter);
+    drawFade(fadeGain(static_cast<double>(frame), static_cast<double>(frameCount - 1),
+                      options.fade * settings.framesPerSecond));
+    endPhase(FramePhase::Overlays, start);
+    const double readStart = beginPhase();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
+    glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    endPhase(FramePhase::ReadBack, readStart);
+    if (frame > 0) written = handOver(frame - 1);
+    if (written && frame > 0) showProgress(progress, frame);
+  }
+  if (written && g_stopSignal == 0) {
+    written = handOver(frameCount - 1);
+    if (written) showProgress(progress, frameCount);
+  }
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  glDeleteBuffers(2, packBuffers);
+  return written;
 }
 
 }  // namespace
@@ -139,9 +210,6 @@ int runRecording(const Options& options, char* programPath) {
   plan.fadeSeconds = options.fade;
   plan.loudness = options.loudness;
   const long frameCount = plan.frameCount;
-  const long posterFrame = options.posterAt >= 0.0
-                               ? std::lround(options.posterAt * settings.framesPerSecond) - plan.firstFrame
-                               : frameCount / 2;
   std::string error = recorderSettingsProblem(settings);
   if (error.empty() && frameCount < 1) {
     error = "--seconds " + std::to_string(options.seconds) + " holds no frame after --start";
@@ -192,64 +260,11 @@ int runRecording(const Options& options, char* programPath) {
   bool written = startSoundtrack(mixdown, plan, soundtrackJob, error) &&
                  collectSoundtrack(soundtrackJob, soundtrack, loudness, error);
 
-  // Two pixel-pack buffers: frame k is read into one while frame k - 1, in the other, goes to the
-  // recorder, so GL never waits for a read-back to finish before it draws the next frame.
-  const size_t pictureBytes = static_cast<size_t>(settings.width) * settings.height * 4;
-  GLuint packBuffers[2] = {0, 0};
-  glGenBuffers(2, packBuffers);
-  for (const GLuint buffer : packBuffers) {
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
-    glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(pictureBytes), nullptr, GL_STREAM_READ);
-  }
-  glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
   std::vector<uint8_t> poster;
-  // Hands frame `frame`, read into its pack buffer, with its share of the sound to the recorder.
-  auto handOver = [&](long frame) {
-    double start = beginPhase();
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
-    const auto* picture = static_cast<const uint8_t*>(glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
-    endPhase(FramePhase::ReadBack, start);
-    start = beginPhase();
-    bool ok = picture != nullptr;
-    if (!ok) error = "the picture could not be read back from OpenGL";
-    if (ok && frame == posterFrame && !options.poster.empty()) poster.assign(picture, picture + pictureBytes);
-    const size_t frameSamples = 2 * static_cast<size_t>(plan.samplesPerFrame);
-    ok = ok && recordPicture(recorder, picture, error) &&
-         recordSamples(recorder, &soundtrack[frameSamples * static_cast<size_t>(frame)], plan.samplesPerFrame, error);
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
-    endPhase(FramePhase::Encode, start);
-    return ok;
-  };
-
   Progress progress;
   progress.total = frameCount;
   progress.terminal = isatty(fileno(stderr)) != 0;
-  // Step k shows demo time k / fps; steps before the film's first frame are simulated, not drawn.
-  const long steps = plan.firstFrame + frameCount;
-  for (long step = 0; step < steps && g_stopSignal == 0 && written; ++step) {
-    if (step > 0) advanceWorld();
-    const long frame = step - plan.firstFrame;
-    if (frame < 0) continue;
-    drawScene();
-    const double start = beginPhase();
-    drawOverlays(options.counter);
-    drawFade(fadeGain(static_cast<double>(frame), static_cast<double>(frameCount - 1),
-                      options.fade * settings.framesPerSecond));
-    endPhase(FramePhase::Overlays, start);
-    const double readStart = beginPhase();
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
-    glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    endPhase(FramePhase::ReadBack, readStart);
-    if (frame > 0) written = handOver(frame - 1);
-    if (written && frame > 0) showProgress(progress, frame);
-  }
-  if (written && g_stopSignal == 0) {
-    written = handOver(frameCount - 1);
-    if (written) showProgress(progress, frameCount);
-  }
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-  glDeleteBuffers(2, packBuffers);
+  written = written && filmFrames(options, settings, plan, soundtrack, recorder, progress, poster, error);
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
 
@@ -264,13 +279,15 @@ int runRecording(const Options& options, char* programPath) {
                  progress.terminal ? "\n" : "", static_cast<int>(g_stopSignal), settings.path.c_str());
     return 128 + g_stopSignal;
   }
-  if (written && !poster.empty() && !writePoster(options.poster, settings.width, settings.height, poster)) {
-    error = "cannot write the poster " + options.poster;
+  // The poster first: if it cannot be written, there is no film either, and the other way round.
+  const bool withPoster = written && !poster.empty();
+  if (withPoster && !writePoster(options.poster, settings.width, settings.height, poster)) {
+    error = "cannot write the poster " + options.poster + ": " + std::strerror(errno);
     written = false;
   }
   if (!written || !finishRecording(recorder, error)) {
     if (!written) abandonRecording(recorder);
-    if (!poster.empty()) std::remove(options.poster.c_str());
+    if (written && withPoster) std::remove(options.poster.c_str());
     std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", progress.terminal ? "\n" : "",
                  error.c_str(), settings.path.c_str());
     return 1;
