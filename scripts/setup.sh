@@ -12,8 +12,9 @@ packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
   libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils locales
   dpkg-dev file lintian desktop-file-utils appstream)  # the package (cpack, dpkg-shlibdeps) and its checks
-# Recording films (--record): the FFmpeg libraries, and ffmpeg/ffprobe for the recording test.
-packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg)
+# Recording films (--record): the FFmpeg libraries (libavfilter for the soundtrack's loudness), ffmpeg
+# and ffprobe for the recording test, GNU time for bench/record_speed.sh.
+packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev ffmpeg time)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -83,11 +83,11 @@ bool toggleMessageVisible(int64_t now) {
   return static_cast<double>(now - g_messageStart) / static_cast<double>(g_perfFrequency) < kMessageSeconds;
 }
 
-void drawOverlays() {
-  if (toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, Font::Helvetica18);
+void drawOverlays(bool withCounter) {
+  if (withCounter && toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, Font::Helvetica18);
   drawScrollTexts();
   countDisplayedFrame();
-  drawFrameRate();
+  if (withCounter) drawFrameRate();
 }
 
 void drawScene() {
@@ -104,7 +104,7 @@ void drawScene() {
 void onDisplay() {
   drawScene();
   const double start = beginPhase();
-  drawOverlays();
+  drawOverlays(true);
 
   ++g_runControl.framesDrawn;
   const bool lastFrame = (g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit) ||

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
       break;
   }
   // Output files named on the command line are meant relative to where the user started the demo.
-  for (std::string* path : {&options.screenshot, &options.eventLog, &options.record}) {
+  for (std::string* path : {&options.screenshot, &options.eventLog, &options.record, &options.poster}) {
     if (!makeAbsolute(*path, error)) {
       std::fprintf(stderr, "karvosta: %s\n", error.c_str());
       return 1;

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>   // Required for: std::snprintf()
 #include <cstring>
+#include <strings.h>  // Required for: strcasecmp()
 
 namespace {
 
@@ -59,6 +61,12 @@ const char* usageText() {
          "  --loops N           end after N complete runs of the 71-second script\n"
          "  --record FILE.mp4   film --seconds S (default 71) off-screen into a video with sound, then exit\n"
          "  --fps N             frame rate of a recording: 24, 25, 30 (default), 50 or 60\n"
+         "  --start S           begin the recording at demo time S (it ends at --seconds)\n"
+         "  --fade S            fade the recording in from black and silence, and out, over S seconds\n"
+         "  --poster FILE.png   also write the recording's frame at --poster-at as a picture\n"
+         "  --poster-at T       demo time of the poster (default: the middle of the recording)\n"
+         "  --counter           keep the frame counter in the recording\n"
+         "  --loudness LUFS     loudness of the recording's sound, -40 to -5 (default -16)\n"
          "  --version           print the version\n"
          "  --help              this text\n"
          "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path.\n";
@@ -66,6 +74,7 @@ const char* usageText() {
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error) {
   bool framesPerSecondGiven = false;
+  const char* filmOption = nullptr;  // the first option that only a recording takes
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -73,6 +82,14 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     auto needs = [&](bool ok, const char* what) {
       if (!ok) error = std::string(arg) + " needs " + what;
       return ok;
+    };
+    // An option only a recording takes, with a number from `low` to `high`.
+    auto filmNumber = [&](double low, double high, const char* what, double& target) {
+      if (!needs(parseNumber(value, number) && number >= low && number <= high, what)) return false;
+      target = number;
+      filmOption = filmOption != nullptr ? filmOption : arg;
+      ++i;
+      return true;
     };
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
       return ParseOutcome::Help;
@@ -123,6 +140,23 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.recordFramesPerSecond = static_cast<int>(number);
       framesPerSecondGiven = true;
       ++i;
+    } else if (std::strcmp(arg, "--start") == 0) {
+      if (!filmNumber(0.0, 1e6, "a demo time in seconds (0 to 1000000)", options.start)) break;
+    } else if (std::strcmp(arg, "--fade") == 0) {
+      if (!filmNumber(0.0, 1e6, "seconds (0 or more)", options.fade)) break;
+    } else if (std::strcmp(arg, "--poster-at") == 0) {
+      if (!filmNumber(0.0, 1e6, "a demo time in seconds (0 to 1000000)", options.posterAt)) break;
+    } else if (std::strcmp(arg, "--loudness") == 0) {
+      if (!filmNumber(-40.0, -5.0, "a loudness in LUFS from -40 to -5", options.loudness)) break;
+    } else if (std::strcmp(arg, "--poster") == 0) {
+      const size_t length = value != nullptr ? std::strlen(value) : 0;
+      if (!needs(length > 4 && strcasecmp(value + length - 4, ".png") == 0, "a file name ending in .png")) break;
+      options.poster = value;
+      filmOption = filmOption != nullptr ? filmOption : arg;
+      ++i;
+    } else if (std::strcmp(arg, "--counter") == 0) {
+      options.counter = true;
+      filmOption = filmOption != nullptr ? filmOption : arg;
     } else if (std::strcmp(arg, "--no-dialogs") == 0) {
       options.noDialogs = true;
     } else if (std::strcmp(arg, "--profile") == 0) {
@@ -151,7 +185,26 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     error = "--fps sets the frame rate of a recording; it goes with --record";
   }
   if (!error.empty()) return ParseOutcome::Error;
+  if (filmOption != nullptr && options.record.empty()) {
+    error = std::string(filmOption) + " applies to a recording only (--record FILE.mp4)";
+    return ParseOutcome::Error;
+  }
   if (!options.record.empty()) {
+    const double length = options.seconds - options.start;  // seconds of film
+    char problem[160] = "";
+    if (length <= 0.0) {
+      std::snprintf(problem, sizeof(problem), "--start %g is past the end of the film (--seconds %g)",
+                    options.start, options.seconds);
+    } else if (2.0 * options.fade > length) {
+      std::snprintf(problem, sizeof(problem), "--fade %g is longer than half the film (%g s)", options.fade, length);
+    } else if (options.posterAt >= 0.0 && (options.posterAt < options.start || options.posterAt >= options.seconds)) {
+      std::snprintf(problem, sizeof(problem), "--poster-at %g is outside the film (demo time %g to %g s)",
+                    options.posterAt, options.start, options.seconds);
+    }
+    if (problem[0] != '\0') {
+      error = problem;
+      return ParseOutcome::Error;
+    }
     if (options.headless || options.fixedDt > 0.0 || options.frames > 0) {
       error = "--record runs on its own clock of 1/fps for --seconds S; it takes no --headless, --fixed-dt or --frames";
       return ParseOutcome::Error;

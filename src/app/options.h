@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/loudness.h"  // Required for: kDefaultLoudness
+
 struct Options {
   int frames = -1;           // --frames N: end normally after N displayed frames (-1: never)
   double fixedDt = 0.0;      // --fixed-dt S: the clock advances by S seconds per idle step (0: real time)
@@ -24,6 +26,13 @@ struct Options {
   // Films.
   std::string record;        // --record FILE.mp4: film --seconds S of the demo off-screen, then exit
   int recordFramesPerSecond = 30;  // --fps N: the recording's frame rate (its clock step is 1/N s)
+  // An excerpt: the film shows demo time --start to --seconds; what comes before is simulated only.
+  double start = 0.0;        // --start S: demo time of the film's first frame
+  double fade = 0.0;         // --fade S: seconds of fade from black and silence at the start, to them at the end
+  std::string poster;        // --poster FILE.png: the film's frame at posterAt, full size
+  double posterAt = -1.0;    // --poster-at T: demo time of the poster (negative: the middle of the film)
+  bool counter = false;      // --counter: the frame counter and the toggle messages in the film too
+  double loudness = kDefaultLoudness;   // --loudness LUFS: integrated loudness of the film's sound
 };
 
 enum class ParseOutcome { Run, Help, Version, Error };

@@ -1,14 +1,18 @@
-// Recording: the demo filmed off-screen on a fixed clock of one frame per step, its soundtrack mixed
-// off-line in step with the pictures, both handed to the recorder. Progress goes to standard error.
+// Recording: the demo filmed off-screen on a fixed clock of one frame per step, its soundtrack made
+// beforehand in a child process (film_soundtrack), both handed to the recorder, which encodes on a
+// thread of its own. Pictures are read back one frame behind, so GL draws on meanwhile. Progress goes to
+// standard error.
 #include <chrono>   // Required for: progress (wall time, never the demo's clock)
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
-#include <cstring>  // Required for: strsignal()
+#include <cstring>  // Required for: std::strerror(), strsignal()
 #include <string>
 #include <vector>
 
 #include <unistd.h>  // Required for: isatty()
 
+#include "app/film_soundtrack.h"
 #include "app/frame_profile.h"
 #include "app/frame_rate.h"
 #include "app/globals.h"
@@ -17,6 +21,7 @@
 #include "app/scene.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
+#include "platform/png_writer.h"
 #include "platform/recorder.h"
 #include "platform/run_tree.h"
 #include "platform/sound_mixdown.h"
@@ -65,6 +70,121 @@ void showProgress(Progress& progress, long done) {
   std::fflush(stderr);
 }
 
+// Covers the picture with black at 1 - gain, overlays included.
+void drawFade(double gain) {
+  if (gain >= 1.0) return;
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glColor4f(0.0f, 0.0f, 0.0f, static_cast<float>(1.0 - gain));
+  glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopAttrib();
+}
+
+// The poster: bottom-up BGRA as read back, written top-down as RGB; on failure no file is left.
+bool writePoster(const std::string& path, int width, int height, const std::vector<uint8_t>& bgraBottomUp) {
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  for (int row = 0; row < height; ++row) {
+    const uint8_t* source = &bgraBottomUp[static_cast<size_t>(height - 1 - row) * width * 4];
+    uint8_t* target = &rgb[static_cast<size_t>(row) * width * 3];
+    for (int x = 0; x < width; ++x) {
+      target[3 * x] = source[4 * x + 2];
+      target[3 * x + 1] = source[4 * x + 1];
+      target[3 * x + 2] = source[4 * x];
+    }
+  }
+  if (writePng(path.c_str(), width, height, rgb.data())) return true;
+  const int reason = errno;
+  std::remove(path.c_str());
+  errno = reason;
+  return false;
+}
+
+// Draws the film's frames into the current framebuffer and hands them, with their sound, to the
+// recorder; keeps a copy of the poster's frame when one is asked for. False on an error or on a stop
+// signal before the last frame was drawn (`stopped`); one after it lets the film be completed.
+bool filmFrames(const Options& options, const RecorderSettings& settings, const SoundtrackPlan& plan,
+                const std::vector<float>& soundtrack, Recorder* recorder, Progress& progress,
+                std::vector<uint8_t>& poster, std::string& error, bool& stopped) {
+  long posterFrame = -1;  // none
+  if (!options.poster.empty()) {
+    posterFrame = options.posterAt < 0.0 ? plan.frameCount / 2
+                                         : std::lround(options.posterAt * settings.framesPerSecond) - plan.firstFrame;
+  }
+  // Two pixel-pack buffers: frame k is read into one while frame k - 1, in the other, goes to the
+  // recorder, so GL never waits for a read-back to finish before it draws the next frame.
+  const size_t pictureBytes = static_cast<size_t>(settings.width) * settings.height * 4;
+  GLuint packBuffers[2] = {0, 0};
+  glGenBuffers(2, packBuffers);
+  for (const GLuint buffer : packBuffers) {
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(pictureBytes), nullptr, GL_STREAM_READ);
+  }
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  // Hands frame `frame`, read into its pack buffer, with its share of the sound to the recorder.
+  auto handOver = [&](long frame) {
+    double start = beginPhase();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
+    const auto* picture = static_cast<const uint8_t*>(glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY));
+    endPhase(FramePhase::ReadBack, start);
+    start = beginPhase();
+    bool ok = picture != nullptr;
+    if (!ok) error = "the picture could not be read back from OpenGL";
+    if (ok && frame == posterFrame) poster.assign(picture, picture + pictureBytes);
+    const size_t frameSamples = 2 * static_cast<size_t>(plan.samplesPerFrame);
+    ok = ok && recordPicture(recorder, picture, error) &&
+         recordSamples(recorder, &soundtrack[frameSamples * static_cast<size_t>(frame)], plan.samplesPerFrame, error);
+    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    endPhase(FramePhase::Encode, start);
+    return ok;
+  };
+
+  // Step k shows demo time k / fps; steps before the film's first frame are simulated, not drawn.
+  const long frameCount = plan.frameCount;
+  const long steps = plan.firstFrame + frameCount;
+  bool written = true;
+  long step = 0;
+  for (; step < steps && caughtStopSignal() == 0 && written; ++step) {
+    if (step > 0) advanceWorld();
+    const long frame = step - plan.firstFrame;
+    if (frame < 0) continue;
+    drawScene();
+    const double start = beginPhase();
+    drawOverlays(options.counter);
+    drawFade(fadeGain(static_cast<double>(frame), static_cast<double>(frameCount - 1),
+                      options.fade * settings.framesPerSecond));
+    endPhase(FramePhase::Overlays, start);
+    const double readStart = beginPhase();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
+    glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    endPhase(FramePhase::ReadBack, readStart);
+    if (frame > 0) written = handOver(frame - 1);
+    if (written && frame > 0) showProgress(progress, frame);
+  }
+  stopped = written && step < steps;
+  if (written && !stopped) {
+    written = handOver(frameCount - 1);
+    if (written) showProgress(progress, frameCount);
+  }
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  glDeleteBuffers(2, packBuffers);
+  return written;
+}
+
 }  // namespace
 
 int runRecording(const Options& options, char* programPath) {
@@ -74,10 +194,20 @@ int runRecording(const Options& options, char* programPath) {
   settings.height = options.sizeHeight > 0 ? options.sizeHeight : kDefaultHeight;
   settings.framesPerSecond = options.recordFramesPerSecond;
   settings.sampleRate = kSoundtrackRate;
-  const long frameCount = std::lround(options.seconds * settings.framesPerSecond);
+  SoundtrackPlan plan;
+  plan.firstFrame = std::lround(options.start * settings.framesPerSecond);
+  plan.frameCount = std::lround(options.seconds * settings.framesPerSecond) - plan.firstFrame;
+  plan.samplesPerFrame = kSoundtrackRate / settings.framesPerSecond;
+  plan.sampleRate = kSoundtrackRate;
+  plan.fadeSeconds = options.fade;
+  plan.loudness = options.loudness;
+  const long frameCount = plan.frameCount;
   std::string error = recorderSettingsProblem(settings);
-  if (error.empty() && frameCount < 1) error = "--seconds " + std::to_string(options.seconds) + " holds no frame";
+  if (error.empty() && frameCount < 1) {
+    error = "--seconds " + std::to_string(options.seconds) + " holds no frame after --start";
+  }
   if (error.empty()) error = outputFileProblem(settings.path);  // found now, not after the whole film
+  if (error.empty() && !options.poster.empty()) error = outputFileProblem(options.poster);
   if (!error.empty()) {
     std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
     return 1;
@@ -111,8 +241,8 @@ int runRecording(const Options& options, char* programPath) {
     return 1;
   }
 
-  SoundMixdown soundtrack(kSoundtrackRate);
-  setSoundLayer(&soundtrack);
+  SoundMixdown mixdown(kSoundtrackRate);  // mixed by the soundtrack's child process only
+  setSoundLayer(&mixdown);
   initScene(options, true);
   setMainFramebuffer(target.framebuffer);
   g_windowWidth = settings.width;  // the main pass and the texts see the picture as their window
@@ -121,50 +251,42 @@ int runRecording(const Options& options, char* programPath) {
   g_timelineStart = readCounter();
 
   std::fflush(stdout);  // start-up's progress lines before the recording's
-  const int samplesPerFrame = kSoundtrackRate / settings.framesPerSecond;
-  std::vector<uint8_t> picture(static_cast<size_t>(settings.width) * settings.height * 4);
-  std::vector<float> sound(2 * static_cast<size_t>(samplesPerFrame));
+  SoundtrackJob soundtrackJob;
+  std::vector<float> soundtrack;
+  LoudnessChange loudness;
+  bool written = startSoundtrack(mixdown, plan, soundtrackJob, error) &&
+                 collectSoundtrack(soundtrackJob, soundtrack, loudness, error);
+
+  std::vector<uint8_t> poster;
   Progress progress;
   progress.total = frameCount;
   progress.terminal = isatty(fileno(stderr)) != 0;
-  bool written = true;
-  // Frame k shows demo time k / fps; the sounds its step started begin with its share of samples.
-  long frame = 0;
-  for (; frame < frameCount && caughtStopSignal() == 0 && written; ++frame) {
-    if (frame > 0) advanceWorld();
-    drawScene();
-    double start = beginPhase();
-    drawOverlays();
-    endPhase(FramePhase::Overlays, start);
-    start = beginPhase();
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, picture.data());
-    endPhase(FramePhase::ReadBack, start);
-    start = beginPhase();
-    soundtrack.mix(sound.data(), samplesPerFrame);
-    written = recordPicture(recorder, picture.data(), error) &&
-              recordSamples(recorder, sound.data(), samplesPerFrame, error);
-    endPhase(FramePhase::Encode, start);
-    if (written) showProgress(progress, frame + 1);
-  }
-  // A stop signal after the last frame lets the film be completed; the process then ends by the signal.
-  const int stoppedBy = frame < frameCount ? caughtStopSignal() : 0;
+  bool stopped = caughtStopSignal() != 0;  // while the soundtrack was made
+  written = written && !stopped &&
+            filmFrames(options, settings, plan, soundtrack, recorder, progress, poster, error, stopped);
 
   setMainFramebuffer(0);
   destroyFramebufferTarget(target);
   shutdownScene(true);
   setSoundLayer(nullptr);
 
-  if (stoppedBy != 0) {
+  if (stopped) {
+    const int signal = caughtStopSignal();
     abandonRecording(recorder);
     std::fprintf(stderr, "%skarvosta: recording stopped by signal %d (%s); %s was not written\n",
-                 progress.terminal ? "\n" : "", stoppedBy, strsignal(stoppedBy), settings.path.c_str());
+                 progress.terminal ? "\n" : "", signal, strsignal(signal), settings.path.c_str());
     releaseStopSignals();
-    dieByStopSignal(stoppedBy);
+    dieByStopSignal(signal);
+  }
+  // The poster first: if it cannot be written, there is no film either, and the other way round.
+  const bool withPoster = written && !poster.empty();
+  if (withPoster && !writePoster(options.poster, settings.width, settings.height, poster)) {
+    error = "cannot write the poster " + options.poster + ": " + std::strerror(errno);
+    written = false;
   }
   if (!written || !finishRecording(recorder, error)) {
     if (!written) abandonRecording(recorder);
+    if (written && withPoster) std::remove(options.poster.c_str());
     std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", progress.terminal ? "\n" : "",
                  error.c_str(), settings.path.c_str());
     releaseStopSignalsOrDie();
@@ -172,6 +294,9 @@ int runRecording(const Options& options, char* programPath) {
   }
   std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
               settings.width, settings.height, settings.framesPerSecond);
+  std::printf("sound: %.1f LUFS as mixed, %+.1f dB with peaks held at %.1f dBTP: %.1f LUFS\n", loudness.before,
+              loudness.gain, kTruePeakCeiling, loudness.after);
+  if (!poster.empty()) std::printf("poster written to %s\n", options.poster.c_str());
   std::fflush(stdout);
   releaseStopSignalsOrDie();
   printFrameProfile();

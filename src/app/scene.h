@@ -18,9 +18,10 @@ bool advanceWorld();
 void shutdownScene(bool withGraphics);
 
 // The frame pass without the buffer swap, into the main framebuffer (the window's, or a recording's
-// target): drawScene for the reflection and the main view, then drawOverlays for the texts.
+// target): drawScene for the reflection and the main view, then drawOverlays for the texts: the title
+// lines, and with `withCounter` the frame counter and the toggle message (a window's, not a film's).
 void drawScene();
-void drawOverlays();
+void drawOverlays(bool withCounter);
 // Films the demo into options.record (off-screen, fixed clock, off-line soundtrack) and returns the
 // process's exit code. Needs a display for its GL context.
 int runRecording(const Options& options, char* programPath);

@@ -1,6 +1,7 @@
 // Video recorder: pictures and stereo samples in, an MP4 file (H.264 yuv420p, AAC) out. Written under
 // a temporary name beside the target and renamed when complete, so no half-written file ever carries
-// the target's name. FFmpeg stays behind this interface.
+// the target's name. Encoding runs on a thread of its own: the calls below hand over copies and return,
+// and an encoder's or the disk's error shows at a later call. FFmpeg stays behind this interface.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -24,18 +25,20 @@ std::string recorderSettingsProblem(const RecorderSettings& settings);
 Recorder* openRecorder(const RecorderSettings& settings, std::string& error);
 
 // One picture of width x height pixels, 4 bytes each (blue, green, red, unused), rows bottom first
-// and tightly packed: what glReadPixels gives for GL_BGRA.
+// and tightly packed: what glReadPixels gives for GL_BGRA. Copied; waits only while the encoder is two
+// pictures behind. False once encoding has failed, with the reason in `error`.
 bool recordPicture(Recorder* recorder, const uint8_t* bgraBottomUp, std::string& error);
 
 // `frameCount` stereo sample frames, interleaved left/right, -1..1. Any count; the recorder cuts
-// them into the encoder's blocks.
+// them into the encoder's blocks. Copied, like a picture, and encoded in order with the pictures.
 bool recordSamples(Recorder* recorder, const float* stereo, int frameCount, std::string& error);
 
-// Flushes both encoders, completes the file and renames it to its target path. Deletes the recorder.
+// Encodes what is queued, flushes both encoders, completes the file and renames it to its target path.
+// Deletes the recorder.
 // On failure the temporary file is removed and `error` says why.
 bool finishRecording(Recorder* recorder, std::string& error);
 
-// Stops without a file: the temporary file is removed. Deletes the recorder.
+// Stops without a file: what is queued is dropped, the temporary file removed. Deletes the recorder.
 void abandonRecording(Recorder* recorder);
 
 // Name of the temporary file while `path` is being recorded.

@@ -194,6 +194,6 @@ void SoundMixdown::mix(float* stereo, int frameCount) {
       ++voice.position;
     }
   }
-  // Summed channels can pass full scale; they are cut there, as a device's mixer does.
-  for (size_t i = 0; i < 2 * static_cast<size_t>(frameCount); ++i) stereo[i] = std::clamp(stereo[i], -1.0f, 1.0f);
+  // Summed channels may pass full scale and are left so: a film's limiter brings such peaks down
+  // without the distortion of cutting them off.
 }

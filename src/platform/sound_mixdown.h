@@ -23,7 +23,7 @@ class SoundMixdown final : public SoundLayer {
   void stop(int channelHandle) override;
 
   // Mixes the next `frameCount` sample frames of every playing channel into `stereo` (interleaved
-  // left/right, -1..1, 2 x frameCount floats). Sounds started since the last call start at the first
+  // left/right, 2 x frameCount floats; full scale is 1, and sums may pass it). Sounds started since the last call start at the first
   // of these frames.
   void mix(float* stereo, int frameCount);
 

@@ -1,8 +1,10 @@
 # Recording a film (--record): bad arguments are refused before anything is written; a short film
 # has the asked streams, size, rate and length; its sound rises at every broadside and hit of the run
-# and is silent where the ambient sound files were removed; a picture matches a screenshot of the
-# same frame; the same command gives the same pictures. Faults a user meets (no display, a directory as
-# target, no working directory, stop signals, a closed standard error) leave nothing behind.
+# and is silent where the ambient sound files were removed; an excerpt with a fade and a poster is as
+# loud as asked, starts black, has no frame counter and its poster is its frame; a picture matches a
+# screenshot of the same frame; the same command gives the same pictures, and an excerpt the same as
+# the tail of a film from 0. Faults a user meets (no display, a directory as target, no working
+# directory, stop signals, a closed standard error) leave nothing behind.
 source "$(dirname "$0")/lib.sh"
 
 passed=0
@@ -33,7 +35,17 @@ bad_cases=(
   "1|cannot write /sys/film.mp4|--record /sys/film.mp4 --size 64x48 --seconds 0.5"
   "1|failed to open display ':987'|--record $films/film.mp4 --size 64x48 --seconds 0.5|export DISPLAY=:987"
   "1|film.mp4 is a relative path, but the working directory cannot be found|--record film.mp4 --size 64x48 --seconds 0.5|mkdir $gone && cd $gone && rmdir $gone"
+  "2|--start 5 is past the end|--record $films/film.mp4 --seconds 4 --start 5"
+  "2|--fade needs seconds|--record $films/film.mp4 --fade -1"
+  "2|longer than half the film (3 s)|--record $films/film.mp4 --seconds 4 --start 1 --fade 1.6"
+  "2|--loudness needs a loudness in LUFS from -40 to -5|--record $films/film.mp4 --loudness -41"
+  "2|--loudness needs|--record $films/film.mp4 --loudness -4.5"
+  "2|--poster-at 5 is outside the film|--record $films/film.mp4 --seconds 4 --poster-at 5"
+  "2|--fade applies to a recording only|--fade 1"
+  "1|cannot write $films/missing/poster.png: No such file|--record $films/film.mp4 --poster $films/missing/poster.png"
+  "1|cannot write $work_dir/folder.png: Is a directory|--record $films/film.mp4 --poster $work_dir/folder.png"
 )
+mkdir "$work_dir/folder.png"
 for row in "${bad_cases[@]}"; do
   IFS='|' read -r want message args setup <<<"$row"
   code=0
@@ -107,15 +119,40 @@ awk 'NR == FNR { if ($3 ~ /broadside-fired|hit/) times[++n] = $1; next }
   || fail "soundtrack: $(cat "$work_dir/loudness.txt")"
 passed=$((passed + 1))
 
-# --- The screenshot's window size, twice the same command ---------------------------------------
-record_800() { run_demo --record "$films/$1" --seconds 2 --size 800x600 >/dev/null 2>&1 || fail "recording $1 failed"; }
-record_800 first.mp4
-record_800 second.mp4
+# --- An excerpt, demo time 8 to 16 s (broadsides and hits), faded, with a poster at 12 s -----------
+excerpt="$films/excerpt.mp4"
+run_demo --record "$excerpt" --size 320x240 --start 8 --seconds 16 --fade 1 --poster "$films/poster.png" \
+  --poster-at 12 >/dev/null 2>"$work_dir/err.txt" || fail "excerpt failed: $(cat "$work_dir/err.txt")"
+meter=$(ffmpeg -nostats -i "$excerpt" -vn -af ebur128=peak=true -f null - 2>&1 | sed -n '/Summary/,$p')
+awk '$1 == "I:" { i = $2 } $1 == "Peak:" { p = $2 } END { exit !(i >= -17 && i <= -15 && p <= -1.0) }' <<<"$meter" \
+  || fail "excerpt's sound, as ebur128 hears it: $meter"
+passed=$((passed + 1))
+# Black at both ends (studio range: black is 16), and the poster is picture (12 - 8) x 30.
+lightest=$(ffmpeg -i "$excerpt" -vf "select=eq(n\,0)+eq(n\,239),signalstats,metadata=print:key=lavfi.signalstats.YMAX" \
+  -f null - 2>&1 | sed -n 's/.*YMAX=//p' | tr '\n' ' ')
+[ "$lightest" = "16 16 " ] || fail "first and last pictures of a faded film are not black: brightest $lightest"
+psnr=$(ffmpeg -i "$excerpt" -i "$films/poster.png" -lavfi \
+  "[0:v]select=eq(n\,120),format=yuv420p[film];[1:v]scale=out_color_matrix=bt709:out_range=tv,format=yuv420p[shot];[film][shot]psnr" \
+  -f null - 2>&1 | sed -n 's/.*average:\([0-9.]*\).*/\1/p')
+awk -v p="$psnr" 'BEGIN { exit !(p >= 40) }' || fail "the poster is not picture 120: PSNR ${psnr:-none} dB"
+[ "$(probe "$films/poster.png" 0 0 160 30 green)" = 0 ] || fail "a frame counter in the film's corner"
+passed=$((passed + 1))
+
+# --- The screenshot's window size, twice the same command, and its last second as an excerpt -------
+record_800() {
+  run_demo --record "$films/$1.mp4" --seconds 2 --size 800x600 --counter --poster "$films/$1.png" --poster-at 1.5 \
+    "${@:2}" >/dev/null 2>&1 || fail "recording $1 failed"
+}
+record_800 first
+record_800 second
+record_800 tail --start 1
 for name in first second; do
   ffmpeg -v error -i "$films/$name.mp4" -f framemd5 "$work_dir/$name.md5"
 done
 cmp -s <(grep -v '^#' "$work_dir/first.md5") <(grep -v '^#' "$work_dir/second.md5") \
   || fail "two recordings with the same arguments decode to different pictures"
+cmp -s "$films/first.png" "$films/tail.png" || fail "a film from 1 s shows another picture at 1.5 s than a film from 0"
+[ "$(probe "$films/tail.png" 0 0 160 30 green)" -gt 50 ] || fail "no frame counter in a film with --counter"
 passed=$((passed + 1))
 
 # Picture 45 (1.5 s) against the 46th frame a window draws on the same clock step, compared in the

@@ -82,12 +82,13 @@ TEST_F(SoundMixdownTest, LoopGoesOnUntilStopped) {
   EXPECT_EQ(next(1)[0], 0.0f);
 }
 
-TEST_F(SoundMixdownTest, ChannelsAddUpAndClipAtFullScale) {
+TEST_F(SoundMixdownTest, ChannelsAddUpPastFullScale) {
   mixer_.play(1, mixer_.loadSample(1, half_.c_str(), kSoundMode2D, 0, 0));
   mixer_.play(2, mixer_.loadSample(2, quarter_.c_str(), kSoundMode2D, 0, 0));
   EXPECT_NEAR(next(1)[0], 0.75f, 1e-3);
+  // Not cut at 1: the film's limiter, not the mixer, deals with such peaks.
   for (int channel = 3; channel < 6; ++channel) mixer_.play(channel, mixer_.loadSample(channel, half_.c_str(), kSoundMode2D, 0, 0));
-  EXPECT_EQ(next(1)[0], 1.0f);
+  EXPECT_NEAR(next(1)[0], 2.25f, 1e-3);
 }
 
 TEST_F(SoundMixdownTest, BusyChannelAndBusySlotAreTakenOver) {
