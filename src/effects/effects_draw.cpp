@@ -1,0 +1,211 @@
+// Drawing of the effects: the sprite sheet, and every living particle as a blended quad, back to
+// front, in the view the frame pass has set up.
+#include <algorithm>
+#include <array>
+#include <cmath>  // Required for: cos(), sin(), sqrt()
+#include <string>
+
+#include "assets/bmp_image.h"
+#include "camera/camera_rig.h"  // Required for: mirrorView()
+#include "effects/effects.h"
+#include "platform/gl.h"
+#include "platform/shader_layer.h"  // Required for: shaderCurrentModelViewProjection()
+#include "water/reflection_cover.h"
+#include "water/water_surface.h"
+
+namespace {
+
+// The sheet: the six sprites side by side in two rows of 64 x 64 texels, in the order of Sprite.
+constexpr int kCell = 64;
+constexpr int kSheetColumns = 4;
+constexpr int kSheetWidth = kCell * kSheetColumns, kSheetHeight = kCell * 2;
+const char* const kSpriteFiles[kSpriteCount] = {"smoke.bmp", "spray.bmp", "foam.bmp",
+                                                "flash.bmp", "splinter.bmp", "feather.bmp"};
+
+unsigned int g_spriteSheet = 0;
+
+// Vertex arrays of one draw, four corners per particle; filled anew in each pass.
+struct Corner {
+  float x, y, z;
+  float u, v;
+  float r, g, b, a;
+};
+std::array<Corner, ParticlePool::kCapacity * 4> g_corners;
+std::array<std::pair<float, int>, ParticlePool::kCapacity> g_order;  // distance squared, slot
+
+// Cells of the water plane that gather the boxes given to the reflection's cover, so the sea reads
+// the mirrored image around each group of particles rather than over one box spanning them all.
+constexpr float kCoverCell = 250.0f;  // world units
+constexpr int kCoverCells = 12;       // per axis, over -1500..1500
+struct CoverBox {
+  bool used;
+  std::array<float, 3> low, high;
+};
+std::array<CoverBox, kCoverCells * kCoverCells> g_coverBoxes;
+
+// The sprite's cover (alpha) from the file's red channel and its light from the green one, into
+// the sheet's RGBA cell premultiplied. A file that did not load leaves its cell solid white.
+void fillCell(std::array<uint8_t, kSheetWidth * kSheetHeight * 4>& sheet, int sprite, const RgbImage* image) {
+  const int cellX = (sprite % kSheetColumns) * kCell, cellY = (sprite / kSheetColumns) * kCell;
+  for (int y = 0; y < kCell; ++y) {
+    for (int x = 0; x < kCell; ++x) {
+      uint8_t* texel = &sheet[((cellY + y) * kSheetWidth + cellX + x) * 4];
+      if (image == nullptr || image->width <= 0 || image->height <= 0) {
+        std::fill(texel, texel + 4, 255);
+        continue;
+      }
+      const int sx = x * image->width / kCell, sy = y * image->height / kCell;
+      const uint8_t* source = &image->pixels[(static_cast<size_t>(sy) * image->width + sx) * 3];
+      const int cover = source[0], light = source[1];
+      const uint8_t premultiplied = static_cast<uint8_t>(light * cover / 255);
+      texel[0] = texel[1] = texel[2] = premultiplied;
+      texel[3] = static_cast<uint8_t>(cover);
+    }
+  }
+}
+
+float seaHeight(float x, float y) { return g_water != nullptr ? g_water->surfaceAt(x, y).surfaceZ : 0.0f; }
+
+struct Vec {
+  float x, y, z;
+};
+Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec normalised(Vec a) {
+  const float length = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+  return length > 0.0f ? Vec{a.x / length, a.y / length, a.z / length} : Vec{0.0f, 0.0f, 1.0f};
+}
+
+// How strongly a particle shows at its age: a quick rise, then a fade to nothing at its end.
+float strength(const Particle& p) {
+  const float t = p.age / p.life;
+  const float rise = (p.flags & kGlows) != 0 ? 1.0f : std::min(1.0f, p.age / std::min(0.3f, 0.12f * p.life));
+  return rise * (1.0f - t) * (1.0f - 0.5f * t);
+}
+
+// Size grows fast at first and settles, as smoke and foam spread.
+float size(const Particle& p) {
+  const float t = p.age / p.life;
+  return p.size0 + (p.size1 - p.size0) * (1.0f - (1.0f - t) * (1.0f - t));
+}
+
+void addToCoverCell(float x, float y, const std::array<float, 3>& low, const std::array<float, 3>& high) {
+  const int cx = std::clamp(static_cast<int>((x + 1500.0f) / kCoverCell), 0, kCoverCells - 1);
+  const int cy = std::clamp(static_cast<int>((y + 1500.0f) / kCoverCell), 0, kCoverCells - 1);
+  CoverBox& box = g_coverBoxes[cy * kCoverCells + cx];
+  if (!box.used) {
+    box = CoverBox{true, low, high};
+    return;
+  }
+  for (int axis = 0; axis < 3; ++axis) {
+    box.low[axis] = std::min(box.low[axis], low[axis]);
+    box.high[axis] = std::max(box.high[axis], high[axis]);
+  }
+}
+
+}  // namespace
+
+void loadEffectSprites() {
+  static std::array<uint8_t, kSheetWidth * kSheetHeight * 4> sheet;
+  for (int sprite = 0; sprite < kSpriteCount; ++sprite) {
+    const std::string path = std::string("../data/textures/") + kSpriteFiles[sprite];
+    const std::unique_ptr<RgbImage> image = loadDib(path.c_str());
+    fillCell(sheet, sprite, image.get());
+  }
+  if (g_spriteSheet == 0) glGenTextures(1, &g_spriteSheet);
+  glBindTexture(GL_TEXTURE_2D, g_spriteSheet);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kSheetWidth, kSheetHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, sheet.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void releaseEffectSprites() {
+  if (g_spriteSheet != 0) glDeleteTextures(1, &g_spriteSheet);
+  g_spriteSheet = 0;
+}
+
+void drawEffects(ViewPass pass, ReflectionCover* cover) {
+  if (!g_effectsOn || g_particles.living() == 0) return;
+  const ViewVectors normal{g_viewEye, g_viewTarget, g_viewUp};
+  const ViewVectors view = pass == ViewPass::Reflection ? mirrorView(normal) : normal;
+  const Vec eye{view.eye.x, view.eye.y, view.eye.z};
+  const Vec forward = normalised({view.target.x - eye.x, view.target.y - eye.y, view.target.z - eye.z});
+  const Vec right = normalised(cross(forward, {view.up.x, view.up.y, view.up.z}));
+  const Vec up = cross(right, forward);
+
+  // Back to front: the farthest first. Foam lies on the sea, so the mirrored view has none.
+  int count = 0;
+  for (int i = 0; i < ParticlePool::kCapacity; ++i) {
+    if (!g_particles.alive(i)) continue;
+    Particle& p = g_particles[i];
+    if ((p.flags & kLiesOnSea) != 0 && pass == ViewPass::Reflection) continue;
+    const float z = (p.flags & kLiesOnSea) != 0 ? seaHeight(p.x, p.y) + p.z : p.z;
+    const float dx = p.x - eye.x, dy = p.y - eye.y, dz = z - eye.z;
+    g_order[count++] = {dx * dx + dy * dy + dz * dz, i};
+  }
+  std::sort(g_order.begin(), g_order.begin() + count, [](const auto& a, const auto& b) { return a.first > b.first; });
+
+  if (cover != nullptr) for (CoverBox& box : g_coverBoxes) box.used = false;
+  int corners = 0;
+  for (int k = 0; k < count; ++k) {
+    const Particle& p = g_particles[g_order[k].second];
+    const bool flat = (p.flags & kLiesOnSea) != 0;
+    const float cx = p.x, cy = p.y, cz = flat ? seaHeight(p.x, p.y) + p.z : p.z;
+    const float half = 0.5f * size(p);
+    const float c = std::cos(p.spin) * half, s = std::sin(p.spin) * half;
+    // The quad's two half-axes: turned by the spin, in the view plane or on the sea.
+    const Vec a = flat ? Vec{c, s, 0.0f} : Vec{c * right.x + s * up.x, c * right.y + s * up.y, c * right.z + s * up.z};
+    const Vec b = flat ? Vec{-s, c, 0.0f} : Vec{-s * right.x + c * up.x, -s * right.y + c * up.y, -s * right.z + c * up.z};
+    const float alpha = strength(p) * p.opacity;
+    const float r = p.r * alpha, g = p.g * alpha, bl = p.b * alpha;
+    const float coverage = (p.flags & kGlows) != 0 ? 0.0f : alpha;
+    const int cell = static_cast<int>(p.sprite);
+    const float u0 = ((cell % kSheetColumns) * kCell + 1.0f) / kSheetWidth;
+    const float u1 = ((cell % kSheetColumns + 1) * kCell - 1.0f) / kSheetWidth;
+    const float v0 = ((cell / kSheetColumns) * kCell + 1.0f) / kSheetHeight;
+    const float v1 = ((cell / kSheetColumns + 1) * kCell - 1.0f) / kSheetHeight;
+    const float signs[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+    for (int corner = 0; corner < 4; ++corner) {
+      const float sa = signs[corner][0], sb = signs[corner][1];
+      g_corners[corners++] = {cx + sa * a.x + sb * b.x, cy + sa * a.y + sb * b.y, cz + sa * a.z + sb * b.z,
+                              us[corner], vs[corner], r, g, bl, coverage};
+    }
+    if (cover != nullptr) addToCoverCell(cx, cy, {cx - half, cy - half, cz - half}, {cx + half, cy + half, cz + half});
+  }
+  if (cover != nullptr) {
+    float clipFromObject[16];
+    shaderCurrentModelViewProjection(clipFromObject);
+    for (const CoverBox& box : g_coverBoxes) {
+      if (box.used) cover->addBox(clipFromObject, box.low, box.high);
+    }
+  }
+
+  // Premultiplied colours: covering sprites blend over the picture, glowing ones (coverage 0) add.
+  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  GLint environment = GL_ADD;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, g_spriteSheet);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glVertexPointer(3, GL_FLOAT, sizeof(Corner), &g_corners[0].x);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(Corner), &g_corners[0].u);
+  glColorPointer(4, GL_FLOAT, sizeof(Corner), &g_corners[0].r);
+  glDrawArrays(GL_QUADS, 0, corners);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+  glPopClientAttrib();
+  glPopAttrib();
+}
