@@ -83,12 +83,13 @@ void broadside(const WorldEventInfo& event) {
     flash.flags = kGlows;
     Particle& tongue = emit(Sprite::Flash, gx + outX * 12.0f, gy + outY * 12.0f, gz, 0.10f, 12.0f, 8.0f, kFlame, 0.8f);
     tongue.flags = kGlows;
-    for (int k = 0; k < 4; ++k) {
-      const float speed = g_random.between(35.0f, 95.0f);
+    // One puff per gun: the guns stand closer than a puff is wide, so the bank is several deep.
+    {
+      const float speed = i % 2 == 0 ? g_random.between(30.0f, 60.0f) : g_random.between(60.0f, 100.0f);
       const float shade = g_random.between(-0.06f, 0.04f);
       Particle& puff = emit(Sprite::Smoke, gx + outX * 3.0f, gy + outY * 3.0f, gz + g_random.between(-1.0f, 2.0f),
-                            g_random.between(5.0f, 8.0f), g_random.between(7.0f, 11.0f), g_random.between(38.0f, 58.0f),
-                            Colour{kPowderSmoke.r + shade, kPowderSmoke.g + shade, kPowderSmoke.b + shade}, 0.62f);
+                            g_random.between(3.5f, 5.5f), g_random.between(6.0f, 9.0f), g_random.between(24.0f, 34.0f),
+                            Colour{kPowderSmoke.r + shade, kPowderSmoke.g + shade, kPowderSmoke.b + shade}, 0.8f);
       setVelocity(puff, outX * speed + g_random.signedUnit() * 10.0f, outY * speed + g_random.signedUnit() * 10.0f,
                   g_random.between(2.0f, 12.0f));
       drift(puff, g_random.between(0.9f, 1.5f), g_random.between(2.0f, 6.0f));
@@ -102,21 +103,19 @@ void splash(float x, float y) {
   const float z = seaHeight(x, y);
   for (int k = 0; k < 12; ++k) {
     Particle& drop = emit(Sprite::Spray, x + g_random.signedUnit() * 2.0f, y + g_random.signedUnit() * 2.0f, z + 1.0f,
-                          2.0f, g_random.between(4.0f, 6.0f), g_random.between(8.0f, 12.0f), kWhiteWater, 0.9f);
+                          2.0f, g_random.between(5.0f, 8.0f), g_random.between(10.0f, 15.0f), kWhiteWater, 0.9f);
     setVelocity(drop, g_random.signedUnit() * 14.0f, g_random.signedUnit() * 14.0f, g_random.between(45.0f, 95.0f));
     drop.gravity = kGravity;
     drop.flags = kEndsInSea;
   }
-  Particle& column = emit(Sprite::Spray, x, y, z + 6.0f, 0.9f, 10.0f, 20.0f, kWhiteWater, 0.8f);
+  Particle& column = emit(Sprite::Spray, x, y, z + 8.0f, 1.0f, 14.0f, 26.0f, kWhiteWater, 0.85f);
   setVelocity(column, 0.0f, 0.0f, 30.0f);
   column.drag = 2.5f;
   Particle& ring = emit(Sprite::Foam, x, y, kSeaLift, 3.5f, 8.0f, 34.0f, kWhiteWater, 0.9f);
   ring.flags = kLiesOnSea;
   ring.spinRate = 0.1f;
-  for (int k = 0; k < 2; ++k) {
-    Particle& mist = emit(Sprite::Smoke, x, y, z + 8.0f, 2.2f, 10.0f, 30.0f, kWhiteWater, 0.3f);
-    drift(mist, 1.0f, 4.0f);
-  }
+  Particle& mist = emit(Sprite::Smoke, x, y, z + 8.0f, 1.5f, 10.0f, 20.0f, kWhiteWater, 0.35f);
+  drift(mist, 1.0f, 4.0f);
 }
 
 // A flash, splinters flying off and a puff of dark smoke where the ball struck.
@@ -131,9 +130,9 @@ void hit(float x, float y) {
     splinter.spinRate = g_random.signedUnit() * 12.0f;
     splinter.flags = kEndsInSea;
   }
-  for (int k = 0; k < 4; ++k) {
+  for (int k = 0; k < 3; ++k) {
     Particle& puff = emit(Sprite::Smoke, x + g_random.signedUnit() * 3.0f, y + g_random.signedUnit() * 3.0f, z,
-                          g_random.between(3.0f, 5.0f), 8.0f, g_random.between(30.0f, 42.0f), kDarkSmoke, 0.75f);
+                          g_random.between(2.5f, 4.0f), 6.0f, g_random.between(20.0f, 28.0f), kDarkSmoke, 0.8f);
     setVelocity(puff, g_random.signedUnit() * 12.0f, g_random.signedUnit() * 12.0f, 14.0f);
     drift(puff, 1.2f, 9.0f);
   }
@@ -186,14 +185,14 @@ void shipTrail(const Ship& ship, double dt) {
     const float sign = ship.speed > 0 ? 1.0f : -1.0f;
     const float unitsPerSecond = static_cast<float>(std::abs(ship.speed)) * 25.0f;
     const float sternX = ship.x - ax * sign * ship.focalDistance, sternY = ship.y - ay * sign * ship.focalDistance;
-    for (int n = countFor(unitsPerSecond / 7.0f, dt); n > 0; --n) {
+    for (int n = countFor(unitsPerSecond / 14.0f, dt); n > 0; --n) {
       const float side = g_random.next() < 0.5f ? -1.0f : 1.0f;
       const float lateral = g_random.between(0.0f, 0.25f) * beam * side;
-      foam(sternX - ay * lateral, sternY + ax * lateral, g_random.between(5.0f, 8.0f), 10.0f, 30.0f, 0.55f,
+      foam(sternX - ay * lateral, sternY + ax * lateral, g_random.between(4.0f, 6.0f), 12.0f, 30.0f, 0.6f,
            -ay * side, ax * side, 5.0f);
     }
     const float bowX = ship.x + ax * sign * ship.focalDistance * 0.9f, bowY = ship.y + ay * sign * ship.focalDistance * 0.9f;
-    for (int n = countFor(unitsPerSecond / 12.0f, dt); n > 0; --n) {
+    for (int n = countFor(unitsPerSecond / 20.0f, dt); n > 0; --n) {
       const float side = g_random.next() < 0.5f ? -1.0f : 1.0f;
       foam(bowX - ay * side * beam * 0.25f, bowY + ax * side * beam * 0.25f, 1.6f, 6.0f, 14.0f, 0.6f, -ay * side,
            ax * side, 18.0f);
@@ -202,14 +201,14 @@ void shipTrail(const Ship& ship, double dt) {
 
   // Smoke from a damaged hull, more as its energy runs out; thick while it sinks.
   const float damage = ship.maxEnergy > 0 ? 1.0f - static_cast<float>(std::max(ship.energy, 0)) / ship.maxEnergy : 0.0f;
-  const float smokeRate = ship.sunk ? 9.0f : 5.0f * damage;
+  const float smokeRate = ship.sunk ? 5.0f : 3.0f * damage;
   const float deck = ship.z + 16.0f;
   for (int n = countFor(smokeRate, dt); n > 0; --n) {
     const float along = g_random.signedUnit() * ship.focalDistance * 0.7f;
     const float px = ship.x + ax * along, py = ship.y + ay * along;
-    Particle& puff = emit(Sprite::Smoke, px, py, seaHeight(px, py) + std::max(deck, 2.0f), g_random.between(4.0f, 6.5f),
-                          g_random.between(8.0f, 12.0f), g_random.between(36.0f, 52.0f), kDarkSmoke,
-                          g_random.between(0.45f, 0.7f));
+    Particle& puff = emit(Sprite::Smoke, px, py, seaHeight(px, py) + std::max(deck, 2.0f), g_random.between(3.0f, 4.5f),
+                          g_random.between(6.0f, 9.0f), g_random.between(22.0f, 30.0f), kDarkSmoke,
+                          g_random.between(0.55f, 0.8f));
     setVelocity(puff, 0.0f, 0.0f, 16.0f);
     drift(puff, 0.7f, 11.0f);
     puff.spinRate = g_random.signedUnit() * 0.3f;
@@ -217,7 +216,7 @@ void shipTrail(const Ship& ship, double dt) {
 
   // The sinking: foam churning around the hull and bubbles breaking on the surface.
   if (ship.sunk) {
-    for (int n = countFor(22.0f, dt); n > 0; --n) {
+    for (int n = countFor(12.0f, dt); n > 0; --n) {
       const float along = g_random.signedUnit() * ship.radius * 0.85f;
       const float across = g_random.signedUnit() * beam * 0.55f;
       const float px = ship.x + ax * along - ay * across, py = ship.y + ay * along + ax * across;

@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>  // Required for: cos(), sin(), sqrt()
 #include <string>
+#include <cstdlib>
+#include <cstdio>
+#include <ctime>
 
 #include "assets/bmp_image.h"
 #include "camera/camera_rig.h"  // Required for: mirrorView()
@@ -24,13 +27,27 @@ const char* const kSpriteFiles[kSpriteCount] = {"smoke.bmp", "spray.bmp", "foam.
 
 unsigned int g_spriteSheet = 0;
 
-// Vertex arrays of one draw, four corners per particle; filled anew in each pass.
+constexpr float kNearGone = 70.0f;    // world units from the eye: nearer particles are not drawn
+constexpr float kNearClear = 200.0f;  // farther ones show at full strength
+// Largest half edge of a quad per world unit of distance: a quarter of the view's height (45 degrees).
+constexpr float kMaxViewShare = 0.1f;
+constexpr float kFaintest = 0.05f;  // opacity below which a particle is not drawn
+
+// Vertex arrays of one draw; filled anew in each pass.
 struct Corner {
   float x, y, z;
   float u, v;
   float r, g, b, a;
 };
-std::array<Corner, ParticlePool::kCapacity * 4> g_corners;
+constexpr int kCornersPerParticle = 12;
+std::array<Corner, ParticlePool::kCapacity * kCornersPerParticle> g_corners;
+// The octagon's three quads in units of the half edge: edges at 1, chamfers at 0.4142 (tan 22.5).
+constexpr float kChamfer = 0.41421356f;
+constexpr float kOctagon[12][2] = {
+    {-1, -kChamfer},       {1, -kChamfer},       {1, kChamfer},       {-1, kChamfer},
+    {-kChamfer, -1},       {kChamfer, -1},       {1, -kChamfer},      {-1, -kChamfer},
+    {-1, kChamfer},        {1, kChamfer},        {kChamfer, 1},       {-kChamfer, 1},
+};
 std::array<std::pair<float, int>, ParticlePool::kCapacity> g_order;  // distance squared, slot
 
 // Cells of the water plane that gather the boxes given to the reflection's cover, so the sea reads
@@ -75,11 +92,17 @@ Vec normalised(Vec a) {
   return length > 0.0f ? Vec{a.x / length, a.y / length, a.z / length} : Vec{0.0f, 0.0f, 1.0f};
 }
 
+// What the sea mirrors: the smoke and the flashes above it. Foam lies on the surface, and spray,
+// splinters and feathers are too small to show through the ripples.
+bool mirrored(const Particle& p) {
+  return (p.flags & kLiesOnSea) == 0 && (p.sprite == Sprite::Smoke || p.sprite == Sprite::Flash);
+}
+
 // How strongly a particle shows at its age: a quick rise, then a fade to nothing at its end.
 float strength(const Particle& p) {
   const float t = p.age / p.life;
   const float rise = (p.flags & kGlows) != 0 ? 1.0f : std::min(1.0f, p.age / std::min(0.3f, 0.12f * p.life));
-  return rise * (1.0f - t) * (1.0f - 0.5f * t);
+  return rise * (1.0f - t * t);
 }
 
 // Size grows fast at first and settles, as smoke and foam spread.
@@ -126,8 +149,21 @@ void releaseEffectSprites() {
   g_spriteSheet = 0;
 }
 
+void drawEffectsReal(ViewPass pass, ReflectionCover* cover);
+static double cpuNow() { timespec t{}; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return t.tv_sec + 1e-9 * t.tv_nsec; }
 void drawEffects(ViewPass pass, ReflectionCover* cover) {
+  static const bool timing = std::getenv("FX_TIME") != nullptr;
+  if (!timing) { drawEffectsReal(pass, cover); return; }
+  static double sums[3] = {0}; static int counts[3] = {0};
+  glFinish(); const double t0 = cpuNow(); drawEffectsReal(pass, cover); glFinish(); sums[(int)pass] += cpuNow() - t0; counts[(int)pass]++;
+  if (counts[2] > 0 && counts[2] % 100 == 0 && pass == ViewPass::Main) std::fprintf(stderr, "draw cpu ms: reflection %.3f main %.3f\n", 1000 * sums[1] / counts[1], 1000 * sums[2] / counts[2]);
+}
+void drawEffectsReal(ViewPass pass, ReflectionCover* cover) {
   if (!g_effectsOn || g_particles.living() == 0) return;
+  static const int experiment = std::getenv("FX_EXP") ? std::atoi(std::getenv("FX_EXP")) : 0;
+  if (experiment == 1) cover = nullptr;
+  if (experiment == 2 && pass == ViewPass::Reflection) return;
+  if (experiment == 3) return;
   const ViewVectors normal{g_viewEye, g_viewTarget, g_viewUp};
   const ViewVectors view = pass == ViewPass::Reflection ? mirrorView(normal) : normal;
   const Vec eye{view.eye.x, view.eye.y, view.eye.z};
@@ -140,10 +176,13 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   for (int i = 0; i < ParticlePool::kCapacity; ++i) {
     if (!g_particles.alive(i)) continue;
     Particle& p = g_particles[i];
-    if ((p.flags & kLiesOnSea) != 0 && pass == ViewPass::Reflection) continue;
+    if (pass == ViewPass::Reflection && !mirrored(p)) continue;
+    if (experiment == 4 && (p.flags & kLiesOnSea) != 0) continue;
+    if (experiment == 6 && (p.flags & kLiesOnSea) == 0) continue;
     const float z = (p.flags & kLiesOnSea) != 0 ? seaHeight(p.x, p.y) + p.z : p.z;
     const float dx = p.x - eye.x, dy = p.y - eye.y, dz = z - eye.z;
-    g_order[count++] = {dx * dx + dy * dy + dz * dz, i};
+    const float distanceSquared = dx * dx + dy * dy + dz * dz;
+    if (distanceSquared > kNearGone * kNearGone) g_order[count++] = {distanceSquared, i};
   }
   std::sort(g_order.begin(), g_order.begin() + count, [](const auto& a, const auto& b) { return a.first > b.first; });
 
@@ -153,27 +192,43 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
     const Particle& p = g_particles[g_order[k].second];
     const bool flat = (p.flags & kLiesOnSea) != 0;
     const float cx = p.x, cy = p.y, cz = flat ? seaHeight(p.x, p.y) + p.z : p.z;
-    const float half = 0.5f * size(p);
+    const float distance = std::sqrt(g_order[k].first);
+    // Close to the eye a particle would cover much of the picture, and blending is paid per pixel:
+    // it fades out as the eye nears it, and no quad grows beyond a quarter of the view's height.
+    const float nearness = std::clamp((distance - kNearGone) / (kNearClear - kNearGone), 0.0f, 1.0f);
+    const float half = std::min((experiment == 5 ? 0.25f : 0.5f) * size(p), kMaxViewShare * distance);
     const float c = std::cos(p.spin) * half, s = std::sin(p.spin) * half;
     // The quad's two half-axes: turned by the spin, in the view plane or on the sea.
     const Vec a = flat ? Vec{c, s, 0.0f} : Vec{c * right.x + s * up.x, c * right.y + s * up.y, c * right.z + s * up.z};
     const Vec b = flat ? Vec{-s, c, 0.0f} : Vec{-s * right.x + c * up.x, -s * right.y + c * up.y, -s * right.z + c * up.z};
-    const float alpha = strength(p) * p.opacity;
-    const float r = p.r * alpha, g = p.g * alpha, bl = p.b * alpha;
+    const float alpha = strength(p) * p.opacity * nearness;
+    if (alpha < kFaintest) continue;  // its last moments cost as much fill as its first
+    // The sea takes any colour in the mirrored image as a mirrored object and mixes it in by the
+    // angle of view alone: thin smoke kept at alpha times its colour would darken the sea. Brighter
+    // there, it lightens the water as the smoke above it does.
+    const float shade = pass == ViewPass::Reflection ? std::sqrt(alpha) : alpha;
+    const float r = p.r * shade, g = p.g * shade, bl = p.b * shade;
     const float coverage = (p.flags & kGlows) != 0 ? 0.0f : alpha;
     const int cell = static_cast<int>(p.sprite);
     const float u0 = ((cell % kSheetColumns) * kCell + 1.0f) / kSheetWidth;
     const float u1 = ((cell % kSheetColumns + 1) * kCell - 1.0f) / kSheetWidth;
     const float v0 = ((cell / kSheetColumns) * kCell + 1.0f) / kSheetHeight;
     const float v1 = ((cell / kSheetColumns + 1) * kCell - 1.0f) / kSheetHeight;
-    const float signs[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
-    for (int corner = 0; corner < 4; ++corner) {
-      const float sa = signs[corner][0], sb = signs[corner][1];
+    // An octagon around the sprite's disc: a sixth less to blend than the square, nothing of the disc
+    // lost. Three quads: the middle band and the two chamfered caps.
+    for (int corner = 0; corner < 12; ++corner) {
+      const float sa = kOctagon[corner][0], sb = kOctagon[corner][1];
       g_corners[corners++] = {cx + sa * a.x + sb * b.x, cy + sa * a.y + sb * b.y, cz + sa * a.z + sb * b.z,
-                              us[corner], vs[corner], r, g, bl, coverage};
+                              u0 + (u1 - u0) * 0.5f * (sa + 1.0f), v0 + (v1 - v0) * 0.5f * (sb + 1.0f), r, g, bl,
+                              coverage};
     }
     if (cover != nullptr) addToCoverCell(cx, cy, {cx - half, cy - half, cz - half}, {cx + half, cy + half, cz + half});
+  }
+  if (experiment == 9 && pass == ViewPass::Main) {
+    double screens = 0; double kinds[6] = {0};
+    for (int k = 0; k < count; ++k) { const Particle& p = g_particles[g_order[k].second]; const float d = std::sqrt(g_order[k].first);
+      const float f = std::min(size(p), 0.2f * d) / (0.828f * d); screens += f * f; kinds[(int)p.sprite]+= f*f * (strength(p) * p.opacity > 0.05f); }
+    static int frame = 0; if (++frame % 25 == 0) std::fprintf(stderr, "count %d screens %.2f smoke %.2f spray %.2f foam %.2f flash %.2f splinter %.2f feather %.2f\n", count, screens, kinds[0], kinds[1], kinds[2], kinds[3], kinds[4], kinds[5]);
   }
   if (cover != nullptr) {
     float clipFromObject[16];
@@ -184,10 +239,12 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   }
 
   // Premultiplied colours: covering sprites blend over the picture, glowing ones (coverage 0) add.
-  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  GLint environment = GL_ADD;
+  // The state is put back by hand: the scene's is known (lit, depth written, no blending), and
+  // saving it all costs a software renderer more than the little drawn here.
+  GLint environment = GL_ADD, texture = 0;
   glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+  const bool lit = glIsEnabled(GL_LIGHTING), culled = glIsEnabled(GL_CULL_FACE), textured = glIsEnabled(GL_TEXTURE_2D);
   glDisable(GL_LIGHTING);
   glDisable(GL_CULL_FACE);
   glEnable(GL_DEPTH_TEST);
@@ -197,6 +254,9 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_spriteSheet);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  if (experiment == 7) { glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST); glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST); }
+  if (experiment == 8) { glEnable(GL_ALPHA_TEST); glAlphaFunc(GL_GREATER, 0.02f); }
+  if (experiment == 10) glDisable(GL_TEXTURE_2D);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
@@ -205,7 +265,16 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   glTexCoordPointer(2, GL_FLOAT, sizeof(Corner), &g_corners[0].u);
   glColorPointer(4, GL_FLOAT, sizeof(Corner), &g_corners[0].r);
   glDrawArrays(GL_QUADS, 0, corners);
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
-  glPopClientAttrib();
-  glPopAttrib();
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+  if (!textured) glDisable(GL_TEXTURE_2D);
+  glBlendFunc(GL_ONE, GL_ZERO);
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+  if (culled) glEnable(GL_CULL_FACE);
+  if (lit) glEnable(GL_LIGHTING);
 }
