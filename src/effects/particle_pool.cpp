@@ -31,6 +31,7 @@ void ParticlePool::clear() {
     free_[i] = kCapacity - 1 - i;
   }
   freeCount_ = kCapacity;
+  serial_ = 0;
 }
 
 float EffectRandom::next() {
