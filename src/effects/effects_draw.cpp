@@ -4,9 +4,6 @@
 #include <array>
 #include <cmath>  // Required for: cos(), sin(), sqrt()
 #include <string>
-#include <cstdlib>
-#include <cstdio>
-#include <ctime>
 
 #include "assets/bmp_image.h"
 #include "camera/camera_rig.h"  // Required for: mirrorView()
@@ -149,21 +146,8 @@ void releaseEffectSprites() {
   g_spriteSheet = 0;
 }
 
-void drawEffectsReal(ViewPass pass, ReflectionCover* cover);
-static double cpuNow() { timespec t{}; clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t); return t.tv_sec + 1e-9 * t.tv_nsec; }
 void drawEffects(ViewPass pass, ReflectionCover* cover) {
-  static const bool timing = std::getenv("FX_TIME") != nullptr;
-  if (!timing) { drawEffectsReal(pass, cover); return; }
-  static double sums[3] = {0}; static int counts[3] = {0};
-  glFinish(); const double t0 = cpuNow(); drawEffectsReal(pass, cover); glFinish(); sums[(int)pass] += cpuNow() - t0; counts[(int)pass]++;
-  if (counts[2] > 0 && counts[2] % 100 == 0 && pass == ViewPass::Main) std::fprintf(stderr, "draw cpu ms: reflection %.3f main %.3f\n", 1000 * sums[1] / counts[1], 1000 * sums[2] / counts[2]);
-}
-void drawEffectsReal(ViewPass pass, ReflectionCover* cover) {
   if (!g_effectsOn || g_particles.living() == 0) return;
-  static const int experiment = std::getenv("FX_EXP") ? std::atoi(std::getenv("FX_EXP")) : 0;
-  if (experiment == 1) cover = nullptr;
-  if (experiment == 2 && pass == ViewPass::Reflection) return;
-  if (experiment == 3) return;
   const ViewVectors normal{g_viewEye, g_viewTarget, g_viewUp};
   const ViewVectors view = pass == ViewPass::Reflection ? mirrorView(normal) : normal;
   const Vec eye{view.eye.x, view.eye.y, view.eye.z};
@@ -177,8 +161,6 @@ void drawEffectsReal(ViewPass pass, ReflectionCover* cover) {
     if (!g_particles.alive(i)) continue;
     Particle& p = g_particles[i];
     if (pass == ViewPass::Reflection && !mirrored(p)) continue;
-    if (experiment == 4 && (p.flags & kLiesOnSea) != 0) continue;
-    if (experiment == 6 && (p.flags & kLiesOnSea) == 0) continue;
     const float z = (p.flags & kLiesOnSea) != 0 ? seaHeight(p.x, p.y) + p.z : p.z;
     const float dx = p.x - eye.x, dy = p.y - eye.y, dz = z - eye.z;
     const float distanceSquared = dx * dx + dy * dy + dz * dz;
@@ -196,7 +178,7 @@ void drawEffectsReal(ViewPass pass, ReflectionCover* cover) {
     // Close to the eye a particle would cover much of the picture, and blending is paid per pixel:
     // it fades out as the eye nears it, and no quad grows beyond a quarter of the view's height.
     const float nearness = std::clamp((distance - kNearGone) / (kNearClear - kNearGone), 0.0f, 1.0f);
-    const float half = std::min((experiment == 5 ? 0.25f : 0.5f) * size(p), kMaxViewShare * distance);
+    const float half = std::min(0.5f * size(p), kMaxViewShare * distance);
     const float c = std::cos(p.spin) * half, s = std::sin(p.spin) * half;
     // The quad's two half-axes: turned by the spin, in the view plane or on the sea.
     const Vec a = flat ? Vec{c, s, 0.0f} : Vec{c * right.x + s * up.x, c * right.y + s * up.y, c * right.z + s * up.z};
@@ -224,12 +206,6 @@ void drawEffectsReal(ViewPass pass, ReflectionCover* cover) {
     }
     if (cover != nullptr) addToCoverCell(cx, cy, {cx - half, cy - half, cz - half}, {cx + half, cy + half, cz + half});
   }
-  if (experiment == 9 && pass == ViewPass::Main) {
-    double screens = 0; double kinds[6] = {0};
-    for (int k = 0; k < count; ++k) { const Particle& p = g_particles[g_order[k].second]; const float d = std::sqrt(g_order[k].first);
-      const float f = std::min(size(p), 0.2f * d) / (0.828f * d); screens += f * f; kinds[(int)p.sprite]+= f*f * (strength(p) * p.opacity > 0.05f); }
-    static int frame = 0; if (++frame % 25 == 0) std::fprintf(stderr, "count %d screens %.2f smoke %.2f spray %.2f foam %.2f flash %.2f splinter %.2f feather %.2f\n", count, screens, kinds[0], kinds[1], kinds[2], kinds[3], kinds[4], kinds[5]);
-  }
   if (cover != nullptr) {
     float clipFromObject[16];
     shaderCurrentModelViewProjection(clipFromObject);
@@ -254,9 +230,6 @@ void drawEffectsReal(ViewPass pass, ReflectionCover* cover) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_spriteSheet);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  if (experiment == 7) { glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST); glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST); }
-  if (experiment == 8) { glEnable(GL_ALPHA_TEST); glAlphaFunc(GL_GREATER, 0.02f); }
-  if (experiment == 10) glDisable(GL_TEXTURE_2D);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
