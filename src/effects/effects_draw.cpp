@@ -36,15 +36,8 @@ struct Corner {
   float u, v;
   float r, g, b, a;
 };
-constexpr int kCornersPerParticle = 12;
+constexpr int kCornersPerParticle = 4;
 std::array<Corner, ParticlePool::kCapacity * kCornersPerParticle> g_corners;
-// The octagon's three quads in units of the half edge: edges at 1, chamfers at 0.4142 (tan 22.5).
-constexpr float kChamfer = 0.41421356f;
-constexpr float kOctagon[12][2] = {
-    {-1, -kChamfer},       {1, -kChamfer},       {1, kChamfer},       {-1, kChamfer},
-    {-kChamfer, -1},       {kChamfer, -1},       {1, -kChamfer},      {-1, -kChamfer},
-    {-1, kChamfer},        {1, kChamfer},        {kChamfer, 1},       {-kChamfer, 1},
-};
 std::array<std::pair<float, int>, ParticlePool::kCapacity> g_order;  // distance squared, slot
 
 // Cells of the water plane that gather the boxes given to the reflection's cover, so the sea reads
@@ -196,13 +189,12 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
     const float u1 = ((cell % kSheetColumns + 1) * kCell - 1.0f) / kSheetWidth;
     const float v0 = ((cell / kSheetColumns) * kCell + 1.0f) / kSheetHeight;
     const float v1 = ((cell / kSheetColumns + 1) * kCell - 1.0f) / kSheetHeight;
-    // An octagon around the sprite's disc: a sixth less to blend than the square, nothing of the disc
-    // lost. Three quads: the middle band and the two chamfered caps.
-    for (int corner = 0; corner < 12; ++corner) {
-      const float sa = kOctagon[corner][0], sb = kOctagon[corner][1];
+    const float corner[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    const float us[4] = {u0, u1, u1, u0}, vs[4] = {v0, v0, v1, v1};
+    for (int c = 0; c < kCornersPerParticle; ++c) {
+      const float sa = corner[c][0], sb = corner[c][1];
       g_corners[corners++] = {cx + sa * a.x + sb * b.x, cy + sa * a.y + sb * b.y, cz + sa * a.z + sb * b.z,
-                              u0 + (u1 - u0) * 0.5f * (sa + 1.0f), v0 + (v1 - v0) * 0.5f * (sb + 1.0f), r, g, bl,
-                              coverage};
+                              us[c], vs[c], r, g, bl, coverage};
     }
     if (cover != nullptr) addToCoverCell(cx, cy, {cx - half, cy - half, cz - half}, {cx + half, cy + half, cz + half});
   }
