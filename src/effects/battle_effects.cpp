@@ -201,7 +201,7 @@ void shipTrail(const Ship& ship, double dt) {
 
   // Smoke from a damaged hull, more as its energy runs out; thick while it sinks.
   const float damage = ship.maxEnergy > 0 ? 1.0f - static_cast<float>(std::max(ship.energy, 0)) / ship.maxEnergy : 0.0f;
-  const float smokeRate = ship.sunk ? 5.0f : 3.0f * damage;
+  const float smokeRate = ship.sunk ? 3.5f : 2.5f * damage;
   const float deck = ship.z + 16.0f;
   for (int n = countFor(smokeRate, dt); n > 0; --n) {
     const float along = g_random.signedUnit() * ship.focalDistance * 0.7f;
@@ -216,14 +216,14 @@ void shipTrail(const Ship& ship, double dt) {
 
   // The sinking: foam churning around the hull and bubbles breaking on the surface.
   if (ship.sunk) {
-    for (int n = countFor(12.0f, dt); n > 0; --n) {
+    for (int n = countFor(8.0f, dt); n > 0; --n) {
       const float along = g_random.signedUnit() * ship.radius * 0.85f;
       const float across = g_random.signedUnit() * beam * 0.55f;
       const float px = ship.x + ax * along - ay * across, py = ship.y + ay * along + ax * across;
       foam(px, py, g_random.between(2.0f, 3.5f), 8.0f, 24.0f, 0.8f, -ay * (across > 0 ? 1.0f : -1.0f),
            ax * (across > 0 ? 1.0f : -1.0f), 10.0f);
     }
-    for (int n = countFor(16.0f, dt); n > 0; --n) {
+    for (int n = countFor(10.0f, dt); n > 0; --n) {
       const float along = g_random.signedUnit() * ship.radius * 0.7f;
       const float across = g_random.signedUnit() * beam * 0.4f;
       const float px = ship.x + ax * along - ay * across, py = ship.y + ay * along + ax * across;
@@ -281,6 +281,7 @@ void setEffectsOn(bool on) {
 
 void spawnEffectsFor(const WorldEventInfo& event) {
   if (!g_effectsOn) return;
+  if (event.kind == WorldEvent::BroadsideFired && event.value <= 0) return;  // no guns, no smoke
   switch (event.kind) {
     case WorldEvent::BroadsideFired: broadside(event); break;
     case WorldEvent::Splash: splash(event.x, event.y); break;
