@@ -11,6 +11,7 @@ platform
 assets sound
 water camera sky
 sim
+effects
 timeline
 app
 "

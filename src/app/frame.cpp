@@ -12,6 +12,7 @@
 #include "app/scene.h"
 #include "app/text_overlay.h"
 #include "camera/view.h"
+#include "effects/effects.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/png_writer.h"
@@ -35,6 +36,7 @@ void drawReflectionPass() {
   setupView(ViewPass::Reflection);
   g_reflectionCover.clear();
   drawEntities(ViewPass::Reflection, &g_reflectionCover);  // objects only: the reflection shows them on black
+  drawEffects(ViewPass::Reflection, &g_reflectionCover);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   // Without the off-screen target the picture is in the back buffer and is copied from there.
@@ -55,6 +57,7 @@ void drawMainPass() {
   }
   drawEntities(ViewPass::Main);
   if (g_water != nullptr) g_water->draw(&g_viewEye.x, &g_reflectionCover);
+  drawEffects(ViewPass::Main);  // blended over the finished scene, sea included
 }
 
 void writeScreenshot(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "app/scene.h"
 #include "app/wave_phase.h"
 #include "camera/camera_rig.h"
+#include "effects/effects.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "sim/simulation.h"
@@ -26,6 +27,7 @@ bool advanceWorld() {
   endPhase(FramePhase::SeaUpdate, seaStart);
   const double worldStart = beginPhase();
   updateEntities(g_frameDelta);
+  updateEffects(g_frameDelta);
   if (g_camera != nullptr) integrateCamera(*g_camera, g_frameDelta);
   endPhase(FramePhase::WorldStep, worldStart);
   return restarted;

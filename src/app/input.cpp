@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/scene.h"
 #include "assets/mesh_model.h"
+#include "effects/effects.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "sim/entity_draw.h"  // Required for: g_frustumCulling
@@ -55,6 +56,11 @@ void cycleRenderPath() {
   }
 }
 
+void toggleEffects() {
+  setEffectsOn(!g_effectsOn);
+  setMessage(g_effectsOn ? "Effekte ON" : "Effekte OFF");
+}
+
 struct ToggleKey {
   int key;  // GLUT special-key code
   void (*action)();
@@ -62,7 +68,7 @@ struct ToggleKey {
 
 const ToggleKey kToggleKeys[] = {
     {GLUT_KEY_F3, toggleWireframe}, {GLUT_KEY_F4, toggleBumpMap},   {GLUT_KEY_F5, toggleCulling},
-    {GLUT_KEY_F6, toggleStripMode}, {GLUT_KEY_F7, cycleRenderPath},
+    {GLUT_KEY_F6, toggleStripMode}, {GLUT_KEY_F7, cycleRenderPath}, {GLUT_KEY_F8, toggleEffects},
 };
 
 }  // namespace

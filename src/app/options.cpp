@@ -51,6 +51,7 @@ const char* usageText() {
          "  --screenshot FILE   write the last displayed frame as a PNG before exiting\n"
          "  --no-dialogs        error messages go to standard error (implied by --frames)\n"
          "  --mute              do not open the audio device\n"
+         "  --no-effects        start without smoke, flashes, splashes and wakes (F8 switches them)\n"
          "  --headless          run the simulation without window, GL or sound (fixed clock)\n"
          "  --seconds S         demo time of a headless run or a recording (default 71)\n"
          "  --event-log FILE    write one line per battle event\n"
@@ -69,7 +70,7 @@ const char* usageText() {
          "  --loudness LUFS     loudness of the recording's sound, -40 to -5 (default -16)\n"
          "  --version           print the version\n"
          "  --help              this text\n"
-         "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path.\n";
+         "Keys: ESC, x, X quit; F3 wireframe, F4 bump map, F5 ship culling, F6 sea strips, F7 model path, F8 effects.\n";
 }
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -163,6 +164,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.profile = true;
     } else if (std::strcmp(arg, "--frame-stats") == 0) {
       options.frameStats = true;
+    } else if (std::strcmp(arg, "--no-effects") == 0) {
+      options.noEffects = true;
     } else if (std::strcmp(arg, "--mute") == 0) {
       options.mute = true;
     } else if (std::strcmp(arg, "--headless") == 0) {

@@ -14,6 +14,7 @@ struct Options {
   std::string screenshot;    // --screenshot FILE.png: the last displayed frame
   bool noDialogs = false;    // --no-dialogs (implied by --frames and --headless)
   bool mute = false;         // --mute: no audio device
+  bool noEffects = false;    // --no-effects: start without smoke, splashes and wakes (F8 switches)
   bool headless = false;     // --headless: no window, no GL, no sound; fixed clock
   double seconds = 71.0;     // --seconds S: demo time of a headless run
   std::string eventLog;      // --event-log FILE: one line per world event

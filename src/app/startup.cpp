@@ -10,6 +10,7 @@
 #include "assets/mesh_model.h"
 #include "assets/texture.h"
 #include "camera/camera_rig.h"
+#include "effects/effects.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
 #include "platform/random.h"
@@ -101,7 +102,13 @@ void initScene(const Options& options, bool withGraphics) {
 
   setupScenario();
 
-  seedRandom(options.hasSeed ? options.seed : static_cast<uint32_t>(readCounter()));
+  const uint32_t seed = options.hasSeed ? options.seed : static_cast<uint32_t>(readCounter());
+  seedRandom(seed);
+  // The effects draw from a generator of their own, seeded from the run's seed; without a picture
+  // there is nothing to spawn them for.
+  if (withGraphics) loadEffectSprites();
+  startEffects(seed);
+  setEffectsOn(withGraphics && !options.noEffects);
 
   const int64_t now = readCounter();
   g_frameCounter = now;
@@ -117,7 +124,9 @@ void shutdownScene(bool withGraphics) {
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
     destroyReflectionTarget();
+    releaseEffectSprites();
   }
+  stopEffects();
   delete g_shipModel1;
   delete g_shipModel2;
   delete g_duckModel;

@@ -1,4 +1,5 @@
-// The world's one event hook; null until an event log or a test installs one.
+// The world's two event hooks; null until an event log, a test or a watcher installs one.
 #include "sim/events.h"
 
 WorldEventHook g_worldEventHook = nullptr;
+WorldEventHook g_worldEventWatcher = nullptr;

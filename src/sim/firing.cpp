@@ -62,6 +62,11 @@ void fireSide(Ship& ship, int side) {
   assert((side == 0 || side == 1) && "fireSide takes one side; fireBroadside splits side 2");
   const float heading = ballHeading(ship, side);
   const int n = ship.cannons;
+  WorldEventInfo fired{WorldEvent::BroadsideFired, ship.name, side, n > 0 ? n : 0};
+  fired.x = fired.toX = ship.x;
+  fired.y = fired.toY = ship.y;
+  fired.heading = heading;
+  fired.ship = &ship;
   if (n == 1) {
     appendBall(ship, ship.x, ship.y, heading);
   } else if (n > 1) {
@@ -71,10 +76,14 @@ void fireSide(Ship& ship, int side) {
     for (int i = 0; i < n; ++i) {
       appendBall(ship, ship.x - hx + 2.0 * i * hx / (n - 1), ship.y - hy + 2.0 * i * hy / (n - 1), heading);
     }
+    fired.x = static_cast<float>(ship.x - hx);
+    fired.y = static_cast<float>(ship.y - hy);
+    fired.toX = static_cast<float>(ship.x + hx);
+    fired.toY = static_cast<float>(ship.y + hy);
   }
   ship.reload[side] = 0.0f;
   ship.ammunition -= ship.cannons;
-  reportWorldEvent(WorldEvent::BroadsideFired, ship.name, side, n > 0 ? n : 0);
+  reportWorldEvent(fired);
 }
 
 }  // namespace

@@ -27,6 +27,14 @@ void playExplosion() {
   if (g_sounds != nullptr) g_sounds->playExplosion();
 }
 
+// An event with the place where it happened.
+void reportAt(WorldEventInfo event, float x, float y, const Ship* ship = nullptr) {
+  event.x = x;
+  event.y = y;
+  event.ship = ship;
+  reportWorldEvent(event);
+}
+
 // In the water plane.
 double distance(double ax, double ay, double bx, double by) {
   return std::sqrt((ax - bx) * (ax - bx) + (ay - by) * (ay - by));
@@ -90,7 +98,7 @@ void moveBall(Cannonball& ball, double dt, std::vector<Cannonball*>& removedBall
   ball.travelled = static_cast<int32_t>(ball.travelled + std::sqrt(dx * dx + dy * dy));
   if (ball.travelled > ball.range) {
     removedBalls.push_back(&ball);
-    reportWorldEvent(WorldEvent::Splash, nullptr, -1, ball.travelled);
+    reportAt(WorldEventInfo{WorldEvent::Splash, nullptr, -1, ball.travelled}, ball.x, ball.y);
     playSplash();
   }
 }
@@ -114,10 +122,10 @@ void moveShip(Ship& ship, double dt, std::vector<Ship*>& removedShips, std::vect
     if (!ellipse.contains(*ball) || firedBy(*ball, ship)) continue;
     removedBalls.push_back(ball);
     ship.energy -= 1;
-    reportWorldEvent(WorldEvent::ShipHit, ship.name, -1, ship.energy);
+    reportAt(WorldEventInfo{WorldEvent::ShipHit, ship.name, -1, ship.energy}, ball->x, ball->y, &ship);
     playExplosion();
     if (ship.energy <= 0) {
-      if (!ship.sunk) reportWorldEvent(WorldEvent::ShipSinking, ship.name);
+      if (!ship.sunk) reportAt(WorldEventInfo{WorldEvent::ShipSinking, ship.name, -1, 0}, ship.x, ship.y, &ship);
       ship.sunk = true;
       ship.speed = 0;
     }
@@ -130,7 +138,7 @@ void moveDuck(Duck& duck, double dt, std::vector<Duck*>& removedDucks, std::vect
   for (Cannonball* ball : g_cannonballs) {
     if (distance(ball->x, ball->y, duck.x, duck.y) < 2.0 * duck.radius) {
       removedBalls.push_back(ball);
-      reportWorldEvent(WorldEvent::DuckHit, nullptr, -1, duck.id);
+      reportAt(WorldEventInfo{WorldEvent::DuckHit, nullptr, -1, duck.id}, duck.x, duck.y);
       playExplosion();
       removedDucks.push_back(&duck);
     }
@@ -156,7 +164,9 @@ void updateEntities(double dt) {
   // Removal order: balls, ships, ducks, title lines.
   // A record marked twice (a ball on target and past its range) leaves its list once.
   g_cannonballs.removeEach(std::move(removedBalls));
-  for (Ship* ship : removedShips) reportWorldEvent(WorldEvent::ShipRemoved, ship->name);
+  for (Ship* ship : removedShips) {
+    reportAt(WorldEventInfo{WorldEvent::ShipRemoved, ship->name, -1, 0}, ship->x, ship->y, ship);
+  }
   g_ships.removeEach(std::move(removedShips));
   g_ducks.removeEach(std::move(removedDucks));
   g_scrollTexts.removeEach(std::move(removedTexts));

@@ -8,6 +8,7 @@
 #include "app/scene.h"
 #include "assets/mesh_model.h"
 #include "camera/camera_rig.h"
+#include "effects/effects.h"
 #include "gl_context.h"
 #include "platform/clock.h"
 #include "platform/gl.h"
@@ -27,6 +28,7 @@ class Keys : public GlTest {
     g_wireframe = false;
     g_frustumCulling = true;
     g_renderPath = RenderPath::DisplayList;
+    setEffectsOn(true);
     g_water = new WaterSurface(-100, 100, 3, -100, 100, 3, 0, g_lightPosition, 0, false);
   }
   void TearDown() override {
@@ -59,6 +61,8 @@ TEST_F(Keys, EachToggleSwitchesItsModeAndSaysSo) {
       {GLUT_KEY_F4, "Shader - Bump Map ON", [] { return !g_water->bumpMapOff; }},
       {GLUT_KEY_F6, "Wasser - TRIANGLE-STRIP", [] { return !g_water->quadStripMode; }},
       {GLUT_KEY_F6, "Wasser - QUAD-STRIP", [] { return g_water->quadStripMode; }},
+      {GLUT_KEY_F8, "Effekte OFF", [] { return !g_effectsOn; }},
+      {GLUT_KEY_F8, "Effekte ON", [] { return g_effectsOn; }},
   };
   for (const auto& press : presses) {
     advanceFixedClock();
@@ -75,7 +79,7 @@ TEST_F(Keys, TheMessageShowsForTwoSecondsAndOtherKeysChangeNothing) {
   EXPECT_TRUE(toggleMessageVisible(pressed + 2 * second - 1));
   EXPECT_FALSE(toggleMessageVisible(pressed + 2 * second));
   advanceFixedClock();
-  for (int key : {GLUT_KEY_F1, GLUT_KEY_F2, GLUT_KEY_F8, GLUT_KEY_F12, GLUT_KEY_LEFT, GLUT_KEY_HOME}) onSpecialKey(key, 0, 0);
+  for (int key : {GLUT_KEY_F1, GLUT_KEY_F2, GLUT_KEY_F9, GLUT_KEY_F12, GLUT_KEY_LEFT, GLUT_KEY_HOME}) onSpecialKey(key, 0, 0);
   for (unsigned char key : {'a', 'q', ' ', '\r'}) onKeyboard(key, 0, 0);
   EXPECT_EQ(g_messageStart, pressed);
   EXPECT_FALSE(g_frustumCulling);

@@ -3,6 +3,8 @@
 # progress lines; the damage is reported by the message that belongs to it, on its stream, as often
 # as the file is loaded. Together the rows cover every message, both streams and every kind of damage
 # (missing, empty, garbage, a directory, cut in half) for bitmaps, models, sounds and the shader source.
+# The effects' sprites are bitmaps too: without one, its particles (the ducks' wakes from the start)
+# are drawn as plain quads.
 source "$(dirname "$0")/lib.sh"
 
 # file | damage | stream | times | message: the lines of the stream that begin with the message
@@ -14,6 +16,8 @@ data/textures/dome256256.bmp|empty|err|1|Error: Failed to open DIB file ../data/
 data/textures/canvas.bmp|directory|err|2|Error: Failed to open DIB file ../data/textures/canvas.bmp.
 data/textures/bumpversion_nm.bmp|garbage|err|1|Error: Unknown DIB file format.
 data/textures/wood.bmp|half|err|2|Error: Image file conversion error.
+data/textures/smoke.bmp|missing|err|1|Error: Failed to open DIB file ../data/textures/smoke.bmp.
+data/textures/foam.bmp|garbage|err|1|Error: Unknown DIB file format.
 data/objects/schiff1.ase|missing|err|1|Error: Failed to open ASE file ../data/objects/schiff1.ase.
 data/objects/schiff2.ase|directory|err|1|Error: Failed to open ASE file ../data/objects/schiff2.ase.
 data/objects/ente.ase|empty|err|1|ASE file "../data/objects/ente.ase" has no geometry object

@@ -206,6 +206,9 @@ const std::vector<TextureDef>& textureTable() {
       {"hull_brig.bmp", makeHullBrig},      {"deck.bmp", makeDeck},
       {"wood.bmp", makeWood},               {"canvas.bmp", makeCanvas},
       {"flag_frigate.bmp", makeFlagFrigate}, {"flag_brig.bmp", makeFlagBrig},
+      {"smoke.bmp", makeSmokeSprite},       {"spray.bmp", makeSpraySprite},
+      {"foam.bmp", makeFoamSprite},         {"flash.bmp", makeFlashSprite},
+      {"splinter.bmp", makeSplinterSprite}, {"feather.bmp", makeFeatherSprite},
   };
   return table;
 }

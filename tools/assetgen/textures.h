@@ -34,6 +34,13 @@ Image makeWood();
 Image makeCanvas();
 Image makeFlagFrigate();
 Image makeFlagBrig();
+// The effects' sprites (sprites.cpp).
+Image makeSmokeSprite();
+Image makeSpraySprite();
+Image makeFoamSprite();
+Image makeFlashSprite();
+Image makeSplinterSprite();
+Image makeFeatherSprite();
 
 // Hull texture layout, shared with the ship builder: v runs from the keel (0) to the rail (1).
 constexpr double kHullVWaterline = 0.35;  // v of the waterline at every station

@@ -1,0 +1,126 @@
+// The effects as drawn, off-screen, over a plain blue sea seen from a fixed camera: white water where
+// a ball fell and open sea beside it, a broadside's smoke on its firing side only, a storm of
+// broadsides drawn from the full pool with the scene's GL state given back. Runs in <build>/bin.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/scene.h"
+#include "camera/view.h"
+#include "effects/effects.h"
+#include "gl_context.h"
+#include "platform/gl.h"
+#include "sim/events.h"
+#include "sim/world.h"
+
+namespace {
+
+constexpr int kSize = 200;  // pixels, square like the scene's aspect ratio
+
+bool isPale(const Rgb& c) { return c[0] > 110 && c[1] > 110 && c[2] > 110; }
+
+class EffectsDraw : public GlTest {
+ protected:
+  void SetUp() override {
+    GlTest::SetUp();
+    target = std::make_unique<OffscreenTarget>(kSize, kSize);
+    clearWorld();
+    setUpGlState();
+    loadEffectSprites();
+    startEffects(5);
+    setEffectsOn(true);
+    g_viewEye = {0.0f, -300.0f, 150.0f, 1.0f};
+    g_viewTarget = {0.0f, 0.0f, 0.0f, 1.0f};
+    g_viewUp = {0.0f, 0.0f, 1.0f, 0.0f};
+  }
+  void TearDown() override {
+    stopEffects();
+    releaseEffectSprites();
+  }
+
+  // The sea as a blue backdrop, the effects over it; returns the picture.
+  std::vector<uint8_t> draw() {
+    target->bind();
+    glClearColor(0.0f, 0.1f, 0.55f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 50.0, 1000.0);
+    gluLookAt(0, -300, 150, 0, 0, 0, 0, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    drawEffects(ViewPass::Main);
+    std::vector<uint8_t> pixels = target->readPixels();
+    target->unbind();
+    return pixels;
+  }
+
+  // The window pixel of a world point.
+  Rgb at(const std::vector<uint8_t>& pixels, double x, double y, double z) {
+    target->bind();
+    glMatrixMode(GL_PROJECTION);
+    double projection[16], modelview[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    const GLint viewport[4] = {0, 0, kSize, kSize};
+    double wx = 0, wy = 0, wz = 0;
+    gluProject(x, y, z, modelview, projection, viewport, &wx, &wy, &wz);
+    glMatrixMode(GL_MODELVIEW);
+    target->unbind();
+    return target->pixelAt(pixels, static_cast<int>(wx), static_cast<int>(wy));
+  }
+
+  // How many points of a grid over x0..x1, y0..y1 at height z show pale.
+  int paleIn(const std::vector<uint8_t>& pixels, double x0, double x1, double y0, double y1, double z) {
+    int count = 0;
+    for (double x = x0; x <= x1; x += 5.0)
+      for (double y = y0; y <= y1; y += 5.0) count += isPale(at(pixels, x, y, z));
+    return count;
+  }
+
+  std::unique_ptr<OffscreenTarget> target;  // made once the context exists
+};
+
+TEST_F(EffectsDraw, WhiteWaterWhereTheBallFellAndSmokeOnTheFiringSide) {
+  ASSERT_TRUE(target->complete());
+  WorldEventInfo splash{WorldEvent::Splash, nullptr, -1, 500};
+  splash.x = 0, splash.y = 0;
+  spawnEffectsFor(splash);
+  updateEffects(0.3);
+  std::vector<uint8_t> pixels = draw();
+  EXPECT_TRUE(isPale(at(pixels, 0, 0, 1))) << "no white water where the ball fell";
+  EXPECT_FALSE(isPale(at(pixels, 120, 0, 0))) << "white water far from the splash";
+
+  setEffectsOn(true);  // an empty pool again
+  WorldEventInfo broadside{WorldEvent::BroadsideFired, "Frigate", 0, 8};
+  broadside.x = -20, broadside.toX = 20;
+  broadside.heading = 90;  // the balls fly towards +y, away from the camera
+  spawnEffectsFor(broadside);
+  updateEffects(1.0);
+  pixels = draw();
+  EXPECT_GT(paleIn(pixels, -25, 25, 25, 80, 15), 20) << "no smoke on the firing side";
+  EXPECT_EQ(paleIn(pixels, -25, 25, -80, -25, 15), 0) << "smoke on the side that did not fire";
+}
+
+TEST_F(EffectsDraw, AStormOfBroadsidesIsDrawnAndTheSceneStateGivenBack) {
+  ASSERT_TRUE(target->complete());
+  WorldEventInfo broadside{WorldEvent::BroadsideFired, "Storm", 1, 30};
+  broadside.x = -60, broadside.toX = 60;
+  broadside.heading = 270;  // towards the camera
+  for (int i = 0; i < 400; ++i) spawnEffectsFor(broadside);
+  updateEffects(0.05);
+  EXPECT_EQ(g_particles.living(), ParticlePool::kCapacity);
+  const std::vector<uint8_t> pixels = draw();
+  EXPECT_TRUE(isPale(at(pixels, 0, -40, 15)));
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  GLint environment = 0;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+  GLboolean depthWrites = GL_FALSE;
+  glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+  EXPECT_EQ(environment, GL_ADD);
+  EXPECT_TRUE(depthWrites);
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+}
+
+}  // namespace
