@@ -15,6 +15,7 @@
 
 #include "../test_support.h"
 #include "app/globals.h"
+#include "app/reflection_target.h"
 #include "app/scene.h"
 #include "camera/camera_rig.h"
 #include "camera/view.h"
@@ -28,7 +29,6 @@
 namespace {
 
 constexpr int kSize = 200;  // pixels of the main view, square like the scene's aspect ratio
-constexpr int kReflectionSize = 512;
 
 int brightness(const Rgb& c) { return c[0] + c[1] + c[2]; }
 // The sea's deep blue-green, bump-mapped or plainly lit (not black, not the pale sky).
@@ -182,6 +182,22 @@ TEST_F(WaterDraw, ReadingTheReflectionOnlyWhereObjectsAreKeepsThePicture) {
   const std::array<std::array<float, 3>, 2> farAway{{{-150, -400, 10}, {-150, -380, 50}}};
   const std::vector<uint8_t> missed = renderFrame(drawBrightSquare, &elsewhere, &farAway);
   EXPECT_GT(brightness(seen(everywhere, -150, 50, -30)), brightness(seen(missed, -150, 50, -30)) + 150);
+}
+
+// Where the reflection pass drew nothing the sea mirrors its own sky: the pass's target must leave
+// alpha 0 there, also in a texture that start-up filled with an RGB picture (which reads as opaque).
+TEST_F(WaterDraw, AnEmptyReflectionPassLeavesTheSeaAsWithoutOne) {
+  makeSea();
+  const std::vector<uint8_t> open = renderFrame(nullptr);
+  upload(reflection, Rgb{0, 0, 0});
+  ASSERT_TRUE(createReflectionTarget());
+  ASSERT_TRUE(bindReflectionTarget(reflection));
+  glViewport(0, 0, kReflectionSize, kReflectionSize);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  unbindReflectionTarget();
+  const std::vector<uint8_t> afterPass = renderFrame(nullptr);
+  destroyReflectionTarget();
+  EXPECT_EQ(afterPass, open);
 }
 
 TEST_F(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
