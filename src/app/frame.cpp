@@ -35,12 +35,13 @@ void drawReflectionPass() {
   glClear(GL_DEPTH_BUFFER_BIT);
   setupView(ViewPass::Reflection);
   g_reflectionCover.clear();
-  drawEntities(ViewPass::Reflection, &g_reflectionCover);  // objects only: the reflection shows them on black
+  // Objects only: the reflection shows them on black with alpha 0, where the sea mirrors its sky.
+  drawEntities(ViewPass::Reflection, &g_reflectionCover);
   drawEffects(ViewPass::Reflection, &g_reflectionCover);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   // Without the off-screen target the picture is in the back buffer and is copied from there.
-  if (!intoTexture) glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
+  if (!intoTexture) glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, kReflectionSize, kReflectionSize, 0);
   unbindReflectionTarget();
 }
 

@@ -10,14 +10,16 @@ GLuint g_mainFramebuffer = 0;
 GLuint g_attachedTexture = 0;  // the texture attached as the colour image, 0 for none
 bool g_textureRefused = false; // an attached texture left the target incomplete: copy instead
 
-// The texture gets storage of the target's size; its image is replaced every frame anyway.
+// The texture gets RGBA storage of the target's size (the sea reads where objects are from its
+// alpha); its image is replaced every frame anyway.
 void giveTargetSize(GLuint texture) {
   glBindTexture(GL_TEXTURE_2D, texture);
-  GLint width = 0, height = 0;
+  GLint width = 0, height = 0, format = 0;
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-  if (width != kReflectionSize || height != kReflectionSize) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kReflectionSize, kReflectionSize, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  if (width != kReflectionSize || height != kReflectionSize || format != GL_RGBA8) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kReflectionSize, kReflectionSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   }
 }
 
@@ -50,7 +52,7 @@ void destroyFramebufferTarget(FramebufferTarget& target) {
 }
 
 bool createReflectionTarget() {
-  return createFramebufferTarget(g_target, kReflectionSize, kReflectionSize, GL_RGB8);
+  return createFramebufferTarget(g_target, kReflectionSize, kReflectionSize, GL_RGBA8);
 }
 
 bool bindReflectionTarget(unsigned int texture) {

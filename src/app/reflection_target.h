@@ -19,8 +19,8 @@ void destroyFramebufferTarget(FramebufferTarget& target);
 // Creates the target; needs a current GL context. Returns false when the back buffer must be used.
 bool createReflectionTarget();
 // Binds the target for drawing and reading with `texture` as its colour image, giving the texture
-// 512 x 512 RGB storage when it is first attached, if it has another size. True when the pass then
-// draws into the texture itself; false when it draws into the back buffer (or the target's own
+// 512 x 512 RGBA storage when it is first attached, if it has another size or format. True when the
+// pass then draws into the texture itself; false when it draws into the back buffer (or the target's own
 // colour buffer, if the texture cannot be drawn into) and the picture must be copied afterwards.
 bool bindReflectionTarget(unsigned int texture);
 // Back to the main pass's framebuffer.

@@ -10,6 +10,7 @@
 #include "assets/texture.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
+#include "sky/sky_colours.h"
 #include "water/reflection_cover.h"
 
 namespace {
@@ -17,12 +18,20 @@ namespace {
 const char* const kShaderSourcePath = "../bin/wave.cg";
 const char* const kBumpMapPath = "../data/textures/bumpversion_nm.bmp";
 constexpr float kWaterColor[3] = {0.05f, 0.31f, 0.92f};
-// Texture units the reflection lookup moves per unit of the bump vector's x or y (each at most 1).
+// Texture units the reflection lookup moves per unit of the bumped normal's x or y (each at most 1).
 constexpr float kRipple = 0.025f;
 // How far from an object's outline on the reflection image the sea may still show it, in normalised
 // device units: the ripples' reach (texture units count double there), plus the filter's
 // neighbouring texel with room to spare for images down to 200 pixels.
 constexpr float kMirroredReach = 2.0f * kRipple + 0.01f;
+
+// The sky's colours, which every program of the sea reflects or hazes toward.
+void setSkyColours(ShaderProgram* program) {
+  shaderSetParameter3f(shaderGetNamedParameter(program, "skyHorizon"), static_cast<float>(kSkyHorizon[0]),
+                       static_cast<float>(kSkyHorizon[1]), static_cast<float>(kSkyHorizon[2]));
+  shaderSetParameter3f(shaderGetNamedParameter(program, "skyZenith"), static_cast<float>(kSkyZenith[0]),
+                       static_cast<float>(kSkyZenith[1]), static_cast<float>(kSkyZenith[2]));
+}
 
 }  // namespace
 
@@ -92,6 +101,7 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
     shaderSetTextureParameter(openSeaBumpParameter, bumpTexture);
   }
   shaderSetParameter3f(colorParameter, kWaterColor[0], kWaterColor[1], kWaterColor[2]);
+  for (ShaderProgram* program : {vertexProgram, fragmentProgram, openSeaProgram}) setSkyColours(program);
   reflectionTexture = reflection;
   const float overhead[3] = {0.0f, 0.0f, 1000.0f};  // for a caller without a light
   const float* light = lightPosition != nullptr ? lightPosition : overhead;

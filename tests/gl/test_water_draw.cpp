@@ -15,6 +15,7 @@
 
 #include "../test_support.h"
 #include "app/globals.h"
+#include "app/reflection_target.h"
 #include "app/scene.h"
 #include "camera/camera_rig.h"
 #include "camera/view.h"
@@ -28,10 +29,10 @@
 namespace {
 
 constexpr int kSize = 200;  // pixels of the main view, square like the scene's aspect ratio
-constexpr int kReflectionSize = 512;
 
 int brightness(const Rgb& c) { return c[0] + c[1] + c[2]; }
-bool isWaterBlue(const Rgb& c) { return c[2] > c[1] && c[1] > c[0] && c[2] > 100; }
+// The sea's deep blue-green, bump-mapped or plainly lit (not black, not the pale sky).
+bool isSea(const Rgb& c) { return c[0] < 80 && c[2] >= 40 && c[2] > c[0] + 30 && c[1] >= c[0]; }
 
 void upload(unsigned int texture, const Rgb& colour) {
   glBindTexture(GL_TEXTURE_2D, texture);
@@ -68,7 +69,9 @@ class WaterDraw : public GlTest {
     glGenTextures(1, &reflection);
     glBindTexture(GL_TEXTURE_2D, reflection);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    upload(reflection, Rgb{0, 0, 0});
+    // Nothing mirrored yet: black with alpha 0, as the reflection pass leaves it.
+    const GLubyte nothing[4] = {0, 0, 0, 0};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nothing);
     main = std::make_unique<OffscreenTarget>(kSize, kSize);
     ASSERT_TRUE(main->complete());
   }
@@ -112,7 +115,7 @@ class WaterDraw : public GlTest {
       }
       glEnable(GL_TEXTURE_2D);
       glBindTexture(GL_TEXTURE_2D, reflection);
-      glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, kReflectionSize, kReflectionSize, 0);
+      glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, kReflectionSize, kReflectionSize, 0);
       reflectionTarget.unbind();
     }
     main->bind();
@@ -148,7 +151,7 @@ TEST_F(WaterDraw, AnObjectAboveTheWaterIsMirroredDirectlyBelowIt) {
   const std::vector<uint8_t> pixels = renderFrame(drawBrightSquare);
   EXPECT_EQ(seen(pixels, -150, 50, 30), (Rgb{255, 255, 255}));
   const Rgb mirrored = seen(pixels, -150, 50, -30), flipped = seen(pixels, -150, -50, -30);
-  EXPECT_TRUE(isWaterBlue(flipped));
+  EXPECT_TRUE(isSea(flipped));
   EXPECT_GT(brightness(mirrored), brightness(flipped) + 150);
   EXPECT_GT(mirrored[0], flipped[0] + 60);  // whitened, not just a brighter blue
   EXPECT_LT(brightness(seen(pixels, -150, 50, -80)), brightness(flipped) + 40);  // past its lower edge
@@ -179,6 +182,22 @@ TEST_F(WaterDraw, ReadingTheReflectionOnlyWhereObjectsAreKeepsThePicture) {
   const std::array<std::array<float, 3>, 2> farAway{{{-150, -400, 10}, {-150, -380, 50}}};
   const std::vector<uint8_t> missed = renderFrame(drawBrightSquare, &elsewhere, &farAway);
   EXPECT_GT(brightness(seen(everywhere, -150, 50, -30)), brightness(seen(missed, -150, 50, -30)) + 150);
+}
+
+// Where the reflection pass drew nothing the sea mirrors its own sky: the pass's target must leave
+// alpha 0 there, also in a texture that start-up filled with an RGB picture (which reads as opaque).
+TEST_F(WaterDraw, AnEmptyReflectionPassLeavesTheSeaAsWithoutOne) {
+  makeSea();
+  const std::vector<uint8_t> open = renderFrame(nullptr);
+  upload(reflection, Rgb{0, 0, 0});
+  ASSERT_TRUE(createReflectionTarget());
+  ASSERT_TRUE(bindReflectionTarget(reflection));
+  glViewport(0, 0, kReflectionSize, kReflectionSize);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  unbindReflectionTarget();
+  const std::vector<uint8_t> afterPass = renderFrame(nullptr);
+  destroyReflectionTarget();
+  EXPECT_EQ(afterPass, open);
 }
 
 TEST_F(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
@@ -234,7 +253,7 @@ TEST_F(WaterDraw, ShaderErrorsAreReportedAndTheSeaStillDraws) {
     sea->toggleBumpMap(message);  // off and on again: nothing to switch, nothing breaks
     sea->toggleBumpMap(message);
     const std::vector<uint8_t> pixels = renderFrame(nullptr);
-    for (int x = 20; x < kSize; x += 40) EXPECT_TRUE(isWaterBlue(main->pixelAt(pixels, x, 20))) << x;
+    for (int x = 20; x < kSize; x += 40) EXPECT_TRUE(isSea(main->pixelAt(pixels, x, 20))) << x;
   }
 }
 

@@ -20,7 +20,7 @@ grep -q broadside-fired "$work_dir/on.png.log" || fail "no broadside in the firs
 cmp -s "$work_dir/on.png" "$work_dir/again.png" || fail "two runs with the same seed draw different effects"
 
 # The firing side of the frigate: the sea right of its hull, at the height of its gun ports.
-smoke=$(probe "$work_dir/on.png" 600 260 800 320 pale)
-sea=$(probe "$work_dir/off.png" 600 260 800 320 pale)
-[ "$smoke" -gt $((sea + 600)) ] || fail "no smoke beside the firing side ($smoke pale pixels, $sea without effects)"
+smoke=$(probe "$work_dir/on.png" 600 260 800 320 smoke)
+sea=$(probe "$work_dir/off.png" 600 260 800 320 smoke)
+[ "$smoke" -gt $((sea + 600)) ] || fail "no smoke beside the firing side ($smoke smoke pixels, $sea without effects)"
 echo "4 passed, 0 failed"

@@ -1,5 +1,6 @@
 // The sky dome fold-out and the water's ripple normal map.
 #include "det_math.h"
+#include "sky/sky_colours.h"
 #include "textures.h"
 
 namespace {
@@ -56,7 +57,7 @@ Vec3 domeDirection(double s, double t) {
 
 Color skyColor(Vec3 d) {
   const double h = dm::clamp(d.z, 0.0, 1.0);
-  const Color zenith{0.20, 0.40, 0.80}, horizon{0.70, 0.80, 0.92};
+  const Color zenith{kSkyZenith[0], kSkyZenith[1], kSkyZenith[2]}, horizon{0.70, 0.80, 0.92};
   Color sky = mixColor(zenith, horizon, dm::pow(1.0 - h, 2.5));
   // The sun sits where the scene's light comes from.
   const Vec3 sun = normalize({500.0, -500.0, 910.0});
@@ -77,9 +78,12 @@ Color skyColor(Vec3 d) {
     cloud = cloud + sunlight * (0.15 * dm::pow(cosSun, 4.0));
     sky = mixColor(sky, cloud, cover * 0.9);
   }
-  // Haze at the horizon.
+  // Haze at the horizon, and below the lowest two degrees exactly the colour the sea's haze ends in,
+  // so that the sea's far edge melts into the dome.
   const Color haze{0.76, 0.82, 0.88};
-  return mixColor(sky, haze, 0.6 * (1.0 - dm::smoothstep(0.0, 0.12, h)));
+  sky = mixColor(sky, haze, 0.6 * (1.0 - dm::smoothstep(0.0, 0.12, h)));
+  const Color seaHaze{kSkyHorizon[0], kSkyHorizon[1], kSkyHorizon[2]};
+  return mixColor(sky, seaHaze, 1.0 - dm::smoothstep(0.0, 0.035, h));
 }
 
 Image makeDome() {
