@@ -32,6 +32,7 @@ loaders | src/assets/bmp_image.cpp | s/if (static_cast<size_t>(end - p) < padded
 loaders | src/assets/mesh_model.cpp | s/ || n > countBudget// | ASE list counts no longer share one budget of the file's size
 loaders | src/assets/mesh_model.cpp | s/if (notes >= kMaxNotes) {/if (notes < 0) {/ | every ASE note past the shown ones looks for its line again
 loaders | src/assets/mesh_model.cpp | s/corner\[2\] >= vertexCount/corner[2] > vertexCount/ | a face's third corner may equal the vertex count
+loaders | src/assets/mesh_model.cpp | s/if (std::from_chars(first, last, wide, std::chars_format::general).ec != std::errc()) {/if (char* end = nullptr; (wide = std::strtod(first, \&end)), end == first) {/ | ASE numbers read with strtod, which follows the C locale
 loaders | src/assets/mesh_model.cpp | s/if (edges.empty() || !(volume > 0.0)) return false;/if (edges.empty()) return false;/ | the closed-surface test without its volume check
 simulation | src/sim/simulation.cpp | s/sizeof(ball.tag) - 1/sizeof(ship.tag)/ | a ship's whole tag compared with its balls' shorter copy
 simulation | src/sim/simulation.cpp | s/ball.travelled > ball.range/ball.travelled > 2 * ball.range/ | cannonballs fly twice their range before they splash

@@ -72,13 +72,13 @@ class World : public ::testing::Test {
 };
 
 TEST_F(World, ABroadsideIsARowAlongTheShipFiringSquareToItsCourse) {
-  Ship* firing = addShip(10.0f, 10.0f, 90.0f);
-  fireBroadside(firing, 1);  // starboard of a ship heading +y: toward +x
+  Ship* firing = addShip(10.0f, 10.0f, 45.0f);
+  fireBroadside(firing, 1);  // starboard of a ship heading 45 degrees: toward 315
   ASSERT_EQ(g_cannonballs.size(), 3u);
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_NEAR(g_cannonballs[i]->x, 10.0f, 1e-3f);
-    EXPECT_NEAR(g_cannonballs[i]->y, -10.0f + 20.0f * i, 1e-3f);  // the row spans the foci, stern first
-    EXPECT_FLOAT_EQ(g_cannonballs[i]->heading, 0.0f);
+  for (size_t i = 0; i < 3; ++i) {  // the row spans the foci, 20 units either side, stern first
+    EXPECT_NEAR(g_cannonballs[i]->x, 10.0f + 14.1421f * (i - 1.0f), 1e-3f);
+    EXPECT_NEAR(g_cannonballs[i]->y, 10.0f + 14.1421f * (i - 1.0f), 1e-3f);
+    EXPECT_FLOAT_EQ(g_cannonballs[i]->heading, 315.0f);
   }
   EXPECT_EQ(firing->ammunition, 27);
   // The same side is reloading, so a second order is refused; the other side is ready. Every order
