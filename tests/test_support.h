@@ -131,8 +131,8 @@ Console captured(Action&& action) {
   return console;
 }
 
-// Remembers the file each slot holds, and records the file of every play request, loop requests and
-// stops. Returned channel handles differ from channel numbers, as the library's may.
+// Remembers the file each slot holds, and records the file, slot and volume of every play request,
+// loop requests and stops. Returned channel handles differ from channel numbers, as the library's may.
 class RecordingSoundLayer final : public SoundLayer {
  public:
   bool init(int, int, unsigned) override { return true; }
@@ -142,9 +142,12 @@ class RecordingSoundLayer final : public SoundLayer {
   }
   int play(int channel, SoundSample* sample) override {
     played.push_back(sample != nullptr ? slots_[sample->slot].second : "");
+    plays.push_back({channel, -1});
     return channel + 1000;
   }
-  void setVolume(int, int) override {}
+  void setVolume(int handle, int volume) override {
+    if (!plays.empty() && plays.back().slot + 1000 == handle) plays.back().volume = volume;
+  }
   void setLoopMode(int handle, int mode) override {
     if (mode == kSoundLoopNormal) looping.push_back(handle);
   }
@@ -157,6 +160,10 @@ class RecordingSoundLayer final : public SoundLayer {
   }
 
   std::vector<std::string> played;
+  struct Play {
+    int slot, volume;  // volume -1: none was set
+  };
+  std::vector<Play> plays;  // beside `played`
   std::vector<int> looping, stopped;
 
  private:

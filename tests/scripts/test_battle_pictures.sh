@@ -1,6 +1,6 @@
 # What a viewer sees at fixed moments of the first run (fixed clock, seed 1): the ducks swimming into
-# view at 10 s, ship B with its reflection in the sea at 14 s, the green title lines at 48 s; quarter-second
-# steps, so each run is a few dozen frames.
+# view at 10 s, ship B with its reflection in the sea at 14 s, the green title lines at 53 s; steps of a
+# fifth or a quarter of a second, so each run is a few dozen frames.
 source "$(dirname "$0")/lib.sh"
 
 shot_at() {  # run time in seconds, clock step, file
@@ -22,7 +22,11 @@ reflection=$(probe "$work_dir/ship.png" 0 265 800 360 pale)
 [ "$sails" -gt 500 ] || fail "no sails at 14 s ($sails white pixels)"
 [ "$reflection" -gt 50 ] || fail "no reflection of the sails below the ship ($reflection pale pixels)"
 
-shot_at 48 0.25 "$work_dir/titles.png"
+# With 0.2 s steps ship A sinks from 45.6 s; at 53 s only its mast tips stand above the water around
+# x 520, y 290. The box drawn under it hides the sunken hull and sails from the sea's reflection.
+shot_at 53 0.2 "$work_dir/titles.png"
 titles=$(probe "$work_dir/titles.png" 0 40 800 600 green)
-[ "$titles" -gt 1000 ] || fail "no title lines at 48 s ($titles green pixels)"
-echo "3 passed, 0 failed"
+[ "$titles" -gt 1000 ] || fail "no title lines at 53 s ($titles green pixels)"
+sunken=$(probe "$work_dir/titles.png" 440 190 620 300 brown)
+[ "$sunken" -lt 150 ] || fail "the sunken ship's hull shows in the sea's reflection at 53 s ($sunken timber pixels)"
+echo "4 passed, 0 failed"

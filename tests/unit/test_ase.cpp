@@ -218,6 +218,10 @@ const std::vector<Snippet> kSnippets = {
             "*MESH_NORMALS { *MESH_FACENORMAL 0 1 0 0 *MESH_FACENORMAL 1 0 1 0 *MESH_FACENORMAL 2 0 0 1 }\n"
             "*MESH_NUMVERTEX 3"),
      "( v 0 0 0 0 0 0 0 0 0 f 0 1 2)", "with a corner outside its"},
+    {"a corner equal to the vertex count is outside, whichever corner it is",
+     object("*MESH_NUMVERTEX 3 *MESH_NUMFACES 4 *MESH_FACE_LIST {\n*MESH_FACE 0: A: 3 B: 1 C: 2 AB: 1 BC: 1 CA: 1\n"
+            "*MESH_FACE 1: A: 0 B: 3 C: 2 AB: 1 BC: 1 CA: 1\n*MESH_FACE 2: A: 0 B: 1 C: 3 AB: 1 BC: 1 CA: 1\n" + kFace012 + "}"),
+     "( v 0 0 0 0 0 0 0 0 0 f 0 1 2)", "3 faces with a corner outside its 3 vertices"},
     {"a word where a number belongs stops the load", "*RADIUS 5\n*ENERGIE many\n*KANONEN 4\n", "radius=5", "line 2"},
     {"a list shorter than its count stops the load and keeps the object",
      object("*NODE_NAME short *MESH_NUMVERTEX 3 *MESH_VERTEX_LIST { *MESH_VERTEX 0 1 1 1 *MESH_VERTEX 1 2 2 2 }") + "*RADIUS 4",

@@ -69,6 +69,9 @@ TEST_F(Sea, ThePointQueryRidesOnTheDrawnGrid) {
 }
 
 TEST_F(Sea, LoweringThePhaseMovesTheCrestsOnAndOneCycleComesBack) {
+  // Worked from the wave's formula: the corner lies 237.54 units along the wave past whole
+  // wavelengths, table position 950.16, taken up to entry 951: 2 sin(2 pi 0.951).
+  EXPECT_NEAR(sea->surfaceAt(-1500.0f, -1500.0f).surfaceZ, -0.60607f, 1e-4f);
   const std::vector<float> atZero = sea->positions;
   sea->setPhase(0.25f);
   EXPECT_NEAR(sea->surfaceAt(0.0f, 0.0f).surfaceZ, 2.0f, 1e-3f);  // a crest at the origin...

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -71,13 +72,13 @@ class World : public ::testing::Test {
 };
 
 TEST_F(World, ABroadsideIsARowAlongTheShipFiringSquareToItsCourse) {
-  Ship* firing = addShip(10.0f, 10.0f, 90.0f);
-  fireBroadside(firing, 1);  // starboard of a ship heading +y: toward +x
+  Ship* firing = addShip(10.0f, 10.0f, 45.0f);
+  fireBroadside(firing, 1);  // starboard of a ship heading 45 degrees: toward 315
   ASSERT_EQ(g_cannonballs.size(), 3u);
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_NEAR(g_cannonballs[i]->x, 10.0f, 1e-3f);
-    EXPECT_NEAR(g_cannonballs[i]->y, -10.0f + 20.0f * i, 1e-3f);  // the row spans the foci, stern first
-    EXPECT_FLOAT_EQ(g_cannonballs[i]->heading, 0.0f);
+  for (size_t i = 0; i < 3; ++i) {  // the row spans the foci, 20 units either side, stern first
+    EXPECT_NEAR(g_cannonballs[i]->x, 10.0f + 14.1421f * (i - 1.0f), 1e-3f);
+    EXPECT_NEAR(g_cannonballs[i]->y, 10.0f + 14.1421f * (i - 1.0f), 1e-3f);
+    EXPECT_FLOAT_EQ(g_cannonballs[i]->heading, 315.0f);
   }
   EXPECT_EQ(firing->ammunition, 27);
   // The same side is reloading, so a second order is refused; the other side is ready. Every order
@@ -130,8 +131,8 @@ TEST_F(World, ABallPastItsRangeSplashesOnceAndIsRemoved) {
   updateEntities(0.1);  // 10 units: at the range, not past it
   EXPECT_EQ(g_cannonballs.size(), 1u);
   updateEntities(0.1);
-  updateEntities(0.1);
   EXPECT_TRUE(g_cannonballs.empty());
+  updateEntities(0.1);
   EXPECT_EQ(count(WorldEvent::Splash), 1);
   EXPECT_EQ(sounds.count("watersplash"), 1);
 }
@@ -175,7 +176,8 @@ TEST_F(World, TheLastHitSinksTheShipWhichLeavesOnceDeepEnough) {
   EXPECT_EQ(count(WorldEvent::ShipRemoved), 1);
 }
 
-// The bank stops exactly the quack channels it was given back, and one-shots never loop.
+// The bank stops exactly the quack channels it was given back; one-shots never loop, and each keeps
+// its own slots and volume (an explosion in slot 1 cuts the first quack off).
 TEST_F(World, SoundBankStopsItsOwnQuacksAndLoopsOnlyTheAmbience) {
   bank->startQuacking();
   ASSERT_EQ(sounds.looping.size(), 2u);
@@ -189,8 +191,23 @@ TEST_F(World, SoundBankStopsItsOwnQuacksAndLoopsOnlyTheAmbience) {
     bank->playSplash();
   }
   EXPECT_TRUE(sounds.looping.empty());
-  for (const char* file : {"cannon1", "cannon2", "cannon3", "cannon4", "explosion", "watersplash"})
-    EXPECT_GT(sounds.count(file), 0) << file;
+  const struct {
+    const char* file;
+    std::set<int> slots;
+    int volume;
+  } oneShots[] = {{"cannon1", {1, 2, 3, 4}, 35},   {"cannon2", {1, 2, 3, 4}, 50},
+                  {"cannon3", {1, 2, 3, 4}, 90},   {"cannon4", {1, 2, 3, 4}, 90},
+                  {"explosion", {1, 2, 3, 4, 5}, 20}, {"watersplash", {12, 13, 14, 15, 16, 17}, 30}};
+  for (const auto& shot : oneShots) {
+    std::set<int> slots, volumes;
+    for (size_t i = 0; i < sounds.played.size(); ++i) {
+      if (sounds.played[i].find(shot.file) == std::string::npos) continue;
+      slots.insert(sounds.plays[i].slot);
+      volumes.insert(sounds.plays[i].volume);
+    }
+    EXPECT_EQ(slots, shot.slots) << shot.file;
+    EXPECT_EQ(volumes, std::set<int>{shot.volume}) << shot.file;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# The suite's own fault check: puts each small fault of the list below into a scratch copy of the
+# tree, one at a time, runs the test command's phases on it and prints which faults the suite
+# catches. It takes long (each fault rebuilds what it touches), so it is not part of the test command.
+#
+# Usage: scripts/faults.sh [--phases unit,gl,asan] [--only REGEX] [--skip-tests REGEX]
+#                          [--scratch DIR] [--no-baseline] [--list]
+#   --phases      the phases to run, in this order (default: unit,gl,asan, as scripts/run-tests.sh):
+#                 unit = Release unit tests, gl = Release GL, program and headless tests under Xvfb,
+#                 asan = unit tests and headless runs under AddressSanitizer and UBSan
+#   --only        only the faults whose row matches REGEX (grep -E), e.g. --only '^sound'
+#   --skip-tests  tests to leave out (ctest -E REGEX), e.g. test_install_package, for quick rounds
+#   --scratch     the scratch tree (default build-faults/): kept between runs, so its build
+#                 directories rebuild only what changed
+#   --no-baseline do not first check that the suite passes on the scratch tree without a fault
+#   --list        only tell, for each fault, whether its sed expression still changes its file
+# A fault is CAUGHT by the first phase that fails (the later phases are skipped), MISSED when every
+# phase passes, STALE when its expression no longer changes the file, NOBUILD when the fault does
+# not compile. Exits 0 only when every fault is caught.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+# One fault a row: group | path | sed-expression | description
+# The expression goes to `sed -e` on the one file, whose path is relative to the repository's root;
+# the fields are separated by " | " (blank, bar, blank), which an expression therefore must not hold.
+# Every new feature adds its own faults here, at least one that its tests catch.
+faults() {
+  cat <<'EOF'
+loaders | src/assets/bmp_image.cpp | s/kMaxPixels = int64_t{1} << 26;/kMaxPixels = int64_t{1} << 27;/ | the BMP picture cap of 8192 x 8192 pixels doubled
+loaders | src/assets/bmp_image.cpp | s/if (static_cast<size_t>(end - p) < paddedBytes) return kConversionError;// | an RLE absolute run read without checking the file's end
+loaders | src/assets/mesh_model.cpp | s/ || n > countBudget// | ASE list counts no longer share one budget of the file's size
+loaders | src/assets/mesh_model.cpp | s/if (notes >= kMaxNotes) {/if (notes < 0) {/ | every ASE note past the shown ones looks for its line again
+loaders | src/assets/mesh_model.cpp | s/corner\[2\] >= vertexCount/corner[2] > vertexCount/ | a face's third corner may equal the vertex count
+loaders | src/assets/mesh_model.cpp | s/if (std::from_chars(first, last, wide, std::chars_format::general).ec != std::errc()) {/if (char* end = nullptr; (wide = std::strtod(first, \&end)), end == first) {/ | ASE numbers read with strtod, which follows the C locale
+loaders | src/assets/mesh_model.cpp | s/if (edges.empty() || !(volume > 0.0)) return false;/if (edges.empty()) return false;/ | the closed-surface test without its volume check
+simulation | src/sim/simulation.cpp | s/sizeof(ball.tag) - 1/sizeof(ship.tag)/ | a ship's whole tag compared with its balls' shorter copy
+simulation | src/sim/simulation.cpp | s/ball.travelled > ball.range/ball.travelled > 2 * ball.range/ | cannonballs fly twice their range before they splash
+firing | src/sim/firing.cpp | s/ship.reload\[side\] = 0.0f;/ship.reload[side] = 1.0f;/ | a side that fired is ready again at once
+firing | src/sim/firing.cpp | s/2.0 \* i \* hx/i * hx/ | the row of balls half as long along the ship's axis
+timeline | src/timeline/timeline.cpp | s/kWindowFrames = 2.0;/kWindowFrames = 3.0;/ | the script's firing windows one frame wider
+timeline | src/timeline/timeline.cpp | s/  g_ducks.clear();// | a restart keeps the old ducks
+camera | src/camera/view_wedge.cpp | s/kHalfOpening = 22.5;/kHalfOpening = 25.0;/ | the view wedge opens wider
+camera | src/camera/camera_rig.cpp | s/mirrored.eye.z = -view.eye.z;/mirrored.eye.z = view.eye.z;/ | the mirrored camera's eye stays above the water
+sea | src/water/water_surface.cpp | s/std::ceil(d \* tableScale/std::floor(d * tableScale/ | the wave table's index rounded down instead of up
+sea | bin/wave.cg | s/0.5 \* (gl_Position.w - gl_Position.x)/0.5 * (gl_Position.w + gl_Position.x)/ | the reflection lookup not mirrored in x
+sea | src/water/water_shading.cpp | s/kMirroredReach = 2.0f \* kRipple + 0.01f;/kMirroredReach = 0.0f;/ | the sea reads the reflection only inside the objects' outlines
+sea | src/water/water_shading.cpp | s/  glDepthFunc(GL_LESS);/  glDepthFunc(GL_LEQUAL);/ | the open sea drawn over the reflected parts (depth test less-or-equal)
+sound | src/sound/sound_bank.cpp | s/kExplosionFirstSlot = 1;/kExplosionFirstSlot = 2;/ | explosions moved one slot up
+sound | src/sound/sound_bank.cpp | s/layer.play(slot, sample), volume)/layer.play(slot, sample), volume \/ 2)/ | every one-shot at half its volume
+sound | src/platform/sound_layer.cpp | s/kept.chunk != nullptr && kept.bytes == fileBytes_/kept.chunk != nullptr/ | the sound cache blind to a file changed in place
+drawing | src/assets/mesh_draw.cpp | s/f < object->numFaces; ++f, corner += 3/f + 1 < object->numFaces; ++f, corner += 3/ | the glBegin/glEnd path drops each object's last triangle
+drawing | src/assets/mesh_model.cpp | s/object->closedSurface = isClosedOutward(\*object);/object->closedSurface = true;/ | every object counted closed, its back faces culled
+drawing | src/sim/entity_draw.cpp | s/3.5 \* halfMinor/0.0 * halfMinor/ | the box under a sinking ship has no width
+recorder | src/platform/recorder.cpp | s/if (removeFile && recorder->fileCreated)/if (!removeFile \&\& recorder->fileCreated)/ | a failed recording leaves its temporary file behind
+recorder | src/platform/sound_mixdown.cpp | s/kSoundMaxVolume)) \/ kSoundMaxVolume;/kSoundMaxVolume)) \/ 512;/ | the soundtrack mixes every channel at half its volume
+EOF
+}
+
+phases=unit,gl,asan
+only=.
+skip_tests=
+scratch=$root/build-faults
+baseline=1
+list_only=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --phases) phases=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
+    --skip-tests) skip_tests=$2; shift 2 ;;
+    --scratch) scratch=$(realpath -m "$2"); shift 2 ;;
+    --no-baseline) baseline=0; shift ;;
+    --list) list_only=1; shift ;;
+    *) sed -n '2,/^set /p' "$0" | sed '$d; s/^# \{0,1\}//' >&2; exit 2 ;;
+  esac
+done
+for phase in ${phases//,/ }; do
+  case $phase in unit | gl | asan) ;; *) echo "faults.sh: unknown phase \"$phase\" (unit, gl, asan)" >&2; exit 2 ;; esac
+done
+
+# The row's fields in the variables group, path, expr and what; false for a malformed row.
+split_row() {
+  local rest=$1
+  group=${rest%% | *}; rest=${rest#* | }
+  path=${rest%% | *}; rest=${rest#* | }
+  expr=${rest%% | *}; what=${rest#* | }
+  [ -n "$group" ] && [ -n "$path" ] && [ -n "$expr" ] && [ "$what" != "$rest" ]
+}
+
+# The file with the fault applied, into $2; false when the expression no longer changes the file.
+apply_fault() {
+  [ -f "$1" ] && sed -e "$expr" "$1" >"$2" 2>/dev/null && ! cmp -s "$1" "$2"
+}
+
+mapfile -t rows < <(faults | grep -v '^\s*\(#\|$\)' | grep -E -- "$only")
+if [ ${#rows[@]} -eq 0 ]; then
+  echo "faults.sh: no fault matches \"$only\"" >&2
+  exit 2
+fi
+
+if [ $list_only -eq 1 ]; then
+  tmp=$(mktemp)
+  stale=0
+  for row in "${rows[@]}"; do
+    if ! split_row "$row"; then
+      printf '%-8s %s\n' MALFORMED "$row"; stale=$((stale + 1)); continue
+    fi
+    if apply_fault "$path" "$tmp"; then verdict=applies; else verdict=STALE; stale=$((stale + 1)); fi
+    printf '%-8s %-10s %-32s %s\n' "$verdict" "$group" "$path" "$what"
+  done
+  rm -f "$tmp"
+  echo "faults.sh: ${#rows[@]} faults, $stale stale"
+  [ $stale -eq 0 ]
+  exit
+fi
+
+jobs=$(nproc)
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+tree=$scratch/tree
+logs=$scratch/logs
+mkdir -p "$tree" "$logs"
+
+# Copies the working tree's files (tracked and untracked, not ignored) into the scratch tree. Only
+# files whose content differs are copied, and they get a new time, so the scratch build directories
+# rebuild exactly what changed; files gone from the working tree go from the scratch tree too.
+sync_tree() {
+  local list=$scratch/files.new file
+  git ls-files -co --exclude-standard >"$list"
+  if [ -f "$scratch/files" ]; then
+    comm -23 <(sort "$scratch/files") <(sort "$list") | while IFS= read -r file; do rm -f "$tree/$file"; done
+  fi
+  while IFS= read -r file; do
+    [ -f "$file" ] || continue
+    if ! cmp -s "$file" "$tree/$file"; then
+      mkdir -p "$(dirname "$tree/$file")"
+      cp --preserve=mode "$file" "$tree/$file"
+    fi
+  done <"$list"
+  mv "$list" "$scratch/files"
+}
+
+# Runs one phase on the scratch tree; its output goes to $1. Returns 0 passed, 1 a test failed,
+# 3 the build failed.
+run_phase() {
+  local log=$1 phase=$2 skip=()
+  [ -n "$skip_tests" ] && skip=(-E "$skip_tests")
+  case $phase in
+    unit)
+      { [ -f "$tree/build/CMakeCache.txt" ] ||
+          cmake -S "$tree" -B "$tree/build" -DCMAKE_BUILD_TYPE=Release -DKARVOSTA_BUILD_BENCH=OFF; } >>"$log" 2>&1 &&
+        cmake --build "$tree/build" -j "$jobs" --target unit_tests >>"$log" 2>&1 || return 3
+      (cd "$tree/build" && ctest --output-on-failure --stop-on-failure -j "$jobs" -L unit "${skip[@]}") >>"$log" 2>&1 ;;
+    gl)
+      { [ -f "$tree/build/CMakeCache.txt" ] ||
+          cmake -S "$tree" -B "$tree/build" -DCMAKE_BUILD_TYPE=Release -DKARVOSTA_BUILD_BENCH=OFF; } >>"$log" 2>&1 &&
+        cmake --build "$tree/build" -j "$jobs" >>"$log" 2>&1 || return 3
+      (cd "$tree/build" && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+        ctest --output-on-failure --stop-on-failure -L "gl|program|headless" "${skip[@]}") >>"$log" 2>&1 ;;
+    asan)
+      cmake -S "$tree" -B "$tree/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKARVOSTA_SANITIZE=ON \
+        -DKARVOSTA_BUILD_BENCH=OFF >>"$log" 2>&1 &&
+        cmake --build "$tree/build-asan" -j "$jobs" --target unit_tests karvosta >>"$log" 2>&1 || return 3
+      (cd "$tree/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --output-on-failure --stop-on-failure -j "$jobs" -L "unit|headless" "${skip[@]}") >>"$log" 2>&1 ;;
+  esac
+  [ $? -eq 0 ] || return 1
+}
+
+# The tests a phase's log names as failed, comma-separated.
+failed_tests() {
+  sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^\s*[0-9]* - \(.*\) (.*/\1/p' | paste -sd, - | sed 's/,/, /g'
+}
+
+# Runs the phases in order until one fails; sets `verdict` and `detail`.
+run_phases() {
+  local log=$1 phase status
+  : >"$log"
+  for phase in ${phases//,/ }; do
+    echo "== phase $phase" >>"$log"
+    run_phase "$log" "$phase"
+    status=$?
+    if [ $status -eq 3 ]; then verdict=NOBUILD; detail="$phase build failed"; return; fi
+    if [ $status -ne 0 ]; then verdict=CAUGHT; detail="$phase: $(failed_tests "$log")"; return; fi
+  done
+  verdict=MISSED
+  detail="every phase passed"
+}
+
+original=$scratch/original
+faulted=$scratch/faulted
+restore_path=
+restore() {
+  [ -n "$restore_path" ] && cp "$original" "$tree/$restore_path"  # a new time: the next build rebuilds it
+  restore_path=
+}
+trap 'restore; exit 130' INT TERM
+
+sync_tree
+started=$(date +%s)
+if [ $baseline -eq 1 ]; then
+  echo "faults.sh: the suite on the scratch tree without a fault ($phases) ..."
+  run_phases "$logs/baseline.log"
+  if [ "$verdict" != MISSED ]; then
+    echo "faults.sh: the suite does not pass without a fault ($detail); see $logs/baseline.log" >&2
+    exit 1
+  fi
+fi
+
+caught=0 missed=0 stale=0 nobuild=0 n=0
+for row in "${rows[@]}"; do
+  n=$((n + 1))
+  if ! split_row "$row"; then
+    printf '%-8s %s\n' MALFORMED "$row"; stale=$((stale + 1)); continue
+  fi
+  if ! apply_fault "$tree/$path" "$faulted"; then
+    printf '%-8s %-10s %s  (%s)\n' STALE "$group" "$what" "$path"; stale=$((stale + 1)); continue
+  fi
+  cp "$tree/$path" "$original"
+  restore_path=$path
+  cp "$faulted" "$tree/$path"
+  fault_started=$(date +%s)
+  run_phases "$logs/fault-$n.log"
+  restore
+  case $verdict in CAUGHT) caught=$((caught + 1)) ;; MISSED) missed=$((missed + 1)) ;; *) nobuild=$((nobuild + 1)) ;; esac
+  printf '%-8s %-10s %s  (%s; %d s; log fault-%d.log)\n' "$verdict" "$group" "$what" "$detail" \
+    $(($(date +%s) - fault_started)) "$n"
+done
+echo "faults.sh: ${#rows[@]} faults: $caught caught, $missed missed, $stale stale, $nobuild not building" \
+  "(phases $phases; $(( ($(date +%s) - started) / 60 )) min)"
+[ $caught -eq ${#rows[@]} ]
