@@ -54,6 +54,18 @@ drawing | src/assets/mesh_model.cpp | s/object->closedSurface = isClosedOutward(
 drawing | src/sim/entity_draw.cpp | s/3.5 \* halfMinor/0.0 * halfMinor/ | the box under a sinking ship has no width
 recorder | src/platform/recorder.cpp | s/if (removeFile && recorder->fileCreated)/if (!removeFile \&\& recorder->fileCreated)/ | a failed recording leaves its temporary file behind
 recorder | src/platform/sound_mixdown.cpp | s/kSoundMaxVolume)) \/ kSoundMaxVolume;/kSoundMaxVolume)) \/ 512;/ | the soundtrack mixes every channel at half its volume
+recorder | src/app/record.cpp | s/^  catchStopSignals();$/  (void)0;/ | stop signals not caught while recording: Ctrl-C leaves the .part, a closed stderr kills the film
+recorder | src/platform/stop_signals.cpp | s/g_caughtSignals\[i\] = g_earlier\[i\].sa_handler != SIG_IGN;/g_caughtSignals[i] = true;/ | a signal the parent ignored (nohup) is caught and stops the film
+sound | src/platform/sound_mixdown.cpp | s/if (result < 0 \&\& result != AVERROR(EAGAIN)) ++damaged;/if (result < 0 \&\& result != AVERROR(EAGAIN)) ok = false;/ | one bad packet drops the whole sound file
+film | src/app/record.cpp | s/drawOverlays(options.counter);/drawOverlays(true);/ | films keep the frame counter
+film | src/app/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
+film | src/platform/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
+effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side
+effects | src/effects/particle_pool.cpp | s/slots_\[i\].birth < slots_\[index\].birth/slots_[i].birth > slots_[index].birth/ | a full pool gives up its newest particle instead of its oldest
+effects | src/effects/effects_draw.cpp | s/glDepthMask(GL_TRUE);/glDepthMask(GL_FALSE);/ | depth writes stay off after the effects are drawn
+sea | bin/wave.cg | s/shadeSea(bumpedNormal(), vec4(0.0))/shadeSea(bumpedNormal(), vec4(0.0, 0.0, 0.0, 1.0))/ | the open sea takes "nothing mirrored" for an opaque black object
+sea | bin/wave.cg | s/ + mirrored.rgb \* objectShare;/;/ | the mirrored ships and ducks are dropped from the sea
+drawing | src/app/reflection_target.cpp | s/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8,/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8,/ | a reflection without alpha: the sea mirrors opaque black where nothing was drawn
 EOF
 }
 
