@@ -32,7 +32,6 @@ constexpr Colour kWhiteWater{0.93f, 0.96f, 0.98f};
 constexpr Colour kTimber{0.45f, 0.30f, 0.16f};
 constexpr Colour kFeather{0.92f, 0.90f, 0.84f};
 
-float seaHeight(float x, float y) { return g_water != nullptr ? g_water->surfaceAt(x, y).surfaceZ : 0.0f; }
 
 // A new particle at (x, y, z) with the common fields filled; the caller sets motion and looks.
 Particle& emit(Sprite sprite, float x, float y, float z, float life, float size0, float size1, Colour colour,
@@ -78,7 +77,7 @@ void broadside(const WorldEventInfo& event) {
     const float f = guns == 1 ? 0.5f : static_cast<float>(i) / static_cast<float>(guns - 1);
     const float gx = event.x + (event.toX - event.x) * f + outX * kSideOffset;
     const float gy = event.y + (event.toY - event.y) * f + outY * kSideOffset;
-    const float gz = seaHeight(gx, gy) + kGunHeight;
+    const float gz = seaHeightAt(gx, gy) + kGunHeight;
     Particle& flash = emit(Sprite::Flash, gx + outX * 4.0f, gy + outY * 4.0f, gz, 0.16f, 16.0f, 24.0f, kFlame, 1.0f);
     flash.flags = kGlows;
     Particle& tongue = emit(Sprite::Flash, gx + outX * 12.0f, gy + outY * 12.0f, gz, 0.10f, 12.0f, 8.0f, kFlame, 0.8f);
@@ -100,7 +99,7 @@ void broadside(const WorldEventInfo& event) {
 
 // A column of spray that falls back, a ring of white water spreading on the surface, a little mist.
 void splash(float x, float y) {
-  const float z = seaHeight(x, y);
+  const float z = seaHeightAt(x, y);
   for (int k = 0; k < 12; ++k) {
     Particle& drop = emit(Sprite::Spray, x + g_random.signedUnit() * 2.0f, y + g_random.signedUnit() * 2.0f, z + 1.0f,
                           2.0f, g_random.between(5.0f, 8.0f), g_random.between(10.0f, 15.0f), kWhiteWater, 0.9f);
@@ -120,7 +119,7 @@ void splash(float x, float y) {
 
 // A flash, splinters flying off and a puff of dark smoke where the ball struck.
 void hit(float x, float y) {
-  const float z = seaHeight(x, y) + kGunHeight + 2.0f;
+  const float z = seaHeightAt(x, y) + kGunHeight + 2.0f;
   Particle& flash = emit(Sprite::Flash, x, y, z, 0.22f, 20.0f, 34.0f, kFlame, 1.0f);
   flash.flags = kGlows;
   for (int k = 0; k < 14; ++k) {
@@ -139,7 +138,7 @@ void hit(float x, float y) {
 }
 
 void feathers(float x, float y) {
-  const float z = seaHeight(x, y) + 4.0f;
+  const float z = seaHeightAt(x, y) + 4.0f;
   for (int k = 0; k < 16; ++k) {
     Particle& feather = emit(Sprite::Feather, x, y, z, g_random.between(2.5f, 4.0f), g_random.between(2.5f, 4.0f), 3.0f,
                              kFeather, 1.0f);
@@ -206,7 +205,7 @@ void shipTrail(const Ship& ship, double dt) {
   for (int n = countFor(smokeRate, dt); n > 0; --n) {
     const float along = g_random.signedUnit() * ship.focalDistance * 0.7f;
     const float px = ship.x + ax * along, py = ship.y + ay * along;
-    Particle& puff = emit(Sprite::Smoke, px, py, seaHeight(px, py) + std::max(deck, 2.0f), g_random.between(3.0f, 4.5f),
+    Particle& puff = emit(Sprite::Smoke, px, py, seaHeightAt(px, py) + std::max(deck, 2.0f), g_random.between(3.0f, 4.5f),
                           g_random.between(6.0f, 9.0f), g_random.between(22.0f, 30.0f), kDarkSmoke,
                           g_random.between(0.55f, 0.8f));
     setVelocity(puff, 0.0f, 0.0f, 16.0f);
@@ -227,7 +226,7 @@ void shipTrail(const Ship& ship, double dt) {
       const float along = g_random.signedUnit() * ship.radius * 0.7f;
       const float across = g_random.signedUnit() * beam * 0.4f;
       const float px = ship.x + ax * along - ay * across, py = ship.y + ay * along + ax * across;
-      Particle& bubble = emit(Sprite::Spray, px, py, seaHeight(px, py) + 0.5f, 0.5f, 2.0f, 5.0f, kWhiteWater, 0.8f);
+      Particle& bubble = emit(Sprite::Spray, px, py, seaHeightAt(px, py) + 0.5f, 0.5f, 2.0f, 5.0f, kWhiteWater, 0.8f);
       setVelocity(bubble, 0.0f, 0.0f, 10.0f);
     }
   }
@@ -258,10 +257,12 @@ bool move(Particle& p, float dt) {
   p.y += p.vy * dt;
   p.z += p.vz * dt;
   p.spin += p.spinRate * dt;
-  return !((p.flags & kEndsInSea) != 0 && p.vz < 0.0f && p.z < seaHeight(p.x, p.y));
+  return !((p.flags & kEndsInSea) != 0 && p.vz < 0.0f && p.z < seaHeightAt(p.x, p.y));
 }
 
 }  // namespace
+
+float seaHeightAt(float x, float y) { return g_water != nullptr ? g_water->surfaceAt(x, y).surfaceZ : 0.0f; }
 
 void startEffects(uint32_t seed) {
   g_random.seed(seed);

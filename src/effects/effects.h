@@ -14,6 +14,9 @@ extern bool g_effectsOn;
 // Every living particle; exposed for tests.
 extern ParticlePool g_particles;
 
+// The sea's surface height at (x, y), world units; 0 without a sea (headless runs, tests).
+float seaHeightAt(float x, float y);
+
 // Seeds the effects' generator (from the run's seed), empties the pool and starts listening to the
 // world's events.
 void startEffects(uint32_t seed);

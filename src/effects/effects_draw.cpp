@@ -11,7 +11,6 @@
 #include "platform/gl.h"
 #include "platform/shader_layer.h"  // Required for: shaderCurrentModelViewProjection()
 #include "water/reflection_cover.h"
-#include "water/water_surface.h"
 
 namespace {
 
@@ -70,8 +69,6 @@ void fillCell(std::array<uint8_t, kSheetWidth * kSheetHeight * 4>& sheet, int sp
     }
   }
 }
-
-float seaHeight(float x, float y) { return g_water != nullptr ? g_water->surfaceAt(x, y).surfaceZ : 0.0f; }
 
 struct Vec {
   float x, y, z;
@@ -154,7 +151,7 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
     if (!g_particles.alive(i)) continue;
     Particle& p = g_particles[i];
     if (pass == ViewPass::Reflection && !mirrored(p)) continue;
-    const float z = (p.flags & kLiesOnSea) != 0 ? seaHeight(p.x, p.y) + p.z : p.z;
+    const float z = (p.flags & kLiesOnSea) != 0 ? seaHeightAt(p.x, p.y) + p.z : p.z;
     const float dx = p.x - eye.x, dy = p.y - eye.y, dz = z - eye.z;
     const float distanceSquared = dx * dx + dy * dy + dz * dz;
     if (distanceSquared > kNearGone * kNearGone) g_order[count++] = {distanceSquared, i};
@@ -166,7 +163,7 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   for (int k = 0; k < count; ++k) {
     const Particle& p = g_particles[g_order[k].second];
     const bool flat = (p.flags & kLiesOnSea) != 0;
-    const float cx = p.x, cy = p.y, cz = flat ? seaHeight(p.x, p.y) + p.z : p.z;
+    const float cx = p.x, cy = p.y, cz = flat ? seaHeightAt(p.x, p.y) + p.z : p.z;
     const float distance = std::sqrt(g_order[k].first);
     // Close to the eye a particle would cover much of the picture, and blending is paid per pixel:
     // it fades out as the eye nears it, and no quad grows beyond a quarter of the view's height.
