@@ -228,8 +228,8 @@ ShaderProfile shaderLatestProfile(ShaderStage stage) {
                                                                        : kShaderProfileUnknown;
 }
 
-ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* path,
-                                           ShaderProfile profile, const char* entry) {
+ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* path, ShaderProfile profile,
+                                           const char* entry, const char* const* args) {
   const std::string where = std::string(path) + ", entry " + entry + ":\n";
   if (context == nullptr) {
     fail(where + "no shader context");
@@ -245,9 +245,19 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     return nullptr;
   }
 
+  std::string prefix = std::string("#version 120\n#define ") + entry + " main\n#define ENTRY_" + entry + "\n";
+  for (const char* const* arg = args; arg != nullptr && *arg != nullptr; ++arg) {
+    const std::string text = *arg;
+    const size_t equals = text.find('=');
+    const std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    if (text.compare(0, 2, "-D") != 0 || name.empty() || text.find('\n') != std::string::npos) {
+      fail(where + "unknown compiler argument \"" + text + "\"");
+      return nullptr;
+    }
+    prefix += "#define " + name + (equals == std::string::npos ? "" : " " + text.substr(equals + 1)) + "\n";
+  }
   // "#line 0": in GLSL 1.20 the line after it is line 1, so the log counts lines of the file.
-  const std::string prefix = std::string("#version 120\n#define ") + entry + " main\n#define ENTRY_" +
-                             entry + "\n#line 0\n";
+  prefix += "#line 0\n";
   const char* strings[2] = {prefix.c_str(), source.c_str()};
   const GLenum type = profile == kShaderProfileGlslVertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
   const GLuint shader = glCreateShader(type);

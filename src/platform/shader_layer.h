@@ -7,7 +7,7 @@
 //   #version 120
 //   #define E main
 //   #define ENTRY_E
-// so the file marks each entry's code with `#ifdef ENTRY_E` and names its function E. Line numbers
+// (and a #define per "-D" argument) so the file marks each entry's code with `#ifdef ENTRY_E` and names its function E. Line numbers
 // in the compiler's log are those of the file itself.
 //
 // What runs: with the vertex profile enabled and a vertex program bound, that program replaces
@@ -44,10 +44,12 @@ bool glContextCurrent();
 // The best profile of the stage: GLSL when GL 2.0 or the ARB shader extensions are there.
 ShaderProfile shaderLatestProfile(ShaderStage stage);
 
-// Compiles the entry `entry` of the source file `path` for `profile`. Returns null on failure and
-// leaves the reason (a missing file, or the compiler's or linker's log) in shaderLastError().
-ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* path,
-                                           ShaderProfile profile, const char* entry);
+// Compiles the entry `entry` of the source file `path` for `profile`. `args`, if not null, is a
+// null-terminated list of compiler arguments; "-DNAME" and "-DNAME=VALUE" define NAME (as VALUE) for
+// the source, as "#define NAME VALUE" lines after the entry's. Returns null on failure and leaves the
+// reason (a missing file, an unknown argument, or the compiler's or linker's log) in shaderLastError().
+ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* path, ShaderProfile profile,
+                                           const char* entry, const char* const* args = nullptr);
 
 // Text of the latest failure, "" if none happened yet. Kept until the next failure.
 const char* shaderLastError();
