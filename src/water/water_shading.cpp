@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "assets/gl_state.h"
 #include "assets/texture.h"
@@ -25,12 +26,13 @@ constexpr float kRipple = 0.025f;
 // neighbouring texel with room to spare for images down to 200 pixels.
 constexpr float kMirroredReach = 2.0f * kRipple + 0.01f;
 
-// The sky's colours, which every program of the sea reflects or hazes toward.
-void setSkyColours(ShaderProgram* program) {
-  shaderSetParameter3f(shaderGetNamedParameter(program, "skyHorizon"), static_cast<float>(kSkyHorizon[0]),
-                       static_cast<float>(kSkyHorizon[1]), static_cast<float>(kSkyHorizon[2]));
-  shaderSetParameter3f(shaderGetNamedParameter(program, "skyZenith"), static_cast<float>(kSkyZenith[0]),
-                       static_cast<float>(kSkyZenith[1]), static_cast<float>(kSkyZenith[2]));
+// A compiler argument that defines `name` as the colour: the sky's colours, which every program of
+// the sea reflects or hazes toward, are constants in them. A software renderer folds constants away,
+// where it reads a parameter again for each pixel.
+std::string colourDefinition(const char* name, const double (&colour)[3]) {
+  char text[96];
+  std::snprintf(text, sizeof text, "-D%s=vec3(%.6f, %.6f, %.6f)", name, colour[0], colour[1], colour[2]);
+  return text;
 }
 
 }  // namespace
@@ -73,17 +75,22 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
   vertexProfile = shaderLatestProfile(kShaderVertexStage);
   if (vertexProfile == kShaderProfileUnknown) showErrorDialog("Error", "kein cg-V-Profile gefunden!!!");
 
-  vertexProgram = shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, vertexProfile, "vertexshader");
+  const std::string horizon = colourDefinition("SKY_HORIZON", kSkyHorizon);
+  const std::string zenith = colourDefinition("SKY_ZENITH", kSkyZenith);
+  const char* const sky[] = {horizon.c_str(), zenith.c_str(), nullptr};
+  vertexProgram =
+      shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, vertexProfile, "vertexshader", sky);
   if (vertexProgram == nullptr) showErrorDialog("Error Vertexprogram", shaderLastError());
   if (!bumpMapOff) {
     fragmentProgram =
-        shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "fragmentshader");
+        shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "fragmentshader", sky);
     if (fragmentProgram == nullptr) showErrorDialog("Error Fragmentprogram", shaderLastError());
   }
   // Only a saving: a source without this entry still draws the whole sea with fragmentshader, and a
   // broken source has already said so above.
   if (fragmentProgram != nullptr) {
-    openSeaProgram = shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "openseashader");
+    openSeaProgram =
+        shaderCreateProgramFromFile(shaderContext, kShaderSourcePath, fragmentProfile, "openseashader", sky);
   }
 
   crestParameter = shaderGetNamedParameter(vertexProgram, "t");
@@ -101,7 +108,6 @@ void WaterSurface::startShading(const float* lightPosition, unsigned int reflect
     shaderSetTextureParameter(openSeaBumpParameter, bumpTexture);
   }
   shaderSetParameter3f(colorParameter, kWaterColor[0], kWaterColor[1], kWaterColor[2]);
-  for (ShaderProgram* program : {vertexProgram, fragmentProgram, openSeaProgram}) setSkyColours(program);
   reflectionTexture = reflection;
   const float overhead[3] = {0.0f, 0.0f, 1000.0f};  // for a caller without a light
   const float* light = lightPosition != nullptr ? lightPosition : overhead;
