@@ -63,8 +63,9 @@ film | src/platform/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.
 effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side
 effects | src/effects/particle_pool.cpp | s/slots_\[i\].birth < slots_\[index\].birth/slots_[i].birth > slots_[index].birth/ | a full pool gives up its newest particle instead of its oldest
 effects | src/effects/effects_draw.cpp | s/glDepthMask(GL_TRUE);/glDepthMask(GL_FALSE);/ | depth writes stay off after the effects are drawn
-sea | bin/wave.cg | s/shadeSea(bumpedNormal(), vec4(0.0))/shadeSea(bumpedNormal(), vec4(0.0, 0.0, 0.0, 1.0))/ | the open sea takes "nothing mirrored" for an opaque black object
-sea | bin/wave.cg | s/ + mirrored.rgb \* objectShare;/;/ | the mirrored ships and ducks are dropped from the sea
+sea | bin/wave.cg | s/gl_FragColor = vec4(sea + glint \* kSunColor, 1.0);/gl_FragColor = vec4(sea, 1.0);/ | the open sea without the sun's glints, unlike the sea around mirrored objects
+sea | bin/wave.cg | s/ + object \* objectShare +/ +/ | the mirrored ships and ducks are dropped from the sea
+sea | src/platform/shader_layer.cpp | s/for (const char\* const\* arg = args;/for (const char* const* arg = nullptr;/ | compiler arguments ignored: the sea's programs are built without the sky's colours
 drawing | src/app/reflection_target.cpp | s/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8,/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8,/ | a reflection without alpha: the sea mirrors opaque black where nothing was drawn
 EOF
 }
