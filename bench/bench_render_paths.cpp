@@ -13,6 +13,7 @@
 
 #include "app/scene.h"
 #include "assets/mesh_model.h"
+#include "offscreen_context.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
 
@@ -74,26 +75,8 @@ Scene& scene() {
     return s;
   }
   setDialogsEnabled(false);
-  static char name[] = "bench_render_paths";
-  static char* argv[] = {name, nullptr};
-  int argc = 1;
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(64, 64);
-  glutCreateWindow(name);
-  glutHideWindow();
-
-  GLuint buffers[2];
-  glGenFramebuffers(1, &s.framebuffer);
-  glGenRenderbuffers(2, buffers);
-  glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
-  glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
-  glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-  glViewport(0, 0, kWidth, kHeight);
+  openHiddenContext("bench_render_paths");
+  s.framebuffer = bindOffscreenTarget(kWidth, kHeight);
 
   // The program's scene state (light, ambient, texture environment) and a camera over the grid.
   setUpGlState();

@@ -9,7 +9,7 @@
 // busy neighbour can only make longer.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>  // Required for: chdir, getcwd, mkdtemp
+#include <stdlib.h>  // Required for: mkdtemp
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/scene.h"
+#include "offscreen_context.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
 #include "water/reflection_cover.h"
@@ -79,25 +80,8 @@ Bench& bench() {
   if (b.files.empty()) b.files.push_back((fs::path(KARVOSTA_RUNTIME_DIR) / "bin" / "wave.cg").string());
 
   setDialogsEnabled(false);
-  static char name[] = "bench_sea_shading";
-  static char* argv[] = {name, nullptr};
-  int argc = 1;
-  glutInit(&argc, argv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(64, 64);
-  glutCreateWindow(name);
-  glutHideWindow();
-
-  GLuint framebuffer = 0, buffers[2];
-  glGenFramebuffers(1, &framebuffer);
-  glGenRenderbuffers(2, buffers);
-  glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kWidth, kHeight);
-  glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kWidth, kHeight);
-  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+  openHiddenContext("bench_sea_shading");
+  bindOffscreenTarget(kWidth, kHeight);
   setUpGlState();
 
   // An empty reflection image, as the reflection pass leaves it where it drew nothing.
