@@ -55,6 +55,16 @@ struct Bench {
   GLuint reflection = 0;
 };
 
+// The program files to compare: KARVOSTA_SEA_PROGRAMS, or the run tree's own.
+std::vector<std::string> programFiles() {
+  const char* names = std::getenv("KARVOSTA_SEA_PROGRAMS");
+  std::istringstream list(names != nullptr ? names : "");
+  std::vector<std::string> files;
+  for (std::string file; list >> file;) files.push_back(fs::absolute(file).string());
+  if (files.empty()) files.push_back((fs::path(KARVOSTA_RUNTIME_DIR) / "bin" / "wave.cg").string());
+  return files;
+}
+
 // A run tree of its own for a program file: the sea reads "../bin/wave.cg" and the bump map under
 // "../data" from the working directory.
 fs::path treeFor(const fs::path& root, size_t index, const std::string& file) {
@@ -70,17 +80,13 @@ Bench& bench() {
   static bool tried = false;
   if (tried) return b;
   tried = true;
-  if (std::getenv("DISPLAY") == nullptr) {
+  b.files = programFiles();
+
+  setDialogsEnabled(false);
+  if (!openHiddenContext("bench_sea_shading")) {
     b.error = "no X display: run under xvfb-run";
     return b;
   }
-  const char* files = std::getenv("KARVOSTA_SEA_PROGRAMS");
-  std::istringstream list(files != nullptr ? files : "");
-  for (std::string file; list >> file;) b.files.push_back(fs::absolute(file).string());
-  if (b.files.empty()) b.files.push_back((fs::path(KARVOSTA_RUNTIME_DIR) / "bin" / "wave.cg").string());
-
-  setDialogsEnabled(false);
-  openHiddenContext("bench_sea_shading");
   bindOffscreenTarget(kWidth, kHeight);
   setUpGlState();
 
@@ -171,11 +177,7 @@ double minimum(const std::vector<double>& values) { return *std::min_element(val
 
 // The files are known only at run time, so the benchmarks are registered then.
 const bool g_registered = [] {
-  const char* files = std::getenv("KARVOSTA_SEA_PROGRAMS");
-  std::istringstream list(files != nullptr ? files : "");
-  long count = 0;
-  for (std::string file; list >> file;) ++count;
-  count = std::max(count, 1L);
+  const long count = static_cast<long>(programFiles().size());
   for (long file = 0; file < count; ++file) {
     for (long view = 0; view < static_cast<long>(std::size(kViews)); ++view) {
       for (long mirrored = 0; mirrored < 2; ++mirrored) {

@@ -2,11 +2,14 @@
 // depth target drawn into instead of the window. Needs an X display (run under xvfb-run).
 #pragma once
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/gl.h"
 
-// Opens the hidden window (once per process) and makes its context current.
-inline void openHiddenContext(const char* name) {
+// Opens the hidden window (once per process) and makes its context current. False without an X
+// display, where freeglut would end the process.
+inline bool openHiddenContext(const char* name) {
+  if (std::getenv("DISPLAY") == nullptr) return false;
   static char title[64];
   static char* argv[] = {title, nullptr};
   int argc = 1;
@@ -16,6 +19,7 @@ inline void openHiddenContext(const char* name) {
   glutInitWindowSize(64, 64);
   glutCreateWindow(title);
   glutHideWindow();
+  return true;
 }
 
 // A width x height RGBA8 and 24-bit depth framebuffer, bound, with the viewport on it.

@@ -7,6 +7,9 @@
 # Usage: bench/sea_cost.sh [build-dir] [wave.cg ...]   (default: the build's own bin/wave.cg)
 # Environment: REPETITIONS (default 9).
 set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 build_dir=$(realpath "${1:-build}")
 shift || true
 programs=()
@@ -14,16 +17,19 @@ for file in "$@"; do programs+=("$(realpath "$file")"); done
 [ ${#programs[@]} -gt 0 ] || programs=("$build_dir/bin/wave.cg")
 binary=$build_dir/bench/bench_sea_shading
 [ -x "$binary" ] || { echo "no $binary: build the benchmarks first (cmake --build $build_dir)" >&2; exit 1; }
+repetitions=${REPETITIONS:-9}
+[ "$repetitions" -ge 2 ] 2>/dev/null || { echo "REPETITIONS must be 2 or more: the table shows the fastest" >&2; exit 2; }
 
-run() {
-  KARVOSTA_SEA_PROGRAMS="${programs[*]}" "$binary" --benchmark_repetitions="${REPETITIONS:-9}" \
-    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv 2>/dev/null
-}
-if [ -z "${DISPLAY:-}" ]; then
-  output=$(xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$(declare -f run); programs=(${programs[*]}); binary=$binary; run")
-else
-  output=$(run)
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
+output=$(KARVOSTA_SEA_PROGRAMS="${programs[*]}" "$binary" --benchmark_repetitions="$repetitions" \
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+  --benchmark_format=csv 2>"$errors")
+if ! grep -q '_min"' <<<"$output"; then
+  echo "the sea bench measured nothing:" >&2
+  grep -v '^initialising' "$errors" >&2 || true
+  grep -o 'ERROR[^,]*,[^,]*' <<<"$output" | sort -u >&2 || true
+  exit 1
 fi
 
 for i in "${!programs[@]}"; do echo "version $i: ${programs[$i]}"; done
