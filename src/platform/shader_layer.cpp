@@ -5,6 +5,7 @@
 #include "platform/file_read.h"
 #include "platform/gl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>  // Required for: stable addresses of linked pairs
 #include <memory>
@@ -247,14 +248,15 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
 
   std::string prefix = std::string("#version 120\n#define ") + entry + " main\n#define ENTRY_" + entry + "\n";
   for (const char* const* arg = args; arg != nullptr && *arg != nullptr; ++arg) {
+    // "-DNAME" or "-DNAME=VALUE", on one line.
     const std::string text = *arg;
-    const size_t equals = text.find('=');
-    const std::string name = text.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    if (text.compare(0, 2, "-D") != 0 || name.empty() || text.find('\n') != std::string::npos) {
+    const size_t equals = std::min(text.find('='), text.size());
+    if (text.compare(0, 2, "-D") != 0 || equals <= 2 || text.find('\n') != std::string::npos) {
       fail(where + "unknown compiler argument \"" + text + "\"");
       return nullptr;
     }
-    prefix += "#define " + name + (equals == std::string::npos ? "" : " " + text.substr(equals + 1)) + "\n";
+    const std::string value = equals < text.size() ? " " + text.substr(equals + 1) : "";
+    prefix += "#define " + text.substr(2, equals - 2) + value + "\n";
   }
   // "#line 0": in GLSL 1.20 the line after it is line 1, so the log counts lines of the file.
   prefix += "#line 0\n";

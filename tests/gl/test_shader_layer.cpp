@@ -78,7 +78,7 @@ TEST_F(ShaderLayer, MissingOrMalformedArgumentsFailWithAMessage) {
   EXPECT_EQ(compile(nullptr), nullptr);
   EXPECT_NE(std::string(shaderLastError()).find("FLAG was not defined"), std::string::npos) << shaderLastError();
 
-  for (const char* bad : {"-Iinclude", "-D", "-D=1", "-DFLAG\n#define X"}) {
+  for (const char* bad : {"", "-", "-Iinclude", "-D", "-D=1", "-DFLAG\n#define X"}) {
     const char* const args[] = {"-DCOLOUR=vec3(1.0)", bad, nullptr};
     EXPECT_EQ(compile(args), nullptr) << bad;
     EXPECT_NE(std::string(shaderLastError()).find("unknown compiler argument"), std::string::npos) << bad;
