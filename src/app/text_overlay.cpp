@@ -50,8 +50,8 @@ void* bitmapFont(Font font) {
 // Pixels per em of a bitmap font's stand-in from the atlas; 0 for a value outside the enumeration.
 float atlasPixelSize(Font font) {
   switch (font) {
-    case Font::Helvetica18: return 18.0f;
-    case Font::TimesRoman24: return 24.0f;
+    case Font::Helvetica18: return kHelvetica18Em;
+    case Font::TimesRoman24: return kTimesRoman24Em;
   }
   return 0.0f;
 }

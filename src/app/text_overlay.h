@@ -4,7 +4,7 @@
 #pragma once
 #include "app/text_rule.h"
 
-// Bitmap fonts of the screen texts; from the atlas they are drawn at 18 and 24 pixels per em.
+// Bitmap fonts of the screen texts; the atlas stands in for them at the sizes of app/text_rule.h.
 enum class Font { Helvetica18 = 0, TimesRoman24 = 1 };
 
 // GL. Start-up: reads the glyph atlas (../data/fonts/sans.txt and its picture), makes its texture and

@@ -17,6 +17,12 @@ struct TextRule {
 // font at scale 1.
 TextRule textRule(TextMode mode, int width, int height, bool atlasReady);
 
+// Pixels per em at which the atlas's sans stands in for GLUT's 18-pixel Helvetica, times the scale: the
+// bitmap font's hinted glyphs come out about 4 % wider and taller than the outline at 18, and at this
+// size the designed texts keep their widths within 5 % (so the designed offsets still centre them).
+constexpr float kHelvetica18Em = 18.7f;
+constexpr float kTimesRoman24Em = 24.0f;
+
 // A designed position of the texts (pixels of the 800 x 600 window, origin top left) in a picture.
 struct TextPlace {
   int x, y;

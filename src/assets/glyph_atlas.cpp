@@ -64,7 +64,7 @@ bool GlyphBox::operator==(const GlyphBox& o) const {
 
 bool parseGlyphMetrics(const std::string& text, GlyphAtlas& atlas, std::string& error) {
   atlas = GlyphAtlas{};
-  bool seenImage = false, seenEm = false, seenSpread = false, seenCount = false;
+  bool seenImage = false, seenEm = false, seenSpread = false, seenCount = false, seenEnd = false;
   std::array<bool, kGlyphCount> seenGlyph{};
   int glyphLines = 0;
   int lineNumber = 0;
@@ -81,6 +81,7 @@ bool parseGlyphMetrics(const std::string& text, GlyphAtlas& atlas, std::string& 
     ++lineNumber;
     const std::vector<std::string_view> w = words(line);
     if (w.empty() || w[0][0] == '#') continue;
+    if (seenEnd) return fail("more after the end line");
     const std::string_view key = w[0];
     int count = 0;
     if (key == "image") {
@@ -123,6 +124,8 @@ bool parseGlyphMetrics(const std::string& text, GlyphAtlas& atlas, std::string& 
       seenGlyph[code - kFirstGlyph] = true;
       atlas.glyphs[code - kFirstGlyph] = box;
       ++glyphLines;
+    } else if (key == "end" && w.size() == 1) {
+      seenEnd = true;
     } else {
       return fail("unknown word \"" + std::string(key) + "\"");
     }
@@ -131,8 +134,9 @@ bool parseGlyphMetrics(const std::string& text, GlyphAtlas& atlas, std::string& 
     error = "the image, em, spread or glyphs line is missing";
     return false;
   }
-  if (glyphLines != kGlyphCount) {
-    error = "ends after " + std::to_string(glyphLines) + " of " + std::to_string(kGlyphCount) + " glyphs";
+  if (glyphLines != kGlyphCount || !seenEnd) {
+    error = "ends after " + std::to_string(glyphLines) + " of " + std::to_string(kGlyphCount) + " glyphs" +
+            (glyphLines == kGlyphCount ? " without its end line" : "");
     return false;
   }
   return true;
@@ -157,7 +161,7 @@ std::string formatGlyphMetrics(const GlyphAtlas& atlas, const std::string& comme
     for (int value : {kFirstGlyph + i, g.x, g.y, g.width, g.height, g.left, g.top}) out += " " + std::to_string(value);
     out += " " + number(g.advance) + "\n";
   }
-  return out;
+  return out + "end\n";
 }
 
 float textWidth(const GlyphAtlas& atlas, const char* text, float pixelSize) {

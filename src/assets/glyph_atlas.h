@@ -7,6 +7,7 @@
 //   spread PIXELS              the distance field's reach either side of the outline (below)
 //   glyphs COUNT               how many glyph lines follow: one for every code from 32 to 126
 //   glyph CODE X Y WIDTH HEIGHT LEFT TOP ADVANCE
+//   end                        the last line: a file cut short anywhere is refused
 // A glyph's box is the rectangle X, Y (top-left corner, rows counted from the picture's top), WIDTH x
 // HEIGHT of the picture; LEFT is its left edge to the right of the pen and TOP its top edge above the
 // baseline, both whole picture pixels; ADVANCE how far the pen moves on (a decimal number). A blank has
