@@ -67,6 +67,12 @@ sea | bin/wave.cg | s/gl_FragColor = vec4(sea + glint \* kSunColor, 1.0);/gl_Fra
 sea | bin/wave.cg | s/ + object \* objectShare +/ +/ | the mirrored ships and ducks are dropped from the sea
 sea | src/platform/shader_layer.cpp | s/for (const char\* const\* arg = args;/for (const char* const* arg = nullptr;/ | compiler arguments ignored: the sea's programs are built without the sky's colours
 drawing | src/app/reflection_target.cpp | s/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8,/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8,/ | a reflection without alpha: the sea mirrors opaque black where nothing was drawn
+text | src/app/text_rule.cpp | s/(mode == TextMode::Auto \&\& !designed)/(mode == TextMode::Auto)/ | the designed 800 x 600 window draws its texts from the atlas too
+text | src/sim/world.cpp | s/speed(kScrollSpeed \* scale)/speed(kScrollSpeed)/ | title lines rise at the designed pixel speed in a taller picture, so they crawl
+text | src/assets/glyph_atlas.cpp | s/const float top = y - static_cast<float>(glyph->top) \* scale;/const float top = y + static_cast<float>(glyph->top) * scale;/ | glyphs hang below the baseline
+text | src/assets/glyph_atlas.cpp | s/ || !seenEnd) {/) {/ | a metrics file cut in its last line is taken for whole
+text | tools/assetgen/font_atlas.cpp | s/const int pictureRow = height - 1 - (glyph.box.y + row);/const int pictureRow = glyph.box.y + row;/ | the atlas's picture written top row first, so each glyph box holds another part of the picture
+text | bin/text.cg | s/gl_FragColor = vec4(color \* ink, alpha);/gl_FragColor = vec4(color, alpha);/ | the dark edge round the letters drawn green: the letters swell
 EOF
 }
 
