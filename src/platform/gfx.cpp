@@ -19,6 +19,7 @@ GfxBackend& backend() {
 }  // namespace
 
 void selectGraphicsPath(GraphicsPath path) {
+  if (g_backend != nullptr) g_backend->leave();
   g_path = path;
   g_backend = path == GraphicsPath::kEs2 ? &es2GfxBackend() : &designedGfxBackend();
   shaderUseDialect(path == GraphicsPath::kEs2 ? kShaderDialectGlslEs100 : kShaderDialectGlsl120);
@@ -61,6 +62,9 @@ void gfxLookAt(double eyeX, double eyeY, double eyeZ, double centreX, double cen
   backend().lookAt(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ);
 }
 void gfxOrtho2D(double left, double right, double bottom, double top) { backend().ortho2D(left, right, bottom, top); }
+void gfxOrtho(double left, double right, double bottom, double top, double zNear, double zFar) {
+  backend().ortho(left, right, bottom, top, zNear, zFar);
+}
 void gfxGetMatrix(unsigned int which, float matrix[16]) { backend().getMatrix(which, matrix); }
 void gfxLightfv(unsigned int light, unsigned int name, const float* values) { backend().lightfv(light, name, values); }
 void gfxLightModelfv(unsigned int name, const float* values) { backend().lightModelfv(name, values); }

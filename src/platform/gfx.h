@@ -50,6 +50,7 @@ void gfxPerspective(double fovY, double aspect, double zNear, double zFar);
 void gfxLookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ, double upX,
                double upY, double upZ);
 void gfxOrtho2D(double left, double right, double bottom, double top);
+void gfxOrtho(double left, double right, double bottom, double top, double zNear, double zFar);
 // GL_MODELVIEW_MATRIX or GL_PROJECTION_MATRIX, column-major.
 void gfxGetMatrix(unsigned int which, float matrix[16]);
 

@@ -4,6 +4,9 @@
 
 struct GfxBackend {
   virtual ~GfxBackend() = default;
+  // Hands GL over to the other backend: GL state this one sets behind the vocabulary goes back to
+  // GL's defaults.
+  virtual void leave() {}
   virtual void enable(unsigned int cap) = 0;
   virtual void disable(unsigned int cap) = 0;
   virtual bool isEnabled(unsigned int cap) = 0;
@@ -24,6 +27,7 @@ struct GfxBackend {
   virtual void lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ, double upX,
                       double upY, double upZ) = 0;
   virtual void ortho2D(double left, double right, double bottom, double top) = 0;
+  virtual void ortho(double left, double right, double bottom, double top, double zNear, double zFar) = 0;
   virtual void getMatrix(unsigned int which, float matrix[16]) = 0;
   virtual void lightfv(unsigned int light, unsigned int name, const float* values) = 0;
   virtual void lightModelfv(unsigned int name, const float* values) = 0;

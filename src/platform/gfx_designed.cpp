@@ -31,6 +31,9 @@ class DesignedBackend final : public GfxBackend {
     gluLookAt(eyeX, eyeY, eyeZ, centreX, centreY, centreZ, upX, upY, upZ);
   }
   void ortho2D(double left, double right, double bottom, double top) override { gluOrtho2D(left, right, bottom, top); }
+  void ortho(double left, double right, double bottom, double top, double zNear, double zFar) override {
+    glOrtho(left, right, bottom, top, zNear, zFar);
+  }
   void getMatrix(unsigned int which, float matrix[16]) override { glGetFloatv(which, matrix); }
   void lightfv(unsigned int light, unsigned int name, const float* values) override { glLightfv(light, name, values); }
   void lightModelfv(unsigned int name, const float* values) override { glLightModelfv(name, values); }

@@ -262,6 +262,11 @@ void primitiveIndices(GLenum mode, const uint32_t* order, int count, bool lines,
 
 class Es2Backend final : public GfxBackend {
  public:
+  void leave() override {
+    glUseProgram(0);
+    for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glDisableVertexAttribArray(a);
+  }
+
   // Capabilities.
   void enable(unsigned int cap) override { setCap(cap, true); }
   void disable(unsigned int cap) override { setCap(cap, false); }
@@ -363,6 +368,9 @@ class Es2Backend final : public GfxBackend {
   }
   void ortho2D(double left, double right, double bottom, double top) override {
     multiplyCurrent(orthoMatrix(left, right, bottom, top, -1.0, 1.0));
+  }
+  void ortho(double left, double right, double bottom, double top, double zNear, double zFar) override {
+    multiplyCurrent(orthoMatrix(left, right, bottom, top, zNear, zFar));
   }
   void getMatrix(unsigned int which, float matrix[16]) override {
     const Matrix4& m = which == GL_PROJECTION_MATRIX ? projection_.top() : modelview_.top();

@@ -313,8 +313,8 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     const std::string value = equals < text.size() ? " " + text.substr(equals + 1) : "";
     prefix += "#define " + text.substr(2, equals - 2) + value + "\n";
   }
-  // "#line 0": the line after it is line 1, so the log counts lines of the file.
-  prefix += "#line 0\n";
+  // The log counts lines of the file: after "#line N" the next line is N + 1 in GLSL 1.20, N in GLSL ES.
+  prefix += g_dialect == kShaderDialectGlslEs100 ? "#line 1\n" : "#line 0\n";
   const char* strings[2] = {prefix.c_str(), source.c_str()};
   const GLuint shader = compileStage(isVertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, strings, 2);
   if (shader == 0) {
