@@ -105,13 +105,18 @@ class Es2Frame : public ::testing::Test {
 bool Es2Frame::created = false;
 Target* Es2Frame::target = nullptr;
 
-// Pixels of ship timber (warm browns) in the picture, and of the pale, reddened sea that the sails'
+// Pixels of ship timber (warm browns) in the picture, black ones, and of the pale, reddened sea that the sails'
 // mirror image makes below the first ship at this moment (x 20..130, y 65..110 from the bottom).
 int timber(const std::vector<uint8_t>& pixels) {
   int count = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) {
     count += pixels[i] >= 80 && pixels[i] > pixels[i + 2] + 30 && pixels[i + 1] > pixels[i + 2];
   }
+  return count;
+}
+int black(const std::vector<uint8_t>& pixels) {
+  int count = 0;
+  for (size_t i = 0; i < pixels.size(); i += 4) count += pixels[i] + pixels[i + 1] + pixels[i + 2] < 12;
   return count;
 }
 int mirroredSails(const std::vector<uint8_t>& pixels) {
@@ -128,10 +133,14 @@ int mirroredSails(const std::vector<uint8_t>& pixels) {
 TEST_F(Es2Frame, EveryToggleDrawsTheShipsAndTheirReflection) {
   const std::vector<uint8_t> first = frame();
   EXPECT_GT(timber(first), kWidth * kHeight / 100);
+  EXPECT_LT(black(first), kWidth * kHeight / 100);
   for (int key : {GLUT_KEY_F3, GLUT_KEY_F3, GLUT_KEY_F5, GLUT_KEY_F5, GLUT_KEY_F6, GLUT_KEY_F6, GLUT_KEY_F8,
                   GLUT_KEY_F8, GLUT_KEY_F4}) {
     onSpecialKey(key, 0, 0);
-    EXPECT_GT(timber(frame()), kWidth * kHeight / 200) << g_messageText;
+    const std::vector<uint8_t> picture = frame();
+    EXPECT_GT(timber(picture), kWidth * kHeight / 200) << g_messageText;
+    // Outlines only: the cleared black shows between the edges of sky, sea and ships.
+    if (g_wireframe) EXPECT_GT(black(picture), kWidth * kHeight / 3) << g_messageText;
   }
   // Bump map and reflection off now: the sails' light grey below the ships goes with them.
   const int withReflection = mirroredSails(first), without = mirroredSails(frame());
