@@ -61,6 +61,7 @@ const char* usageText() {
          "  --text atlas|bitmap the screen texts' font: scaled glyphs, or the 18-pixel bitmap font\n"
          "                      (default: the bitmap font in an 800x600 picture, scaled glyphs in any other)\n"
          "  --fullscreen        fill the screen and hide the mouse cursor (showings)\n"
+         "  --gl PATH           draw with desktop GL as designed (designed, the default) or GL ES 2.0 (es2)\n"
          "  --loops N           end after N complete runs of the 71-second script\n"
          "  --record FILE.mp4   film --seconds S (default 71) off-screen into a video with sound, then exit\n"
          "  --fps N             frame rate of a recording: 24, 25, 30 (default), 50 or 60\n"
@@ -76,8 +77,7 @@ const char* usageText() {
 }
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error) {
-  bool framesPerSecondGiven = false;
-  bool textGiven = false;
+  bool framesPerSecondGiven = false, graphicsGiven = false, textGiven = false;
   const char* filmOption = nullptr;  // the first option that only a recording takes
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -109,6 +109,10 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       if (!needs(atlas || (value != nullptr && std::strcmp(value, "bitmap") == 0), "atlas or bitmap")) break;
       options.text = atlas ? TextMode::Atlas : TextMode::Bitmap;
       textGiven = true;
+      ++i;
+    } else if (std::strcmp(arg, "--gl") == 0) {
+      if (!needs(value != nullptr && parseGraphicsPath(value, options.graphics), "designed or es2")) break;
+      graphicsGiven = true;
       ++i;
     } else if (std::strcmp(arg, "--loops") == 0) {
       if (!needs(parseWhole(value, 1, 1e6, number), "a whole number of runs (1 or more)")) break;
@@ -191,8 +195,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   const bool screenshot = !options.screenshot.empty(), sized = options.sizeWidth > 0;
   if (!options.record.empty() && (screenshot || options.loops > 0 || options.fullscreen)) {
     error = "--record films off-screen for --seconds S; it takes no --screenshot, --loops or --fullscreen";
-  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || textGiven)) {
-    error = "--headless draws nothing; it takes no --screenshot, --fps, --size or --text";
+  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || graphicsGiven || textGiven)) {
+    error = "--headless draws nothing; it takes no --screenshot, --fps, --size, --gl or --text";
   } else if (options.record.empty() && framesPerSecondGiven) {
     error = "--fps sets the frame rate of a recording; it goes with --record";
   }

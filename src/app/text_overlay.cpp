@@ -10,6 +10,7 @@
 #include "assets/gl_state.h"
 #include "assets/glyph_atlas.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/shader_layer.h"
 #include "sim/world.h"
@@ -38,14 +39,6 @@ struct AtlasText {
   std::vector<TextVertex> quads;  // reused: no allocation per line once it has grown
 };
 AtlasText g_text;
-
-void* bitmapFont(Font font) {
-  switch (font) {
-    case Font::Helvetica18: return GLUT_BITMAP_HELVETICA_18;
-    case Font::TimesRoman24: return GLUT_BITMAP_TIMES_ROMAN_24;
-  }
-  return nullptr;  // a value outside the enumeration draws nothing
-}
 
 // Pixels per em of a bitmap font's stand-in from the atlas; 0 for a value outside the enumeration.
 float atlasPixelSize(Font font) {
@@ -86,33 +79,32 @@ void makeAtlasTexture() {
   GLint previous = 0, alignment = 4;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-  glBindTexture(GL_TEXTURE_2D, g_text.texture);
+  gfxBindTexture(GL_TEXTURE_2D, g_text.texture);
   // Linear filtering of a distance field keeps the outline sharp when magnified; without mipmaps the
   // smallest sizes (a quarter of the atlas's) still read, the edge's fade covering the steps.
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, g_text.atlas.imageWidth, g_text.atlas.imageHeight, 0, GL_ALPHA,
-               GL_UNSIGNED_BYTE, g_text.atlas.field.data());
+  gfxTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, g_text.atlas.imageWidth, g_text.atlas.imageHeight, 0, GL_ALPHA,
+                GL_UNSIGNED_BYTE, g_text.atlas.field.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+  gfxBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
 }
 
 // The text's glyph quads through the atlas's programs, over everything drawn so far (no depth test,
-// filled even in wireframe mode, blended); every state it touches is put back. The caller has set
+// filled even under F3's outlines, blended); every state it touches is put back. The caller has set
 // the window-pixel matrices.
 void drawFromAtlas(const char* text, int x, int y, float pixelSize) {
   g_text.quads.clear();
   layoutText(g_text.atlas, text, static_cast<float>(x), static_cast<float>(y), pixelSize, g_text.quads);
   if (g_text.quads.empty()) return;
-  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT);
-  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glEnable(GL_BLEND);
+  gfxPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT);
+  gfxDisable(GL_DEPTH_TEST);
+  gfxDisable(GL_CULL_FACE);
+  gfxPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  gfxEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);  // the programs' colour is premultiplied
 
   shaderSetModelViewProjectionParameter(g_text.modelViewProj);
@@ -124,20 +116,19 @@ void drawFromAtlas(const char* text, int x, int y, float pixelSize) {
   ShaderParameter* atlas = shaderGetNamedParameter(g_text.fragmentProgram, "atlas");
   shaderEnableTextureParameter(atlas);
 
-  glBindBuffer(GL_ARRAY_BUFFER, 0);  // client arrays; the binding is part of the pushed client state
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_COLOR_ARRAY);
-  glVertexPointer(2, GL_FLOAT, sizeof(TextVertex), &g_text.quads[0].x);
-  glTexCoordPointer(2, GL_FLOAT, sizeof(TextVertex), &g_text.quads[0].u);
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(g_text.quads.size()));
+  gfxEnableClientState(GL_VERTEX_ARRAY);
+  gfxEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxVertexPointer(2, GL_FLOAT, sizeof(TextVertex), &g_text.quads[0].x);
+  gfxTexCoordPointer(2, GL_FLOAT, sizeof(TextVertex), &g_text.quads[0].u);
+  gfxDrawArrays(GL_TRIANGLES, 0, static_cast<int>(g_text.quads.size()));
+  gfxDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxDisableClientState(GL_VERTEX_ARRAY);
 
   shaderDisableTextureParameter(atlas);
   shaderDisableProfile(kShaderProfileGlslFragment);
   shaderDisableProfile(kShaderProfileGlslVertex);
-  glPopClientAttrib();
-  glPopAttrib();
+  gfxPolygonMode(GL_FRONT_AND_BACK, g_wireframe ? GL_LINE : GL_FILL);
+  gfxPopAttrib();
 }
 
 }  // namespace
@@ -159,46 +150,50 @@ void stopScreenText() {
   g_text.mode = mode;
 }
 
-TextRule screenTextRule() { return textRule(g_text.mode, g_windowWidth, g_windowHeight, g_text.ready); }
+TextRule screenTextRule() {
+  return textRule(g_text.mode, g_windowWidth, g_windowHeight, g_text.ready, gfxHasBitmapFonts());
+}
 
 void drawText(const char* text, int x, int y, Font font) {
   const TextRule rule = screenTextRule();
-  glDisable(GL_LIGHT0);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glColor3f(kTextGreen[0], kTextGreen[1], kTextGreen[2]);  // and the colour stays current
+  gfxDisable(GL_LIGHT0);
+  gfxDisable(GL_LIGHTING);
+  gfxDisable(GL_TEXTURE_2D);
+  gfxColor3f(kTextGreen[0], kTextGreen[1], kTextGreen[2]);  // and the colour stays current
 
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
+  gfxMatrixMode(GL_MODELVIEW);
+  gfxPushMatrix();
+  gfxLoadIdentity();
+  gfxMatrixMode(GL_PROJECTION);
+  gfxPushMatrix();
+  gfxLoadIdentity();
   // Window pixels with y growing downwards: y = 0 is the top edge. The bitmap font's depth test stays
   // as it is.
-  gluOrtho2D(0, g_windowWidth, 0, g_windowHeight);
-  glScalef(1.0f, -1.0f, 1.0f);
-  glTranslatef(0.0f, static_cast<GLfloat>(-g_windowHeight), 0.0f);
+  gfxOrtho2D(0, g_windowWidth, 0, g_windowHeight);
+  gfxScalef(1.0f, -1.0f, 1.0f);
+  gfxTranslatef(0.0f, static_cast<GLfloat>(-g_windowHeight), 0.0f);
 
   if (rule.atlas) {
     if (text != nullptr && atlasPixelSize(font) > 0.0f) drawFromAtlas(text, x, y, atlasPixelSize(font) * rule.scale);
   } else {
-    glRasterPos2i(x, y);
-    if (void* glutFont = bitmapFont(font); glutFont != nullptr && text != nullptr) {
-      for (const char* c = text; *c != '\0'; ++c) glutBitmapCharacter(glutFont, static_cast<unsigned char>(*c));
+    gfxRasterPos2i(x, y);
+    // A value outside the enumeration draws nothing.
+    const bool known = font == Font::Helvetica18 || font == Font::TimesRoman24;
+    if (known && text != nullptr) {
+      for (const char* c = text; *c != '\0'; ++c) gfxBitmapCharacter(static_cast<int>(font), static_cast<unsigned char>(*c));
     }
   }
 
-  glEnable(GL_TEXTURE_2D);
+  gfxEnable(GL_TEXTURE_2D);
   resetTextureWrap();
 
-  glPopMatrix();  // projection
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  gfxPopMatrix();  // projection
+  gfxMatrixMode(GL_MODELVIEW);
+  gfxPopMatrix();
 
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnable(GL_TEXTURE_2D);
+  gfxEnable(GL_LIGHTING);
+  gfxEnable(GL_LIGHT0);
+  gfxEnable(GL_TEXTURE_2D);
 }
 
 void drawFrameRate() {

@@ -7,10 +7,11 @@ namespace {
 constexpr int kDesignedWidth = 800, kDesignedHeight = 600;  // pixels: the window the texts were laid out in
 }  // namespace
 
-TextRule textRule(TextMode mode, int width, int height, bool atlasReady) {
+TextRule textRule(TextMode mode, int width, int height, bool atlasReady, bool bitmapFonts) {
   const bool designed = width == kDesignedWidth && height == kDesignedHeight;
   TextRule rule;
-  rule.atlas = atlasReady && height > 0 && (mode == TextMode::Atlas || (mode == TextMode::Auto && !designed));
+  rule.atlas = atlasReady && height > 0 &&
+               (!bitmapFonts || mode == TextMode::Atlas || (mode == TextMode::Auto && !designed));
   if (rule.atlas) rule.scale = static_cast<float>(height) / kDesignedHeight;
   return rule;
 }

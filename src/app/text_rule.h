@@ -14,8 +14,8 @@ struct TextRule {
 };
 
 // The rule for a picture `width` x `height` pixels. Without a usable atlas it is always the bitmap
-// font at scale 1.
-TextRule textRule(TextMode mode, int width, int height, bool atlasReady);
+// font at scale 1; where the drawing has no bitmap fonts (GL ES), the atlas is taken whatever the mode.
+TextRule textRule(TextMode mode, int width, int height, bool atlasReady, bool bitmapFonts);
 
 // Pixels per em at which the atlas's sans stands in for GLUT's 18-pixel Helvetica, times the scale: the
 // bitmap font's hinted glyphs come out about 4 % wider and taller than the outline at 18, and at this

@@ -1,7 +1,7 @@
 // Screen texts as drawn, off-screen on black: a title from the glyph atlas at 1080 pixels high is the
-// 600-pixel one 1.8 times over, where the design places it; at 600 pixels the atlas stands in for the
-// bitmap font (its widths within 5 %); without an atlas the bitmap font draws and the loader says why.
-// Runs in <build>/bin.
+// 600-pixel one 1.8 times over, where the design places it, on both drawing paths; at 600 pixels the
+// atlas stands in for the bitmap font (its widths within 5 %); without an atlas the bitmap font draws
+// and the loader says why. Runs in <build>/bin.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>  // Required for: mkdir
@@ -17,6 +17,7 @@
 #include "app/text_overlay.h"
 #include "assets/glyph_atlas.h"
 #include "gl_context.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 namespace {
@@ -43,15 +44,16 @@ Box greenBox(const OffscreenTarget& target, const std::vector<uint8_t>& pixels, 
   return box;
 }
 
-class ScreenText : public GlTest {
+class ScreenText : public GlPathTest {
  protected:
   void SetUp() override {
-    GlTest::SetUp();
+    GlPathTest::SetUp();
     setUpGlState();
   }
   void TearDown() override {
     stopScreenText();
     g_windowWidth = g_windowHeight = 0;
+    GlPathTest::TearDown();
   }
 
   // Start-up of the texts in `directory` with `mode`; returns what it said on standard error.
@@ -81,7 +83,7 @@ class ScreenText : public GlTest {
   }
 };
 
-TEST_F(ScreenText, ATitleAt1080PixelsIsTheOneAt600ScaledAndPlacedAsDesigned) {
+TEST_P(ScreenText, ATitleAt1080PixelsIsTheOneAt600ScaledAndPlacedAsDesigned) {
   // "KARVOSTA" stands 85 designed pixels left of the centre; its baseline here at mid-height.
   ASSERT_EQ(start(TextMode::Atlas), "");
   const Box at600 = drawn("KARVOSTA", 400 - 85, 300, 800, 600);
@@ -99,7 +101,8 @@ TEST_F(ScreenText, ATitleAt1080PixelsIsTheOneAt600ScaledAndPlacedAsDesigned) {
   EXPECT_NEAR(at600.left, 400 - 85, 3);
 }
 
-TEST_F(ScreenText, AtTheDesignedSizeTheAtlasTakesTheBitmapFontsRoom) {
+TEST_P(ScreenText, AtTheDesignedSizeTheAtlasTakesTheBitmapFontsRoom) {
+  if (!gfxHasBitmapFonts()) GTEST_SKIP() << "no bitmap fonts to compare with on this path";
   ASSERT_EQ(start(TextMode::Bitmap), "");
   const Box bitmap = drawn("KARVOSTA", 315, 300, 800, 600);
   ASSERT_EQ(start(TextMode::Atlas), "");
@@ -120,7 +123,8 @@ TEST_F(ScreenText, AtTheDesignedSizeTheAtlasTakesTheBitmapFontsRoom) {
   }
 }
 
-TEST_F(ScreenText, WithoutAnAtlasTheBitmapFontDrawsAndTheLoaderSaysWhy) {
+TEST_P(ScreenText, WithoutAnAtlasTheBitmapFontDrawsAndTheLoaderSaysWhy) {
+  if (!gfxHasBitmapFonts()) GTEST_SKIP() << "no bitmap fonts to fall back to on this path";
   const test::ScratchDir tree;
   ASSERT_EQ(mkdir((tree.path() + "/bin").c_str(), 0755), 0);
   const std::string said = start(TextMode::Auto, tree.path() + "/bin");
@@ -130,5 +134,7 @@ TEST_F(ScreenText, WithoutAnAtlasTheBitmapFontDrawsAndTheLoaderSaysWhy) {
   EXPECT_NEAR(bitmap.height(), 13, 1.5);  // the designed 18-pixel font, unscaled
   EXPECT_NEAR(bitmap.left, 960 - 85, 2);
 }
+
+INSTANTIATE_DRAWING_PATHS(ScreenText);
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST_F(Timeline, TitleLinesCrossEveryPictureInTheDesignedTime) {
       {TextMode::Bitmap, 1920, 1080, true, false}, {TextMode::Auto, 1920, 1080, false, false},
   };
   for (const auto& picture : pictures) {
-    const TextRule rule = textRule(picture.mode, picture.width, picture.height, picture.atlasReady);
+    const TextRule rule = textRule(picture.mode, picture.width, picture.height, picture.atlasReady, true);
     const std::string where = std::to_string(picture.width) + "x" + std::to_string(picture.height);
     EXPECT_EQ(rule.atlas, picture.atlas) << where;
     const float scale = picture.atlas ? picture.height / 600.0f : 1.0f;
@@ -177,7 +177,11 @@ TEST_F(Timeline, TitleLinesCrossEveryPictureInTheDesignedTime) {
     EXPECT_NEAR(steps * 0.02, crossing, 0.03) << where;
   }
   // At 600 pixels high the designed numbers themselves.
-  const TextRule designed = textRule(TextMode::Auto, 800, 600, true);
+  // Without bitmap fonts (GL ES) the atlas draws the designed window's texts, at their designed size.
+  const TextRule noBitmaps = textRule(TextMode::Bitmap, 800, 600, true, false);
+  EXPECT_TRUE(noBitmaps.atlas);
+  EXPECT_EQ(noBitmaps.scale, 1.0f);
+  const TextRule designed = textRule(TextMode::Auto, 800, 600, true, true);
   EXPECT_EQ(scaledPlace(kCounterPlace, designed).x, 20);
   EXPECT_EQ(scaledPlace(kMessagePlace, designed).x, 300);
   g_titlesShown = 0;
