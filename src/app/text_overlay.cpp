@@ -20,10 +20,11 @@ namespace {
 const char* const kAtlasPath = "../data/fonts/sans.txt";
 const char* const kProgramPath = "../bin/text.cg";
 constexpr float kTextGreen[3] = {0.0f, 0.7f, 0.0f};  // every text, as designed
-// A soft dark edge under the letters, from the same distance field: it keeps the thin green strokes
-// readable over the bright sky and the foam. Field units: the field drops by 0.5 over its spread.
-constexpr float kShadeReach = 0.25f;    // half the spread: a twelfth of an em at 8 pixels of spread in 48
-constexpr float kShadeOpacity = 0.55f;  // next to the letter, fading to nothing at its reach
+// A soft dark edge round the letters, from the same distance field: over the foam and the smoke the
+// green strokes would otherwise dissolve; over the open sea it does not show, and a stronger or wider
+// one makes the letters look heavy against the sky. Field units: the field drops by 0.5 over its spread.
+constexpr float kShadeReach = 0.2f;    // 3.2 atlas pixels: a fifteenth of an em (8 pixels of spread in 48)
+constexpr float kShadeOpacity = 0.4f;  // next to the letter, fading to nothing at its reach
 
 // What drawing from the atlas needs; `ready` only when all of it was made.
 struct AtlasText {
