@@ -28,6 +28,14 @@ MIN_EDGE = 40.0
 
 
 def read_png(path):
+    """Width, height and the luminance rows of a PNG, top row first."""
+    width, height, channels, lines = read_png_lines(path)
+    return width, height, [[0.299 * line[x] + 0.587 * line[x + 1] + 0.114 * line[x + 2]
+                            for x in range(0, width * channels, channels)] for line in lines]
+
+
+def read_png_lines(path):
+    """Width, height, channels (3 or 4) and the unfiltered byte rows of a PNG, top row first."""
     with open(path, "rb") as f:
         data = f.read()
     if data[:8] != b"\x89PNG\r\n\x1a\n":
@@ -65,10 +73,9 @@ def read_png(path):
                 p = a + b - c
                 pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
                 line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append([0.299 * line[x] + 0.587 * line[x + 1] + 0.114 * line[x + 2]
-                     for x in range(0, stride, channels)])
+        rows.append(line)
         previous = line
-    return width, height, rows
+    return width, height, channels, rows
 
 
 def horizon_rows(width, height, lum):

@@ -73,6 +73,12 @@ drawing | src/platform/gfx_es2.cpp | s/textureEnvironment_ == GL_ADD ? kTextureA
 drawing | src/platform/gfx_es2.cpp | s/lines_ = mode == GL_LINE;/lines_ = false;/ | the GL ES path ignores F3's outlines
 drawing | src/platform/gfx_es2.cpp | s/if (!compiling_) return false;/return false;/ | the GL ES path's display lists do their state calls at once instead of keeping them
 drawing | src/platform/matrix4.cpp | s/at(m, 2, c) = static_cast<float>(-forward\[c\]);/at(m, 2, c) = static_cast<float>(forward[c]);/ | the GL ES path's look-at looks backwards
+text | src/app/text_rule.cpp | s/(mode == TextMode::Auto \&\& !designed)/(mode == TextMode::Auto)/ | the designed 800 x 600 window draws its texts from the atlas too
+text | src/sim/world.cpp | s/speed(kScrollSpeed \* scale)/speed(kScrollSpeed)/ | title lines rise at the designed pixel speed in a taller picture, so they crawl
+text | src/assets/glyph_atlas.cpp | s/const float top = y - static_cast<float>(glyph->top) \* scale;/const float top = y + static_cast<float>(glyph->top) * scale;/ | glyphs hang below the baseline
+text | src/assets/glyph_atlas.cpp | s/ || !seenEnd) {/) {/ | a metrics file cut in its last line is taken for whole
+text | tools/assetgen/font_atlas.cpp | s/const int pictureRow = height - 1 - (glyph.box.y + row);/const int pictureRow = glyph.box.y + row;/ | the atlas's picture written top row first, so each glyph box holds another part of the picture
+text | bin/text.cg | s/gl_FragColor = vec4(color \* ink, alpha);/gl_FragColor = vec4(color, alpha);/ | the dark edge round the letters drawn green: the letters swell
 EOF
 }
 

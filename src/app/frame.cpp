@@ -90,7 +90,7 @@ bool toggleMessageVisible(int64_t now) {
 }
 
 void drawOverlays(bool withCounter) {
-  if (withCounter && toggleMessageVisible(readCounter())) drawText(g_messageText, 300, 23, Font::Helvetica18);
+  if (withCounter && toggleMessageVisible(readCounter())) drawToggleMessage();
   drawScrollTexts();
   countDisplayedFrame();
   if (withCounter) drawFrameRate();

@@ -3,6 +3,7 @@
 #include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/scene.h"
+#include "app/text_overlay.h"  // Required for: screenTextRule() (the titles' scale)
 #include "app/wave_phase.h"
 #include "camera/camera_rig.h"
 #include "effects/effects.h"
@@ -19,7 +20,8 @@ bool advanceWorld() {
   const int64_t previous = g_frameCounter;
   g_frameCounter = readCounter();
   const double elapsed = static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency);
-  const bool restarted = runTimeline({elapsed, g_frameCounter, g_framesPerSecond, g_windowWidth, g_windowHeight});
+  const bool restarted = runTimeline(
+      {elapsed, g_frameCounter, g_framesPerSecond, g_windowWidth, g_windowHeight, screenTextRule().scale});
   g_frameDelta = static_cast<double>(g_frameCounter - previous) / static_cast<double>(g_perfFrequency);
   g_wavePhase = advanceWavePhase(g_wavePhase, g_frameDelta);
   const double seaStart = beginPhase();

@@ -58,6 +58,8 @@ const char* usageText() {
          "  --profile           print the mean time of each frame phase and the frame intervals at exit\n"
          "  --frame-stats       print the frame intervals (mean, median, p95, p99, longest) at exit\n"
          "  --size WxH          window size (default 800x600), or a recording's picture (default 1280x720)\n"
+         "  --text atlas|bitmap the screen texts' font: scaled glyphs, or the 18-pixel bitmap font\n"
+         "                      (default: the bitmap font in an 800x600 picture, scaled glyphs in any other)\n"
          "  --fullscreen        fill the screen and hide the mouse cursor (showings)\n"
          "  --gl PATH           draw with desktop GL as designed (designed, the default) or GL ES 2.0 (es2)\n"
          "  --loops N           end after N complete runs of the 71-second script\n"
@@ -75,7 +77,7 @@ const char* usageText() {
 }
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error) {
-  bool framesPerSecondGiven = false, graphicsGiven = false;
+  bool framesPerSecondGiven = false, graphicsGiven = false, textGiven = false;
   const char* filmOption = nullptr;  // the first option that only a recording takes
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -101,6 +103,12 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.fullscreen = true;
     } else if (std::strcmp(arg, "--size") == 0) {
       if (!needs(parseSize(value, options.sizeWidth, options.sizeHeight), "WIDTHxHEIGHT in pixels, as 1280x720")) break;
+      ++i;
+    } else if (std::strcmp(arg, "--text") == 0) {
+      const bool atlas = value != nullptr && std::strcmp(value, "atlas") == 0;
+      if (!needs(atlas || (value != nullptr && std::strcmp(value, "bitmap") == 0), "atlas or bitmap")) break;
+      options.text = atlas ? TextMode::Atlas : TextMode::Bitmap;
+      textGiven = true;
       ++i;
     } else if (std::strcmp(arg, "--gl") == 0) {
       if (!needs(value != nullptr && parseGraphicsPath(value, options.graphics), "designed or es2")) break;
@@ -187,8 +195,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   const bool screenshot = !options.screenshot.empty(), sized = options.sizeWidth > 0;
   if (!options.record.empty() && (screenshot || options.loops > 0 || options.fullscreen)) {
     error = "--record films off-screen for --seconds S; it takes no --screenshot, --loops or --fullscreen";
-  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || graphicsGiven)) {
-    error = "--headless draws nothing; it takes no --screenshot, --fps, --size or --gl";
+  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || graphicsGiven || textGiven)) {
+    error = "--headless draws nothing; it takes no --screenshot, --fps, --size, --gl or --text";
   } else if (options.record.empty() && framesPerSecondGiven) {
     error = "--fps sets the frame rate of a recording; it goes with --record";
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/text_rule.h"       // Required for: TextMode
 #include "platform/gfx.h"       // Required for: GraphicsPath
 #include "platform/loudness.h"  // Required for: kDefaultLoudness
 
@@ -22,6 +23,7 @@ struct Options {
   bool profile = false;      // --profile: mean time of each frame phase and the frame intervals, at exit
   bool frameStats = false;   // --frame-stats: the frame intervals' mean and percentiles, at exit
   int sizeWidth = 0; int sizeHeight = 0;  // --size WxH: window size, or a recording's picture (0: not given)
+  TextMode text = TextMode::Auto;  // --text atlas|bitmap: the screen texts' font (default: by the picture's size)
   GraphicsPath graphics = GraphicsPath::kDesigned;  // --gl designed|es2: who draws the frame
   // Showings (kiosk, shop window).
   bool fullscreen = false;   // --fullscreen: the whole screen, no mouse cursor

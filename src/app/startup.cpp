@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
+#include "app/text_overlay.h"
 #include "assets/gl_state.h"
 #include "assets/mesh_model.h"
 #include "assets/texture.h"
@@ -88,6 +89,7 @@ void initScene(const Options& options, bool withGraphics) {
     gfxBindTexture(GL_TEXTURE_2D, g_domeTexture);
     loadBmpTexture("../data/textures/dome256256.bmp");
     buildSkyDome();
+    startScreenText(options.text);
   }
 
   g_shipModel1 = loadModel("../data/objects/schiff1.ase", withGraphics);
@@ -127,6 +129,7 @@ void shutdownScene(bool withGraphics) {
     destroyReflectionTarget();
     releaseEffectSprites();
   }
+  if (withGraphics) stopScreenText();
   stopEffects();
   delete g_shipModel1;
   delete g_shipModel2;

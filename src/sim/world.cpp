@@ -39,8 +39,8 @@ void copyCut(char* field, std::size_t fieldSize, const char* text) {
 
 }  // namespace
 
-ScrollText::ScrollText(float startX, const char* lineText, int windowHeight)
-    : x(startX), y(static_cast<float>(windowHeight)), speed(kScrollSpeed), text(lineText) {}
+ScrollText::ScrollText(float startX, const char* lineText, int windowHeight, float scale)
+    : x(startX), y(static_cast<float>(windowHeight)), speed(kScrollSpeed * scale), text(lineText) {}
 
 void spawnShip(int32_t type, const char* name, float x, float y, float heading) {
   Ship* ship = new Ship{};  // value-initialised: every game value 0 unless a model gives one

@@ -56,11 +56,13 @@ struct Duck {
 // A title line rising over the screen: window pixels, origin top left, y growing downwards. Drawn by
 // the text overlay, moved and removed by the simulation step.
 struct ScrollText {
-  // Starts with its baseline on the bottom edge of a window `windowHeight` pixels high.
-  ScrollText(float x, const char* text, int windowHeight);
+  // Starts with its baseline on the bottom edge of a window `windowHeight` pixels high. `scale` is
+  // the picture's pixels per designed pixel: the line rises that much faster, so it crosses a taller
+  // picture in the same time.
+  ScrollText(float x, const char* text, int windowHeight, float scale = 1.0f);
   float x;           // left end of the baseline, pixels
   float y;           // baseline, pixels from the top edge
-  int speed;         // pixels per 1/25 s; always 2
+  float speed;       // pixels per 1/25 s: 2, times the scale
   const char* text;  // not owned
 };
 

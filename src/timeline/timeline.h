@@ -15,6 +15,7 @@ struct TimelineInput {
   int framesPerSecond;  // the last measured rate; a firing window is 2 frames either side of its time
   int windowWidth;      // pixels: title lines are placed about the centre...
   int windowHeight;     // ...and start on the bottom edge
+  float textScale;      // picture pixels per designed pixel of the title lines (1: as designed)
 };
 
 // Tests every event of the script against the run time and performs those whose firing window

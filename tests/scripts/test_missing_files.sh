@@ -2,7 +2,8 @@
 # replaced) and several runs at once. Every run reaches its last frame and exits 0 with complete
 # progress lines; the damage is reported by the message that belongs to it, on its stream, as often
 # as the file is loaded. Together the rows cover every message, both streams and every kind of damage
-# (missing, empty, garbage, a directory, cut in half) for bitmaps, models, sounds and the shader source.
+# (missing, empty, garbage, a directory, cut in half) for bitmaps, models, sounds, the shader sources
+# and the screen texts' glyph atlas, which leaves the bitmap font.
 # The effects' sprites are bitmaps too: without one, its particles (the ducks' wakes from the start)
 # are drawn as plain quads.
 source "$(dirname "$0")/lib.sh"
@@ -33,7 +34,11 @@ data/sound/explosion.wav|empty|err|+|[ERROR] could not open explosion file
 data/sound/watersplash.wav|missing|err|+|[ERROR] could not open watersplash file
 bin/wave.cg|missing|err|1|Error Vertexprogram:
 bin/wave.cg|directory|err|1|Error Vertexprogram:
-bin/wave.cg|garbage|err|1|Error Vertexprogram:'
+bin/wave.cg|garbage|err|1|Error Vertexprogram:
+data/fonts/sans.txt|missing|err|1|Error: Failed to open font file ../data/fonts/sans.txt.
+data/fonts/sans.txt|half|err|1|Error: Font file ../data/fonts/sans.txt: line
+data/fonts/sans.bmp|garbage|err|1|Error: Unknown DIB file format.
+bin/text.cg|missing|err|1|Error Textprogram:'
 
 pristine="$work_dir/pristine"
 mkdir -p "$pristine"
@@ -83,6 +88,7 @@ run_case() {
     others=$(awk -v m="$message" 'index($0, m) != 1' "$err" | wc -l)
     [ "$stream" = out ] && others=$(wc -l <"$err")
     [ "$file" = bin/wave.cg ] && others=$((1 - $(grep -c '^Error Fragmentprogram: ' "$err")))
+    [ "$file" = bin/text.cg ] && others=$(grep -c -v -x -e 'Error Textprogram: .*' -e 'cannot read the shader source file' "$err" || true)
     [ "$times" = + ] && [ "$lines" -ge 1 ] && times=$lines
     [ "$lines" -eq "$times" ] && [ "$others" -eq 0 ] ||
       { echo "\"$message\" $lines times, expected $times; stderr: $(cat "$err")"; return; }

@@ -12,6 +12,8 @@ usage_errors=(
   "--headless draws nothing|--headless --screenshot $work_dir/shot.png"
   "--headless draws nothing|--headless --fps 30"
   "--headless draws nothing|--headless --size 64x48"
+  "--headless draws nothing|--headless --text atlas"
+  "--text needs atlas or bitmap|--text vector"
   "--fps sets the frame rate of a recording|--fps 30 --frames 1"
   "--fixed-dt needs a step in seconds (1e-6 to 1)|--fixed-dt 1e-300 --frames 1"
 )

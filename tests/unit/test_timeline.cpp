@@ -10,11 +10,13 @@
 #include "app/globals.h"
 #include "app/scene.h"
 #include "app/frame_rate.h"
+#include "app/text_rule.h"
 #include "assets/mesh_model.h"
 #include "camera/camera_rig.h"
 #include "platform/clock.h"
 #include "platform/random.h"
 #include "sim/events.h"
+#include "sim/simulation.h"
 #include "sim/world.h"
 #include "sound/sound_bank.h"
 #include "timeline/timeline.h"
@@ -134,6 +136,59 @@ TEST_F(Timeline, EachRestartBeginsTheScriptAgainOnFreshLists) {
   ASSERT_EQ(g_ships.size(), 2u);
   EXPECT_EQ(g_ducks.size(), 4u);
   EXPECT_EQ(std::string(g_ships[1]->tag), "s " + std::to_string(firstSerial + 5));
+}
+
+// The texts' rule: the designed bitmap font, places and speed in the 800 x 600 window; elsewhere the
+// designed offsets times height / 600, and a title line that crosses the picture in the designed 12 s.
+TEST_F(Timeline, TitleLinesCrossEveryPictureInTheDesignedTime) {
+  const struct {
+    TextMode mode;
+    int width, height;
+    bool atlasReady, atlas;
+  } pictures[] = {
+      {TextMode::Auto, 800, 600, true, false},     {TextMode::Atlas, 800, 600, true, true},
+      {TextMode::Auto, 1280, 720, true, true},     {TextMode::Auto, 1920, 1080, true, true},
+      {TextMode::Auto, 3840, 2160, true, true},    {TextMode::Auto, 1067, 600, true, true},
+      {TextMode::Bitmap, 1920, 1080, true, false}, {TextMode::Auto, 1920, 1080, false, false},
+  };
+  for (const auto& picture : pictures) {
+    const TextRule rule = textRule(picture.mode, picture.width, picture.height, picture.atlasReady, true);
+    const std::string where = std::to_string(picture.width) + "x" + std::to_string(picture.height);
+    EXPECT_EQ(rule.atlas, picture.atlas) << where;
+    const float scale = picture.atlas ? picture.height / 600.0f : 1.0f;
+    EXPECT_FLOAT_EQ(rule.scale, scale) << where;
+    const TextPlace counter = scaledPlace(kCounterPlace, rule), message = scaledPlace(kMessagePlace, rule);
+    EXPECT_NEAR(counter.y, 23 * scale, 0.5) << where;
+    EXPECT_NEAR(message.x, 300 * scale, 0.5) << where;
+
+    g_titlesShown = 0;
+    g_scrollTexts.clear();
+    runTimeline({45.0, readCounter(), 60, picture.width, picture.height, rule.scale});  // title 1
+    ASSERT_EQ(g_scrollTexts.size(), 1u) << where;
+    const ScrollText& line = *g_scrollTexts[0];
+    EXPECT_NEAR(line.x, picture.width / 2 - 99 * scale, 1e-3) << where;
+    EXPECT_EQ(line.y, static_cast<float>(picture.height)) << where;
+    int steps = 0;
+    while (!g_scrollTexts.empty() && steps < 10000) {
+      updateEntities(0.02);
+      ++steps;
+    }
+    const double crossing = picture.atlas ? 12.0 : picture.height / 50.0;  // seconds: 50 pixels a second as designed
+    EXPECT_NEAR(steps * 0.02, crossing, 0.03) << where;
+  }
+  // At 600 pixels high the designed numbers themselves.
+  // Without bitmap fonts (GL ES) the atlas draws the designed window's texts, at their designed size.
+  const TextRule noBitmaps = textRule(TextMode::Bitmap, 800, 600, true, false);
+  EXPECT_TRUE(noBitmaps.atlas);
+  EXPECT_EQ(noBitmaps.scale, 1.0f);
+  const TextRule designed = textRule(TextMode::Auto, 800, 600, true, true);
+  EXPECT_EQ(scaledPlace(kCounterPlace, designed).x, 20);
+  EXPECT_EQ(scaledPlace(kMessagePlace, designed).x, 300);
+  g_titlesShown = 0;
+  runTimeline({45.0, readCounter(), 60, 800, 600, designed.scale});
+  ASSERT_EQ(g_scrollTexts.size(), 1u);
+  EXPECT_EQ(g_scrollTexts[0]->x, 301.0f);
+  EXPECT_EQ(g_scrollTexts[0]->speed, 2.0f);
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ TEST(CommandLine, MalformedValuesAreErrorsWithAReason) {
        std::vector<std::vector<std::string>>{{"--bogus"}, {"--frames"}, {"--frames", "0"}, {"--frames", "12x"},
                                              {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--seed", "4294967296"},
                                              {"--screenshot"}, {"--seconds", "inf"}, {"--fixed-dt", "1e-300"},
-                                             {"--fixed-dt", "9e-7"}, {"--fixed-dt", "1.01"}}) {
+                                             {"--fixed-dt", "9e-7"}, {"--fixed-dt", "1.01"}, {"--text"},
+                                             {"--text", "Atlas"}}) {
     Options bad;
     error.clear();
     EXPECT_EQ(parse(words, bad, error), ParseOutcome::Error) << words.back();

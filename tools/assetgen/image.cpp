@@ -64,28 +64,37 @@ Color Image::sample(double u, double v) const {
   return mixColor(mixColor(a, b, tx), mixColor(c, d, tx), ty);
 }
 
-std::vector<uint8_t> encodeBmp(const Image& image) {
-  constexpr uint32_t kHeadersSize = 14 + 40;
-  const uint32_t stride = (static_cast<uint32_t>(image.width) * 3 + 3) & ~3u;
-  const uint32_t pixelBytes = stride * static_cast<uint32_t>(image.height);
+namespace {
+
+// File and 40-byte info header of an uncompressed, bottom-up BMP with `colours` palette entries.
+std::vector<uint8_t> bmpHeaders(int width, int height, int bitsPerPixel, uint32_t colours, uint32_t pixelBytes) {
+  const uint32_t headersSize = 14 + 40 + 4 * colours;
   std::vector<uint8_t> out;
-  out.reserve(kHeadersSize + pixelBytes);
+  out.reserve(headersSize + pixelBytes);
   out.push_back('B');
   out.push_back('M');
-  put32(out, kHeadersSize + pixelBytes);  // file size
-  put32(out, 0);                          // two reserved words
-  put32(out, kHeadersSize);               // offset of the pixels
-  put32(out, 40);                         // info header size
-  put32(out, static_cast<uint32_t>(image.width));
-  put32(out, static_cast<uint32_t>(image.height));  // positive: bottom-up rows
-  put16(out, 1);                                    // planes
-  put16(out, 24);                                   // bits per pixel
-  put32(out, 0);                                    // uncompressed
+  put32(out, headersSize + pixelBytes);  // file size
+  put32(out, 0);                         // two reserved words
+  put32(out, headersSize);               // offset of the pixels
+  put32(out, 40);                        // info header size
+  put32(out, static_cast<uint32_t>(width));
+  put32(out, static_cast<uint32_t>(height));  // positive: bottom-up rows
+  put16(out, 1);                              // planes
+  put16(out, static_cast<uint32_t>(bitsPerPixel));
+  put32(out, 0);  // uncompressed
   put32(out, pixelBytes);
   put32(out, 2835);  // 72 dpi, in pixels per metre
   put32(out, 2835);
-  put32(out, 0);  // colours used
-  put32(out, 0);  // important colours
+  put32(out, colours);  // colours used
+  put32(out, 0);        // important colours
+  return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> encodeBmp(const Image& image) {
+  const uint32_t stride = (static_cast<uint32_t>(image.width) * 3 + 3) & ~3u;
+  std::vector<uint8_t> out = bmpHeaders(image.width, image.height, 24, 0, stride * static_cast<uint32_t>(image.height));
   for (int y = 0; y < image.height; ++y) {
     const uint8_t* row = &image.rgb[static_cast<size_t>(y) * image.width * 3];
     for (int x = 0; x < image.width; ++x) {
@@ -94,6 +103,17 @@ std::vector<uint8_t> encodeBmp(const Image& image) {
       out.push_back(row[x * 3 + 0]);
     }
     for (uint32_t pad = static_cast<uint32_t>(image.width) * 3; pad < stride; ++pad) out.push_back(0);
+  }
+  return out;
+}
+
+std::vector<uint8_t> encodeGreyBmp(int width, int height, const std::vector<uint8_t>& grey) {
+  const uint32_t stride = (static_cast<uint32_t>(width) + 3) & ~3u;
+  std::vector<uint8_t> out = bmpHeaders(width, height, 8, 256, stride * static_cast<uint32_t>(height));
+  for (uint32_t level = 0; level < 256; ++level) put32(out, level * 0x010101u);  // blue, green, red, 0
+  for (int y = 0; y < height; ++y) {
+    out.insert(out.end(), &grey[static_cast<size_t>(y) * width], &grey[static_cast<size_t>(y) * width] + width);
+    for (uint32_t pad = static_cast<uint32_t>(width); pad < stride; ++pad) out.push_back(0);
   }
   return out;
 }

@@ -30,6 +30,8 @@ struct Image {
 
 // Windows BMP: 14-byte file header, 40-byte info header, 24 bits, bottom-up rows padded to 4 bytes.
 std::vector<uint8_t> encodeBmp(const Image& image);
+// The same with 8 bits per pixel and a grey palette: `grey` holds width * height levels, bottom row first.
+std::vector<uint8_t> encodeGreyBmp(int width, int height, const std::vector<uint8_t>& grey);
 // PNG (for previews only); false with a message on stderr when writing fails.
 bool writePng(const std::string& path, const Image& image);
 // Writes bytes to a file; false with a message on stderr on failure.

@@ -1,5 +1,6 @@
-// Asset generator entry: writes the models, bitmaps and sounds of the run-time tree into a data
-// directory, and on request PNG previews for inspection; or the program's icons alone.
+// Asset generator entry: writes the models, bitmaps, sounds and the screen texts' glyph atlas of the
+// run-time tree into a data directory, and on request PNG previews for inspection; or the program's
+// icons alone.
 //   assetgen DATA_DIR [--preview PREVIEW_DIR]
 //   assetgen --icons ICON_DIR      karvosta-48.png, karvosta-128.png, karvosta-256.png
 #include <sys/stat.h>  // Required for: mkdir
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "audio.h"
+#include "font_atlas.h"
 #include "icon.h"
 #include "models.h"
 #include "preview.h"
@@ -97,7 +99,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   bool ok = makeDirectory(dataDir) && makeDirectory(dataDir + "/objects") &&
-            makeDirectory(dataDir + "/textures") && makeDirectory(dataDir + "/sound");
+            makeDirectory(dataDir + "/textures") && makeDirectory(dataDir + "/sound") &&
+            makeDirectory(dataDir + "/fonts");
   if (!ok) return 1;
 
   TextureSet textures;
@@ -132,6 +135,15 @@ int main(int argc, char** argv) {
       continue;
     }
     ok &= writeFile(dataDir + "/sound/" + name, bytes);
+  }
+
+  // The font file is found when the build is configured (tools/CMakeLists.txt).
+  FontAtlasFiles font;
+  if (makeFontAtlas(KARVOSTA_FONT_FILE, "sans.bmp", font)) {
+    ok &= writeFile(dataDir + "/fonts/sans.bmp", font.picture);
+    ok &= writeFile(dataDir + "/fonts/sans.txt", font.metrics);
+  } else {
+    ok = false;
   }
 
   if (!previewDir.empty()) {
