@@ -1,0 +1,222 @@
+// The web page's tests: Debian's chromium, headless with WebGL on SwiftShader, driven through the
+// DevTools protocol (puppeteer-core), against the site served from this process. Also the program's
+// headless runs under node. Prints one line per test and "N passed, M failed" last.
+// Usage: node web_tests.js SITE_DIR OUT_DIR DESKTOP_PROGRAM
+"use strict";
+const assert = require("assert/strict");
+const { execFileSync } = require("child_process");
+const fs = require("fs");
+const http = require("http");
+const path = require("path");
+const puppeteer = require("puppeteer-core");
+
+const [site, out, desktop] = process.argv.slice(2).map((p) => path.resolve(p));
+const seeds = [1, 2, 3];
+const step = "0.02";
+const loopFrames = 3550;  // 71 s at 0.02 s: one run of the script
+
+// ---- the site, served as a static host would; under /missing-data/ the data file is absent --------
+
+const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png" };
+function serve() {
+  const server = http.createServer((request, response) => {
+    let name = new URL(request.url, "http://host").pathname;
+    const missingData = name.startsWith("/missing-data/");
+    if (missingData) name = name.slice("/missing-data".length);
+    if (name === "/") name = "/index.html";
+    const file = path.join(site, path.normalize(name));
+    if (!file.startsWith(site) || (missingData && name === "/karvosta.data") || !fs.existsSync(file)) {
+      response.writeHead(404).end();
+      return;
+    }
+    const type = types[path.extname(file)] || "application/octet-stream";
+    response.writeHead(200, { "Content-Type": type, "Content-Length": fs.statSync(file).size });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
+}
+
+// ---- the browser ---------------------------------------------------------------------------------
+
+function launch() {
+  return puppeteer.launch({
+    executablePath: "/usr/bin/chromium",
+    headless: true,
+    args: ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
+      "--disable-quic", "--user-data-dir=" + fs.mkdtempSync(path.join(out, "chromium-")),
+      // Sound waits for a gesture, as for a visitor; fixed-step runs need not wait for a display.
+      "--autoplay-policy=user-gesture-required", "--disable-frame-rate-limit", "--disable-gpu-vsync"],
+  });
+}
+
+// A page at `query`, with its console kept: `lines` holds the console.log messages (the event log
+// and "frames done"), `errors` every console error and uncaught exception.
+async function open(browser, base, query) {
+  const page = await browser.newPage();
+  const seen = { lines: [], errors: [], all: [] };
+  page.on("console", (message) => {
+    seen.all.push(message.type() + ": " + message.text());
+    if (message.type() === "log") seen.lines.push(message.text());
+    if (message.type() === "error") seen.errors.push(message.text());
+  });
+  page.on("pageerror", (error) => seen.errors.push(error.message));
+  // Every buffer Web Audio starts, with its length in sample frames.
+  await page.evaluateOnNewDocument(() => {
+    window.startedBuffers = [];
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function (...args) {
+      window.startedBuffers.push(this.buffer ? this.buffer.length : -1);
+      return start.apply(this, args);
+    };
+  });
+  await page.goto(base + query);
+  return { page, seen };
+}
+
+async function until(what, test, seconds) {
+  const end = Date.now() + seconds * 1000;
+  while (!(await test())) {
+    if (Date.now() > end) throw new Error("timed out waiting for " + what);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+}
+
+const visible = (page, id) => page.$eval("#" + id, (element) => !element.hidden);
+const statusText = (page) => page.evaluate(() => UTF8ToString(Module._karvosta_status_text()));
+
+// ---- the tests -----------------------------------------------------------------------------------
+
+function desktopLog(seed) {
+  const file = path.join(out, `desktop-seed${seed}.log`);
+  execFileSync(desktop, ["--headless", "--seconds", "71", "--fixed-dt", step, "--seed", String(seed), "--event-log", file],
+    { stdio: "ignore" });
+  return fs.readFileSync(file, "utf8");
+}
+
+// Frames in the sample frames of a WAV file's data chunk (16-bit samples).
+function wavFrames(file) {
+  const bytes = fs.readFileSync(file);
+  const channels = bytes.readUInt16LE(22);
+  const data = bytes.indexOf("data", 12);
+  return bytes.readUInt32LE(data + 4) / (2 * channels);
+}
+
+const tests = [
+  ["headless runs under node give the desktop's event logs", async () => {
+    for (const seed of seeds) {
+      const web = execFileSync("node", ["--no-experimental-fetch", path.join(site, "karvosta.js"), "--headless",
+        "--seconds", "71", "--fixed-dt", step, "--seed", String(seed), "--event-log", "/dev/eventlog"],
+        { cwd: site, stdio: ["ignore", "pipe", "ignore"] }).toString();
+      assert.equal(web, desktopLog(seed), `seed ${seed}`);
+    }
+  }],
+
+  ["the page loads without a console error and shows its first frame", async (browser, base) => {
+    const { page, seen } = await open(browser, base, "?autostart&mute&frames=5");
+    await until("frames done", () => seen.lines.includes("frames done"), 60);
+    assert.deepEqual(seen.errors, []);
+    assert.ok(!(await visible(page, "message")), "no message over the picture");
+    // Some pixel of the kept frame is not black.
+    const lit = await page.evaluate(() => {
+      const copy = document.createElement("canvas");
+      copy.width = Module.canvas.width;
+      copy.height = Module.canvas.height;
+      const context = copy.getContext("2d");
+      context.drawImage(Module.canvas, 0, 0);
+      const pixels = context.getImageData(0, 0, copy.width, copy.height).data;
+      return pixels.some((value, i) => i % 4 !== 3 && value > 0);
+    });
+    assert.ok(lit, "the frame is not black");
+    await page.close();
+  }],
+
+  ["missing data give the page's message", async (browser, base) => {
+    const { page } = await open(browser, base, "missing-data/?autostart&mute");
+    await until("the message", () => visible(page, "message"), 30);
+    const text = await page.$eval("#message", (element) => element.textContent);
+    assert.match(text, /data could not be loaded/);
+    assert.match(text, /404/);
+    await page.close();
+  }],
+
+  ["event logs through the page are the desktop's, byte for byte", async (browser, base) => {
+    for (const seed of seeds) {
+      // A small picture: the log does not depend on it, and the renderer's time does.
+      const { page, seen } = await open(browser, base,
+        `?seed=${seed}&fixed-dt=${step}&frames=${loopFrames}&size=160x120&mute&event-log&autostart`);
+      await until("frames done", () => seen.lines.includes("frames done"), 600);
+      const web = seen.lines.slice(0, seen.lines.indexOf("frames done")).map((line) => line + "\n").join("");
+      fs.writeFileSync(path.join(out, `web-seed${seed}.log`), web);
+      assert.equal(web, desktopLog(seed), `seed ${seed}`);
+      assert.deepEqual(seen.errors, []);
+      await page.close();
+    }
+  }],
+
+  ["F3 to F8 reach the program and not the browser; ESC ends and offers a new start", async (browser, base) => {
+    const { page, seen } = await open(browser, base, "?autostart&mute&fixed-dt=0.02");
+    await until("the start", () => page.evaluate(() => typeof Module._karvosta_start === "function" &&
+                                                          document.getElementById("loading").hidden), 60);
+    await page.evaluate(() => {
+      window.keptFromBrowser = [];
+      window.addEventListener("keydown", (event) => window.keptFromBrowser.push(event.key + ":" + event.defaultPrevented));
+      window.sameDocument = true;  // gone if F5 reloaded the page
+    });
+    const messages = { F3: /^Wireframe-Modus/, F4: /^Shader - Bump Map/, F5: /^View Frustum Culling/,
+      F6: /^Wasser - /, F7: /^3D-Objekte - /, F8: /^Effekte / };
+    for (const [key, message] of Object.entries(messages)) {
+      await page.keyboard.press(key);
+      assert.match(await statusText(page), message, key);
+    }
+    assert.equal(await page.evaluate(() => window.sameDocument), true, "F5 reloaded the page");
+    assert.deepEqual(await page.evaluate(() => window.keptFromBrowser),
+      Object.keys(messages).map((key) => key + ":true"));
+    await page.keyboard.press("Escape");
+    await until("the end", () => visible(page, "ended"), 10);
+    await page.click("#ended");
+    assert.ok(!(await visible(page, "ended")));
+    await page.keyboard.press("F3");  // the scene is up again
+    assert.match(await statusText(page), messages.F3);
+    assert.deepEqual(seen.errors, []);
+    await page.close();
+  }],
+
+  ["after the click, the first broadside's cannon plays through Web Audio", async (browser, base) => {
+    const cannon = wavFrames(path.join(site, "..", "tree", "data", "sound", "cannon1.wav"));
+    const { page, seen } = await open(browser, base, "?fixed-dt=0.02&event-log");
+    await until("the click overlay", () => visible(page, "start"), 60);
+    const state = () => page.evaluate(() => AL.currentCtx.audioCtx.state);
+    assert.equal(await state(), "suspended", "sound waits for the viewer");
+    assert.ok(!(await page.evaluate((frames) => window.startedBuffers.includes(frames), cannon)));
+    await page.click("#start");
+    await until("the first broadside", () => seen.lines.some((line) => line.includes("broadside-fired")), 120);
+    await until("a cannon sound", () => page.evaluate((frames) => window.startedBuffers.includes(frames), cannon), 5);
+    assert.equal(await state(), "running");
+    assert.deepEqual(seen.errors, []);
+    await page.close();
+  }],
+];
+
+(async () => {
+  fs.mkdirSync(out, { recursive: true });
+  const server = await serve();
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  const browser = await launch();
+  let passed = 0, failed = 0;
+  for (const [name, run] of tests) {
+    const began = Date.now();
+    try {
+      await run(browser, base);
+      ++passed;
+      console.log(`PASS ${name} (${((Date.now() - began) / 1000).toFixed(1)} s)`);
+    } catch (error) {
+      ++failed;
+      console.log(`FAIL ${name}\n  ${String(error.stack || error).split("\n").slice(0, 6).join("\n  ")}`);
+    }
+  }
+  await browser.close();
+  server.close();
+  console.log(`web: ${passed} passed, ${failed} failed`);
+  process.exit(failed === 0 ? 0 : 1);
+})();
