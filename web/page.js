@@ -138,9 +138,13 @@
     return bytes.buffer;
   }
 
-  // The data are on their way while WebGL is looked for: both take a while.
+  // The data are on their way while WebGL starts: both take a while. The context is the program's
+  // own (a canvas keeps the first context made on it), so it has the attributes the program asks for
+  // in app/main_web.cpp.
   const data = fetchData("karvosta.data");
-  if (!document.createElement("canvas").getContext("webgl")) {
+  const attributes = { alpha: false, depth: true, stencil: false, antialias: false,
+                       preserveDrawingBuffer: query.has("frames") };
+  if (!canvas.getContext("webgl", attributes)) {
     fail("This page needs WebGL.", "This browser offers no WebGL, or has it switched off: the demo draws with it.");
     return;
   }

@@ -40,6 +40,8 @@ void tellPage(const char* kind, const char* text = "") {
   }, kind, text);
 }
 
+// The page has made this context already, with the same attributes, to tell a viewer without WebGL
+// at once (web/page.js); the canvas gives the program the same context.
 bool createContext() {
   EmscriptenWebGLContextAttributes attributes;
   emscripten_webgl_init_context_attributes(&attributes);
