@@ -139,6 +139,13 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
 
 }  // namespace
 
+// freeglut's way out of the main loop: here the end of the frames, as after the last frame of a
+// limited run.
+extern "C" void glutLeaveMainLoop() {
+  if (g_running) emscripten_cancel_main_loop();
+  g_running = false;
+}
+
 // Called by the page: the click on its overlay (or at once with `autostart`) starts the frames, and a
 // click on its "start again" after the end brings the scene up anew first.
 extern "C" EMSCRIPTEN_KEEPALIVE void karvosta_start() {
