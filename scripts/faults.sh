@@ -190,7 +190,8 @@ run_phase() {
 
 # The tests a phase's log names as failed, comma-separated.
 failed_tests() {
-  sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^\s*[0-9]* - \(.*\) (.*/\1/p' | paste -sd, - | sed 's/,/, /g'
+  { sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^\s*[0-9]* - \(.*\) (.*/\1/p'
+    sed -n 's/^FAIL \(.*\)/\1/p' "$1"; } | paste -sd, - | sed 's/,/, /g'  # ctest's list, the web tests' lines
 }
 
 # Runs the phases in order until one fails; sets `verdict` and `detail`.
