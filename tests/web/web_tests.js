@@ -129,7 +129,7 @@ const tests = [
     await page.close();
   }],
 
-  ["after the click, the first broadside's cannon plays through Web Audio", async (browser, base) => {
+  ["after the click the first broadside's cannon plays through Web Audio", async (browser, base) => {
     const cannon = wavFrames(path.join(site, "..", "tree", "data", "sound", "cannon1.wav"));
     const { page, seen } = await open(browser, base, "?fixed-dt=0.02&event-log");
     await until("the click overlay", () => visible(page, "start"), 60);
