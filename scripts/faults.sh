@@ -72,7 +72,13 @@ effects | src/effects/effects_draw.cpp | s/glDepthMask(GL_TRUE);/glDepthMask(GL_
 sea | bin/wave.cg | s/gl_FragColor = vec4(sea + glint \* kSunColor, 1.0);/gl_FragColor = vec4(sea, 1.0);/ | the open sea without the sun's glints, unlike the sea around mirrored objects
 sea | bin/wave.cg | s/ + object \* objectShare +/ +/ | the mirrored ships and ducks are dropped from the sea
 sea | src/platform/shader_layer.cpp | s/for (const char\* const\* arg = args;/for (const char* const* arg = nullptr;/ | compiler arguments ignored: the sea's programs are built without the sky's colours
-drawing | src/app/reflection_target.cpp | s/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8,/glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8,/ | a reflection without alpha: the sea mirrors opaque black where nothing was drawn
+drawing | src/app/reflection_target.cpp | s/gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8,/gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8,/ | a reflection without alpha: the sea mirrors opaque black where nothing was drawn
+drawing | src/platform/gfx_es2.cpp | s/lit += lightOn \* (facing \* diffuse.rgb + highlight \* specular);/lit += lightOn * highlight * specular;/ | the GL ES path lights without the diffuse term
+drawing | src/platform/gfx_es2.cpp | s/{at(a), at(b), at(c), at(a), at(c), at(d)}/{at(a), at(b), at(c), at(a), at(b), at(d)}/ | the GL ES path splits quads into a wrong second triangle
+drawing | src/platform/gfx_es2.cpp | s/textureEnvironment_ == GL_ADD ? kTextureAddBit : kTextureModulateBit/kTextureModulateBit/ | the GL ES path modulates where the fixed pipeline adds the texture
+drawing | src/platform/gfx_es2.cpp | s/lines_ = mode == GL_LINE;/lines_ = false;/ | the GL ES path ignores F3's outlines
+drawing | src/platform/gfx_es2.cpp | s/if (!compiling_) return false;/return false;/ | the GL ES path's display lists do their state calls at once instead of keeping them
+drawing | src/platform/matrix4.cpp | s/at(m, 2, c) = static_cast<float>(-forward\[c\]);/at(m, 2, c) = static_cast<float>(forward[c]);/ | the GL ES path's look-at looks backwards
 EOF
 }
 

@@ -11,6 +11,7 @@ shift || true
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
   libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils locales
+  libegl1 libegl-dev libegl-mesa0 libgles2  # a GL ES 2.0 context off-screen, for the es2 drawing path's test
   dpkg-dev file lintian desktop-file-utils appstream)  # the package (cpack, dpkg-shlibdeps) and its checks
 # Recording films (--record): the FFmpeg libraries (libavfilter for the soundtrack's loudness), ffmpeg
 # and ffprobe for the recording test, GNU time for bench/record_speed.sh.

@@ -14,6 +14,7 @@
 #include "camera/view.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/png_writer.h"
 #include "sim/entity_draw.h"
@@ -38,8 +39,8 @@ void drawReflectionPass() {
   // Objects only: the reflection shows them on black with alpha 0, where the sea mirrors its sky.
   drawEntities(ViewPass::Reflection, &g_reflectionCover);
   drawEffects(ViewPass::Reflection, &g_reflectionCover);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
+  gfxEnable(GL_TEXTURE_2D);
+  gfxBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   // Without the off-screen target the picture is in the back buffer and is copied from there.
   if (!intoTexture) glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, kReflectionSize, kReflectionSize, 0);
   unbindReflectionTarget();
@@ -51,10 +52,10 @@ void drawMainPass() {
   glClear(GL_DEPTH_BUFFER_BIT);
   setupView(ViewPass::Main);
   if (g_skyList != 0) {
-    glPushMatrix();
-    glTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
-    glCallList(g_skyList);
-    glPopMatrix();
+    gfxPushMatrix();
+    gfxTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
+    gfxCallList(g_skyList);
+    gfxPopMatrix();
   }
   drawEntities(ViewPass::Main);
   if (g_water != nullptr) g_water->draw(&g_viewEye.x, &g_reflectionCover);
@@ -64,14 +65,15 @@ void drawMainPass() {
 void writeScreenshot(const std::string& path) {
   const int width = g_windowWidth, height = g_windowHeight;
   if (width <= 0 || height <= 0) return;
-  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-  std::vector<uint8_t> topDown(bottomUp.size());
-  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  // RGBA is the one layout every GL (GL ES 2.0 too) reads back; the back buffer is the default.
+  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  std::vector<uint8_t> topDown(static_cast<size_t>(width) * height * 3);
   for (int row = 0; row < height; ++row) {
-    std::copy_n(&bottomUp[row * rowBytes], rowBytes, &topDown[(height - 1 - row) * rowBytes]);
+    const uint8_t* from = &bottomUp[static_cast<size_t>(row) * width * 4];
+    uint8_t* to = &topDown[static_cast<size_t>(height - 1 - row) * width * 3];
+    for (int x = 0; x < width; ++x, from += 4, to += 3) std::copy_n(from, 3, to);
   }
   if (writePng(path.c_str(), width, height, topDown.data())) {
     std::printf("screenshot written to %s\n", path.c_str());
@@ -96,7 +98,7 @@ void drawOverlays(bool withCounter) {
 
 void drawScene() {
   // Draw: reflection, then the main view.
-  glMatrixMode(GL_MODELVIEW);
+  gfxMatrixMode(GL_MODELVIEW);
   double start = beginPhase();
   drawReflectionPass();
   endPhase(FramePhase::ReflectionPass, start);

@@ -7,6 +7,7 @@
 #include "assets/mesh_model.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "water/water_surface.h"
@@ -19,7 +20,7 @@ void setMessage(const char* text) { std::snprintf(g_messageText, kMessageTextSiz
 
 void toggleWireframe() {
   g_wireframe = !g_wireframe;
-  glPolygonMode(GL_FRONT_AND_BACK, g_wireframe ? GL_LINE : GL_FILL);
+  gfxPolygonMode(GL_FRONT_AND_BACK, g_wireframe ? GL_LINE : GL_FILL);
   setMessage(g_wireframe ? "Wireframe-Modus  ON" : "Wireframe-Modus  OFF");
 }
 

@@ -10,6 +10,7 @@
 #include "app/scene.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/run_tree.h"
 #include "timeline/timeline.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
                          "run it under xvfb-run, or use --headless for the simulation alone.\n");
     return 1;
   }
+  selectGraphicsPath(options.graphics);
   if (!options.record.empty()) return runRecording(options, argv[0]);
 
   // GLUT sees only the program name: our options are not X toolkit options.

@@ -59,6 +59,7 @@ const char* usageText() {
          "  --frame-stats       print the frame intervals (mean, median, p95, p99, longest) at exit\n"
          "  --size WxH          window size (default 800x600), or a recording's picture (default 1280x720)\n"
          "  --fullscreen        fill the screen and hide the mouse cursor (showings)\n"
+         "  --gl PATH           draw with desktop GL as designed (designed, the default) or GL ES 2.0 (es2)\n"
          "  --loops N           end after N complete runs of the 71-second script\n"
          "  --record FILE.mp4   film --seconds S (default 71) off-screen into a video with sound, then exit\n"
          "  --fps N             frame rate of a recording: 24, 25, 30 (default), 50 or 60\n"
@@ -74,7 +75,7 @@ const char* usageText() {
 }
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error) {
-  bool framesPerSecondGiven = false;
+  bool framesPerSecondGiven = false, graphicsGiven = false;
   const char* filmOption = nullptr;  // the first option that only a recording takes
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -100,6 +101,10 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       options.fullscreen = true;
     } else if (std::strcmp(arg, "--size") == 0) {
       if (!needs(parseSize(value, options.sizeWidth, options.sizeHeight), "WIDTHxHEIGHT in pixels, as 1280x720")) break;
+      ++i;
+    } else if (std::strcmp(arg, "--gl") == 0) {
+      if (!needs(value != nullptr && parseGraphicsPath(value, options.graphics), "designed or es2")) break;
+      graphicsGiven = true;
       ++i;
     } else if (std::strcmp(arg, "--loops") == 0) {
       if (!needs(parseWhole(value, 1, 1e6, number), "a whole number of runs (1 or more)")) break;
@@ -182,8 +187,8 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   const bool screenshot = !options.screenshot.empty(), sized = options.sizeWidth > 0;
   if (!options.record.empty() && (screenshot || options.loops > 0 || options.fullscreen)) {
     error = "--record films off-screen for --seconds S; it takes no --screenshot, --loops or --fullscreen";
-  } else if (options.headless && (screenshot || framesPerSecondGiven || sized)) {
-    error = "--headless draws nothing; it takes no --screenshot, --fps or --size";
+  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || graphicsGiven)) {
+    error = "--headless draws nothing; it takes no --screenshot, --fps, --size or --gl";
   } else if (options.record.empty() && framesPerSecondGiven) {
     error = "--fps sets the frame rate of a recording; it goes with --record";
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/gfx.h"       // Required for: GraphicsPath
 #include "platform/loudness.h"  // Required for: kDefaultLoudness
 
 struct Options {
@@ -21,6 +22,7 @@ struct Options {
   bool profile = false;      // --profile: mean time of each frame phase and the frame intervals, at exit
   bool frameStats = false;   // --frame-stats: the frame intervals' mean and percentiles, at exit
   int sizeWidth = 0; int sizeHeight = 0;  // --size WxH: window size, or a recording's picture (0: not given)
+  GraphicsPath graphics = GraphicsPath::kDesigned;  // --gl designed|es2: who draws the frame
   // Showings (kiosk, shop window).
   bool fullscreen = false;   // --fullscreen: the whole screen, no mouse cursor
   int loops = -1;            // --loops N: end normally after N complete runs of the script (-1: never)

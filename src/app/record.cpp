@@ -20,6 +20,7 @@
 #include "app/reflection_target.h"
 #include "app/scene.h"
 #include "platform/clock.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/png_writer.h"
 #include "platform/recorder.h"
@@ -73,25 +74,25 @@ void showProgress(Progress& progress, long done) {
 // Covers the picture with black at 1 - gain, overlays included.
 void drawFade(double gain) {
   if (gain >= 1.0) return;
-  glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_DEPTH_TEST);
-  glEnable(GL_BLEND);
+  gfxPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+  gfxDisable(GL_LIGHTING);
+  gfxDisable(GL_TEXTURE_2D);
+  gfxDisable(GL_DEPTH_TEST);
+  gfxEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glColor4f(0.0f, 0.0f, 0.0f, static_cast<float>(1.0 - gain));
-  glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopAttrib();
+  gfxMatrixMode(GL_PROJECTION);
+  gfxPushMatrix();
+  gfxLoadIdentity();
+  gfxMatrixMode(GL_MODELVIEW);
+  gfxPushMatrix();
+  gfxLoadIdentity();
+  gfxColor4f(0.0f, 0.0f, 0.0f, static_cast<float>(1.0 - gain));
+  gfxRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+  gfxPopMatrix();
+  gfxMatrixMode(GL_PROJECTION);
+  gfxPopMatrix();
+  gfxMatrixMode(GL_MODELVIEW);
+  gfxPopAttrib();
 }
 
 // The poster: bottom-up BGRA as read back, written top-down as RGB; on failure no file is left.

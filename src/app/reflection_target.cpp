@@ -2,6 +2,7 @@
 // pass's target with the reflection texture attached.
 #include "app/reflection_target.h"
 
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 namespace {
@@ -13,27 +14,25 @@ bool g_textureRefused = false; // an attached texture left the target incomplete
 // The texture gets RGBA storage of the target's size (the sea reads where objects are from its
 // alpha); its image is replaced every frame anyway.
 void giveTargetSize(GLuint texture) {
-  glBindTexture(GL_TEXTURE_2D, texture);
-  GLint width = 0, height = 0, format = 0;
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  gfxBindTexture(GL_TEXTURE_2D, texture);
+  int width = 0, height = 0, format = 0;
+  gfxTextureSize(&width, &height, &format);
   if (width != kReflectionSize || height != kReflectionSize || format != GL_RGBA8) {
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kReflectionSize, kReflectionSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kReflectionSize, kReflectionSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   }
 }
 
 }  // namespace
 
 bool createFramebufferTarget(FramebufferTarget& target, int width, int height, unsigned int colourFormat) {
-  if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) return false;
+  if (!gfxHasFramebufferObjects()) return false;
   glGenFramebuffers(1, &target.framebuffer);
   glGenRenderbuffers(1, &target.colour);
   glGenRenderbuffers(1, &target.depth);
   glBindRenderbuffer(GL_RENDERBUFFER, target.colour);
-  glRenderbufferStorage(GL_RENDERBUFFER, colourFormat, width, height);
+  gfxRenderbufferStorage(colourFormat, width, height);
   glBindRenderbuffer(GL_RENDERBUFFER, target.depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+  gfxRenderbufferStorage(GL_DEPTH_COMPONENT24, width, height);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
   glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);

@@ -12,6 +12,7 @@
 #include "camera/camera_rig.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/random.h"
 #include "platform/shader_layer.h"  // Required for: glContextCurrent()
@@ -24,28 +25,28 @@
 
 void setUpGlState() {
   g_wireframe = false;
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  gfxPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   g_frustumCulling = true;
   g_renderPath = RenderPath::DisplayList;
-  glEnable(GL_DEPTH_TEST);
+  gfxEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   // The modelview matrix stays the identity between drawing operations; the camera lives in the
   // projection matrix, so lighting is computed in world coordinates.
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  gfxMatrixMode(GL_MODELVIEW);
+  gfxLoadIdentity();
   glClearColor(0, 0, 0, 0);
-  glShadeModel(GL_SMOOTH);
+  gfxShadeModel(GL_SMOOTH);
   // Models are drawn at half size: without rescaling, their normals would come out twice as long
   // and every model would be lit twice as brightly as its materials say.
-  glEnable(GL_RESCALE_NORMAL);
-  glEnable(GL_TEXTURE_2D);
+  gfxEnable(GL_RESCALE_NORMAL);
+  gfxEnable(GL_TEXTURE_2D);
   resetTextureWrap();
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
-  glLightfv(GL_LIGHT0, GL_POSITION, g_lightPosition);
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, g_ambientLight);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_LIGHT0);
-  glEnable(GL_TEXTURE_2D);
+  gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+  gfxLightfv(GL_LIGHT0, GL_POSITION, g_lightPosition);
+  gfxLightModelfv(GL_LIGHT_MODEL_AMBIENT, g_ambientLight);
+  gfxEnable(GL_LIGHTING);
+  gfxEnable(GL_LIGHT0);
+  gfxEnable(GL_TEXTURE_2D);
 }
 
 namespace {
@@ -81,10 +82,10 @@ void initScene(const Options& options, bool withGraphics) {
 
   if (withGraphics) {
     // The reflection texture's first content only gives it storage; every frame replaces it.
-    glBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
+    gfxBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
     loadBmpTexture("../data/textures/template.bmp");
     glGenTextures(1, &g_domeTexture);
-    glBindTexture(GL_TEXTURE_2D, g_domeTexture);
+    gfxBindTexture(GL_TEXTURE_2D, g_domeTexture);
     loadBmpTexture("../data/textures/dome256256.bmp");
     buildSkyDome();
   }
@@ -119,10 +120,10 @@ void initScene(const Options& options, bool withGraphics) {
 void shutdownScene(bool withGraphics) {
   // GLUT destroys the window before its main loop returns, so the context may be gone already.
   if (withGraphics && glContextCurrent()) {
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
+    gfxDisable(GL_TEXTURE_2D);
+    gfxDisable(GL_DEPTH_TEST);
+    gfxDisable(GL_LIGHTING);
+    gfxDisable(GL_LIGHT0);
     destroyReflectionTarget();
     releaseEffectSprites();
   }

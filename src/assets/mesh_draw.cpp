@@ -8,6 +8,7 @@
 #include "assets/gl_state.h"
 #include "assets/model_frame.h"
 #include "assets/texture.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 RenderPath g_renderPath = RenderPath::DisplayList;
@@ -22,7 +23,7 @@ enum class MaterialRule { kDisplayList, kDirect };
 
 void setFrontColor(GLenum parameter, const std::array<float, 3>& rgb) {
   const GLfloat rgba[4] = {rgb[0], rgb[1], rgb[2], 1.0f};
-  glMaterialfv(GL_FRONT, parameter, rgba);
+  gfxMaterialfv(GL_FRONT, parameter, rgba);
 }
 
 bool drawsTextured(const MeshModel& model, const GeomObject& object) {
@@ -39,19 +40,19 @@ void applyObjectState(const MeshModel& model, const GeomObject& object, Material
          "materialRef past the materials: loadAse keeps every reference inside or at -1");
   if (drawsTextured(model, object)) {
     const Material& material = model.materials[static_cast<size_t>(object.materialRef)];
-    glBindTexture(GL_TEXTURE_2D, material.texture);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glTexCoordPointer(3, GL_FLOAT, 0, object.tvertices.data());
+    gfxBindTexture(GL_TEXTURE_2D, material.texture);
+    gfxEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    gfxTexCoordPointer(3, GL_FLOAT, 0, object.tvertices.data());
   } else {
-    glDisable(GL_TEXTURE_2D);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    gfxDisable(GL_TEXTURE_2D);
+    gfxDisableClientState(GL_TEXTURE_COORD_ARRAY);
   }
 
   if (object.materialRef >= 0) {
     const Material& material = model.materials[static_cast<size_t>(object.materialRef)];
     setFrontColor(GL_AMBIENT, material.ambient);
     setFrontColor(GL_DIFFUSE, material.diffuse);
-    glMaterialf(GL_FRONT, GL_SHININESS, material.shine);
+    gfxMaterialf(GL_FRONT, GL_SHININESS, material.shine);
     setFrontColor(GL_SPECULAR, material.specular);
   } else if (rule == MaterialRule::kDisplayList) {
     const std::array<float, 3>& rgb = object.wireframeColor;
@@ -61,32 +62,32 @@ void applyObjectState(const MeshModel& model, const GeomObject& object, Material
     // The specular colour keeps whatever the previous object left.
     setFrontColor(GL_AMBIENT, object.wireframeColor);
     setFrontColor(GL_DIFFUSE, object.wireframeColor);
-    glMaterialf(GL_FRONT, GL_SHININESS, kDirectPathShininess);
+    gfxMaterialf(GL_FRONT, GL_SHININESS, kDirectPathShininess);
   }
 
-  glVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
-  glNormalPointer(GL_FLOAT, 0, object.vertexNormals.data());
+  gfxVertexPointer(3, GL_FLOAT, 0, object.vertices.data());
+  gfxNormalPointer(GL_FLOAT, 0, object.vertexNormals.data());
 
   // Back faces of a closed surface lie behind its front faces: sending them is wasted work.
   if (object.closedSurface) {
-    glEnable(GL_CULL_FACE);
+    gfxEnable(GL_CULL_FACE);
   } else {
-    glDisable(GL_CULL_FACE);
+    gfxDisable(GL_CULL_FACE);
   }
 }
 
 void enableArrays() {
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxEnableClientState(GL_VERTEX_ARRAY);
+  gfxEnableClientState(GL_NORMAL_ARRAY);
+  gfxEnableClientState(GL_TEXTURE_COORD_ARRAY);
 }
 
 // Also ends the culling an object may have switched on: nothing else in the scene is culled.
 void disableArrays() {
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisable(GL_CULL_FACE);
+  gfxDisableClientState(GL_VERTEX_ARRAY);
+  gfxDisableClientState(GL_NORMAL_ARRAY);
+  gfxDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxDisable(GL_CULL_FACE);
 }
 
 }  // namespace
@@ -97,7 +98,7 @@ void MeshModel::loadTextures() {
     // An empty name (no "*BITMAP" in the file) is not a file to open either.
     if (!material.hasBitmap()) continue;
     glGenTextures(1, &material.texture);
-    glBindTexture(GL_TEXTURE_2D, material.texture);
+    gfxBindTexture(GL_TEXTURE_2D, material.texture);
     loadBmpTexture(material.bitmapName.c_str());
   }
   std::printf("done\n");
@@ -106,44 +107,44 @@ void MeshModel::loadTextures() {
 // The list copies the arrays' contents at compile time, so it stays valid whatever happens to the
 // client-side arrays afterwards.
 void MeshModel::buildDisplayList() {
-  displayList = glGenLists(1);
-  glNewList(displayList, GL_COMPILE);
-  glScalef(kModelScale, kModelScale, kModelScale);
+  displayList = gfxGenLists(1);
+  gfxNewList(displayList, GL_COMPILE);
+  gfxScalef(kModelScale, kModelScale, kModelScale);
   enableArrays();
   for (const std::unique_ptr<GeomObject>& object : objects) {
     applyObjectState(*this, *object, MaterialRule::kDisplayList);
     if (object->numFaces > 0) {
-      glDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
+      gfxDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
     }
-    glEnable(GL_TEXTURE_2D);
+    gfxEnable(GL_TEXTURE_2D);
   }
   disableArrays();
-  glEndList();
+  gfxEndList();
 }
 
 void MeshModel::draw(RenderPath path) const {
   if (path == RenderPath::DisplayList) {
-    glCallList(displayList);
+    gfxCallList(displayList);
     return;
   }
-  glScalef(kModelScale, kModelScale, kModelScale);
+  gfxScalef(kModelScale, kModelScale, kModelScale);
   enableArrays();
   for (const std::unique_ptr<GeomObject>& object : objects) {
     applyObjectState(*this, *object, MaterialRule::kDirect);
     if (path == RenderPath::DrawElements && object->numFaces > 0) {
-      glDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
+      gfxDrawElements(GL_TRIANGLES, 3 * object->numFaces, GL_UNSIGNED_INT, object->faces.data());
     } else if (path == RenderPath::Immediate) {
       const uint32_t* corner = object->faces.data();
       for (int32_t f = 0; f < object->numFaces; ++f, corner += 3) {
-        glColor3f(1.0f, 0.0f, 0.0f);
-        glBegin(GL_POLYGON);
-        glArrayElement(static_cast<GLint>(corner[0]));
-        glArrayElement(static_cast<GLint>(corner[1]));
-        glArrayElement(static_cast<GLint>(corner[2]));
-        glEnd();
+        gfxColor3f(1.0f, 0.0f, 0.0f);
+        gfxBegin(GL_POLYGON);
+        gfxArrayElement(static_cast<GLint>(corner[0]));
+        gfxArrayElement(static_cast<GLint>(corner[1]));
+        gfxArrayElement(static_cast<GLint>(corner[2]));
+        gfxEnd();
       }
     }
-    glEnable(GL_TEXTURE_2D);
+    gfxEnable(GL_TEXTURE_2D);
   }
   disableArrays();
 }

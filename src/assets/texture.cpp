@@ -2,12 +2,13 @@
 #include "assets/texture.h"
 
 #include "assets/bmp_image.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 void loadBmpTexture(const char* path) {
   // Linear minification needs no mipmaps, so level 0 alone makes the texture complete.
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 
   const std::unique_ptr<RgbImage> image = loadDib(path);
   if (image == nullptr) return;
@@ -16,7 +17,7 @@ void loadBmpTexture(const char* path) {
   GLint previousAlignment = 4;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+  gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                image->pixels.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
 }

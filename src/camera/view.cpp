@@ -1,6 +1,7 @@
 // View setup in GL: perspective and look-at in the projection matrix.
 #include "camera/view.h"
 
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 ViewVector g_viewEye = kBaseEye;
@@ -14,7 +15,7 @@ constexpr double kNear = 50.0;         // world units
 constexpr double kFar = 1000.0;
 
 void lookAt(const ViewVectors& v) {
-  gluLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
+  gfxLookAt(v.eye.x, v.eye.y, v.eye.z, v.target.x, v.target.y, v.target.z, v.up.x, v.up.y, v.up.z);
 }
 }  // namespace
 
@@ -25,10 +26,10 @@ void setupView(ViewPass pass) {
     g_viewTarget = view.target;
     g_viewUp = view.up;
   }
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(kFieldOfView, kAspect, kNear, kFar);
+  gfxMatrixMode(GL_PROJECTION);
+  gfxLoadIdentity();
+  gfxPerspective(kFieldOfView, kAspect, kNear, kFar);
   const ViewVectors current{g_viewEye, g_viewTarget, g_viewUp};
   lookAt(pass == ViewPass::Reflection ? mirrorView(current) : current);
-  glMatrixMode(GL_MODELVIEW);
+  gfxMatrixMode(GL_MODELVIEW);
 }

@@ -8,6 +8,7 @@
 #include "assets/bmp_image.h"
 #include "camera/camera_rig.h"  // Required for: mirrorView()
 #include "effects/effects.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/shader_layer.h"  // Required for: shaderCurrentModelViewProjection()
 #include "water/reflection_cover.h"
@@ -122,13 +123,13 @@ void loadEffectSprites() {
     fillCell(sheet, sprite, image.get());
   }
   if (g_spriteSheet == 0) glGenTextures(1, &g_spriteSheet);
-  glBindTexture(GL_TEXTURE_2D, g_spriteSheet);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kSheetWidth, kSheetHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, sheet.data());
-  glBindTexture(GL_TEXTURE_2D, 0);
+  gfxBindTexture(GL_TEXTURE_2D, g_spriteSheet);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kSheetWidth, kSheetHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, sheet.data());
+  gfxBindTexture(GL_TEXTURE_2D, 0);
 }
 
 void releaseEffectSprites() {
@@ -207,36 +208,36 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   // The state is put back by hand: the scene's is known (lit, depth written, no blending), and
   // saving it all costs a software renderer more than the little drawn here.
   GLint environment = GL_ADD, texture = 0;
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+  gfxGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
-  const bool lit = glIsEnabled(GL_LIGHTING), culled = glIsEnabled(GL_CULL_FACE), textured = glIsEnabled(GL_TEXTURE_2D);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_CULL_FACE);
-  glEnable(GL_DEPTH_TEST);
+  const bool lit = gfxIsEnabled(GL_LIGHTING), culled = gfxIsEnabled(GL_CULL_FACE), textured = gfxIsEnabled(GL_TEXTURE_2D);
+  gfxDisable(GL_LIGHTING);
+  gfxDisable(GL_CULL_FACE);
+  gfxEnable(GL_DEPTH_TEST);
   glDepthMask(GL_FALSE);
-  glEnable(GL_BLEND);
+  gfxEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, g_spriteSheet);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glEnableClientState(GL_COLOR_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glVertexPointer(3, GL_FLOAT, sizeof(Corner), &g_corners[0].x);
-  glTexCoordPointer(2, GL_FLOAT, sizeof(Corner), &g_corners[0].u);
-  glColorPointer(4, GL_FLOAT, sizeof(Corner), &g_corners[0].r);
-  glDrawArrays(GL_QUADS, 0, corners);
-  glDisableClientState(GL_COLOR_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-  if (!textured) glDisable(GL_TEXTURE_2D);
+  gfxEnable(GL_TEXTURE_2D);
+  gfxBindTexture(GL_TEXTURE_2D, g_spriteSheet);
+  gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  gfxEnableClientState(GL_VERTEX_ARRAY);
+  gfxEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxEnableClientState(GL_COLOR_ARRAY);
+  gfxDisableClientState(GL_NORMAL_ARRAY);
+  gfxVertexPointer(3, GL_FLOAT, sizeof(Corner), &g_corners[0].x);
+  gfxTexCoordPointer(2, GL_FLOAT, sizeof(Corner), &g_corners[0].u);
+  gfxColorPointer(4, GL_FLOAT, sizeof(Corner), &g_corners[0].r);
+  gfxDrawArrays(GL_QUADS, 0, corners);
+  gfxDisableClientState(GL_COLOR_ARRAY);
+  gfxDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxDisableClientState(GL_VERTEX_ARRAY);
+  gfxColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+  gfxBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+  if (!textured) gfxDisable(GL_TEXTURE_2D);
   glBlendFunc(GL_ONE, GL_ZERO);
-  glDisable(GL_BLEND);
+  gfxDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
-  if (culled) glEnable(GL_CULL_FACE);
-  if (lit) glEnable(GL_LIGHTING);
+  if (culled) gfxEnable(GL_CULL_FACE);
+  if (lit) gfxEnable(GL_LIGHTING);
 }

@@ -1,8 +1,10 @@
-// Shader layer over GLSL 1.20 through GL 2.0 entry points: compiling entries of one source file,
-// linking stage pairs on demand, keeping parameter values and uploading them to the program in use.
+// Shader layer over GLSL 1.20 or GLSL ES 1.00 through GL 2.0 entry points: compiling entries of one
+// source file, linking stage pairs on demand, keeping parameter values and uploading them to the
+// program in use.
 #include "platform/shader_layer.h"
 
 #include "platform/file_read.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 #include <algorithm>
@@ -42,6 +44,7 @@ struct LinkedPair {
 struct ShaderContext {
   std::vector<std::unique_ptr<ShaderProgram>> programs;
   std::deque<LinkedPair> linked;
+  GLuint frontColorStage = 0;  // GLSL ES: the fragment stage of a vertex program alone
 };
 
 namespace {
@@ -58,6 +61,22 @@ struct LayerState {
 
 LayerState g_state;
 std::string g_lastError;
+ShaderDialect g_dialect = kShaderDialectGlsl120;
+
+// What the source file's vertex inputs and colour output are in each dialect (see the header).
+const char* const kGlsl120Names =
+    "#define vertexPosition gl_Vertex\n#define vertexNormal gl_Normal\n"
+    "#define vertexTexCoord gl_MultiTexCoord0\n#define vertexColor gl_Color\n#define frontColor gl_FrontColor\n";
+const char* const kEsVertexNames =
+    "#define GLSL_ES 1\nprecision highp float;\nattribute vec4 vertexPosition;\nattribute vec3 vertexNormal;\n"
+    "attribute vec4 vertexTexCoord;\nattribute vec4 vertexColor;\nvarying vec4 frontColor;\n";
+// A fragment stage may lack high precision in GLSL ES; the sea's sums still fit medium precision.
+const char* const kEsFragmentNames =
+    "#define GLSL_ES 1\n#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\n"
+    "precision mediump float;\n#endif\n";
+const char* const kEsFrontColorStage =
+    "#version 100\nprecision mediump float;\nvarying vec4 frontColor;\n"
+    "void main() { gl_FragColor = frontColor; }\n";
 
 void fail(std::string text) {
   g_lastError = std::move(text);
@@ -81,11 +100,43 @@ std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter, PFNGLGETSH
 std::string shaderLog(GLuint shader) { return infoLog(shader, glGetShaderiv, glGetShaderInfoLog); }
 std::string programLog(GLuint program) { return infoLog(program, glGetProgramiv, glGetProgramInfoLog); }
 
-// Links the stages present; returns 0 and records the linker's log on failure.
-GLuint linkStages(ShaderProgram* vertex, ShaderProgram* fragment) {
+GLuint compileStage(GLenum type, const char* const* strings, int count) {
+  const GLuint shader = glCreateShader(type);
+  glShaderSource(shader, count, strings, nullptr);
+  glCompileShader(shader);
+  GLint compiled = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+  if (compiled != GL_TRUE) {
+    fail(shaderLog(shader));
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+// Links the stages present; returns 0 and records the linker's log on failure. GLSL ES has no fixed
+// stages: a vertex stage alone gets one that shows its colour, a fragment stage alone cannot run.
+GLuint linkStages(ShaderContext* context, ShaderProgram* vertex, ShaderProgram* fragment) {
+  GLuint fragmentShader = fragment != nullptr ? fragment->shader : 0;
+  if (g_dialect == kShaderDialectGlslEs100) {
+    if (vertex == nullptr) {
+      fail("link error:\nGLSL ES needs a vertex program");
+      return 0;
+    }
+    if (fragment == nullptr) {
+      if (context->frontColorStage == 0) context->frontColorStage = compileStage(GL_FRAGMENT_SHADER, &kEsFrontColorStage, 1);
+      fragmentShader = context->frontColorStage;
+    }
+  }
   const GLuint program = glCreateProgram();
   if (vertex != nullptr) glAttachShader(program, vertex->shader);
-  if (fragment != nullptr) glAttachShader(program, fragment->shader);
+  if (fragmentShader != 0) glAttachShader(program, fragmentShader);
+  if (g_dialect == kShaderDialectGlslEs100) {
+    glBindAttribLocation(program, kShaderAttributePosition, "vertexPosition");
+    glBindAttribLocation(program, kShaderAttributeNormal, "vertexNormal");
+    glBindAttribLocation(program, kShaderAttributeTexCoord, "vertexTexCoord");
+    glBindAttribLocation(program, kShaderAttributeColor, "vertexColor");
+  }
   glLinkProgram(program);
   GLint linked = GL_FALSE;
   glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -102,7 +153,7 @@ const LinkedPair* findOrLink(ShaderContext* context, ShaderProgram* vertex, Shad
   for (const LinkedPair& pair : context->linked) {
     if (pair.vertex == vertex && pair.fragment == fragment) return &pair;
   }
-  const GLuint program = linkStages(vertex, fragment);
+  const GLuint program = linkStages(context, vertex, fragment);
   if (program == 0) {
     // Said once: the failure is cached, later frames fall back quietly.
     std::fprintf(stderr, "shader layer: %s\n", g_lastError.c_str());
@@ -208,6 +259,7 @@ void shaderDestroyContext(ShaderContext* context) {
       if (pair.program != 0) glDeleteProgram(pair.program);
     }
     for (const auto& program : context->programs) glDeleteShader(program->shader);
+    if (context->frontColorStage != 0) glDeleteShader(context->frontColorStage);
   } else {
     // The window and its context are gone (shutdown after the main loop): GL has freed the
     // objects with the context, and no program is in use any more.
@@ -246,7 +298,10 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     return nullptr;
   }
 
-  std::string prefix = std::string("#version 120\n#define ") + entry + " main\n#define ENTRY_" + entry + "\n";
+  const bool isVertex = profile == kShaderProfileGlslVertex;
+  std::string prefix = g_dialect == kShaderDialectGlslEs100 ? "#version 100\n" : "#version 120\n";
+  prefix += g_dialect == kShaderDialectGlsl120 ? kGlsl120Names : isVertex ? kEsVertexNames : kEsFragmentNames;
+  prefix += std::string("#define ") + entry + " main\n#define ENTRY_" + entry + "\n";
   for (const char* const* arg = args; arg != nullptr && *arg != nullptr; ++arg) {
     // "-DNAME" or "-DNAME=VALUE", on one line.
     const std::string text = *arg;
@@ -258,18 +313,12 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     const std::string value = equals < text.size() ? " " + text.substr(equals + 1) : "";
     prefix += "#define " + text.substr(2, equals - 2) + value + "\n";
   }
-  // "#line 0": in GLSL 1.20 the line after it is line 1, so the log counts lines of the file.
-  prefix += "#line 0\n";
+  // The log counts lines of the file: after "#line N" the next line is N + 1 in GLSL 1.20, N in GLSL ES.
+  prefix += g_dialect == kShaderDialectGlslEs100 ? "#line 1\n" : "#line 0\n";
   const char* strings[2] = {prefix.c_str(), source.c_str()};
-  const GLenum type = profile == kShaderProfileGlslVertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
-  const GLuint shader = glCreateShader(type);
-  glShaderSource(shader, 2, strings, nullptr);
-  glCompileShader(shader);
-  GLint compiled = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-  if (compiled != GL_TRUE) {
-    fail(where + shaderLog(shader));
-    glDeleteShader(shader);
+  const GLuint shader = compileStage(isVertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, strings, 2);
+  if (shader == 0) {
+    fail(where + g_lastError);
     return nullptr;
   }
 
@@ -279,10 +328,13 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
   program->shader = shader;
 
   // Linking the stage on its own finds a missing entry function now rather than at the first draw;
-  // the result is also the program that runs when only this stage is enabled.
-  const bool isVertex = profile == kShaderProfileGlslVertex;
-  const GLuint alone = linkStages(isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get());
-  if (alone == 0) {
+  // the result is also the program that runs when only this stage is enabled. (A GLSL ES fragment
+  // stage cannot run alone: its entry is found when it is first linked with a vertex stage.)
+  GLuint alone = 0;
+  if (isVertex || g_dialect == kShaderDialectGlsl120) {
+    alone = linkStages(context, isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get());
+  }
+  if (alone == 0 && (isVertex || g_dialect == kShaderDialectGlsl120)) {
     fail(where + g_lastError);
     glDeleteShader(shader);
     return nullptr;
@@ -333,9 +385,9 @@ void shaderSetParameter3f(ShaderParameter* parameter, float x, float y, float z)
 }
 
 void shaderCurrentModelViewProjection(float clipFromObject[16]) {
-  GLfloat modelview[16], projection[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  float modelview[16], projection[16];
+  gfxGetMatrix(GL_MODELVIEW_MATRIX, modelview);
+  gfxGetMatrix(GL_PROJECTION_MATRIX, projection);
   for (int column = 0; column < 4; ++column) {
     for (int row = 0; row < 4; ++row) {
       float sum = 0.0f;
@@ -395,3 +447,7 @@ void shaderBindProgram(ShaderProgram* program) {
   else g_state.fragmentProgram = program;
   selectProgram();
 }
+
+void shaderUseDialect(ShaderDialect dialect) { g_dialect = dialect; }
+
+unsigned int shaderProgramInUse() { return g_state.programInUse; }

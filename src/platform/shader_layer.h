@@ -1,14 +1,21 @@
-// Shader layer: a small shader runtime over GLSL 1.20 with the model of a classic effect runtime
-// (context, per-stage profiles, programs compiled from one source file by entry name, named
-// parameters, profiles switched on and off). This header is GL-free; the functions need a current
-// GL context once a context exists.
+// Shader layer: a small shader runtime over GLSL 1.20 or GLSL ES 1.00 with the model of a classic
+// effect runtime (context, per-stage profiles, programs compiled from one source file by entry name,
+// named parameters, profiles switched on and off). This header is GL-free; the functions need a
+// current GL context once a context exists.
 //
 // Entry selection: a program of entry E is the source file compiled with the prefix
-//   #version 120
+//   #version 120                    (GLSL ES: #version 100 and the stage's default precision)
 //   #define E main
 //   #define ENTRY_E
-// (and a #define per "-D" argument) so the file marks each entry's code with `#ifdef ENTRY_E` and names its function E. Line numbers
-// in the compiler's log are those of the file itself.
+// (and a #define per "-D" argument) so the file marks each entry's code with `#ifdef ENTRY_E` and
+// names its function E. Line numbers in the compiler's log are those of the file itself.
+//
+// One source serves both dialects: a vertex program reads its vertex as `vertexPosition` (vec4),
+// `vertexNormal` (vec3), `vertexTexCoord` (vec4, the first texture coordinate) and `vertexColor`
+// (vec4), and hands a colour to GL's fixed fragment stage as `frontColor`. In GLSL 1.20 these are
+// GL's built-ins (gl_Vertex, ...); in GLSL ES they are attributes at the locations the drawing
+// vocabulary (gfx.h) feeds, and a vertex program alone runs with a fragment stage that shows
+// `frontColor`, as GL's fixed one does. The macro GLSL_ES is defined in GLSL ES.
 //
 // What runs: with the vertex profile enabled and a vertex program bound, that program replaces
 // GL's vertex stage; with the fragment profile enabled too and a fragment program bound, both run
@@ -31,6 +38,16 @@ enum ShaderProfile {
   kShaderProfileGlslVertex,
   kShaderProfileGlslFragment,
 };
+
+enum ShaderDialect { kShaderDialectGlsl120, kShaderDialectGlslEs100 };
+
+// The dialect programs are compiled in from now on; GLSL 1.20 until changed. The drawing
+// vocabulary's selectGraphicsPath sets it with the backend.
+void shaderUseDialect(ShaderDialect dialect);
+
+// Attribute locations of the vertex inputs in GLSL ES programs.
+enum ShaderAttribute { kShaderAttributePosition = 0, kShaderAttributeNormal, kShaderAttributeTexCoord,
+                       kShaderAttributeColor };
 
 // A new context; null when no GL context is current.
 ShaderContext* shaderCreateContext();
@@ -80,3 +97,7 @@ void shaderEnableProfile(ShaderProfile profile);
 void shaderDisableProfile(ShaderProfile profile);
 // Makes the program the one of its profile's stage (it runs while that profile is enabled).
 void shaderBindProgram(ShaderProgram* program);
+
+// GL name of the program the enabled stages run, 0 when GL's fixed pipeline (or the drawing
+// backend's own program) draws.
+unsigned int shaderProgramInUse();

@@ -9,6 +9,7 @@
 #include "assets/model_frame.h"
 #include "camera/camera_rig.h"
 #include "camera/view_wedge.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/shader_layer.h"
 #include "sim/world.h"
@@ -47,7 +48,7 @@ void drawModel(const MeshModel* model, ReflectionCover* cover) {
 
 // Texturing back on with repeat wrap, on whatever 2D texture is bound now.
 void restoreTexturing() {
-  glEnable(GL_TEXTURE_2D);
+  gfxEnable(GL_TEXTURE_2D);
   resetTextureWrap();
 }
 
@@ -56,42 +57,42 @@ void restoreTexturing() {
 // by one half, so every length here counts half in world units.
 void drawSinkBox(const Ship& ship) {
   static const GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-  glDisable(GL_TEXTURE_2D);
+  gfxDisable(GL_TEXTURE_2D);
   setFlatMaterial(GL_FRONT_AND_BACK, kBlack);
-  glTranslatef(0.0f, 0.0f, -ship.z - 35.0f);
+  gfxTranslatef(0.0f, 0.0f, -ship.z - 35.0f);
   // Half minor axis of the hit ellipse, from integers; a ship whose foci lie outside its radius
   // (an ellipse that cannot exist) gets a box without width rather than a NaN.
   const int64_t minorSquared = static_cast<int64_t>(ship.radius) * ship.radius -
                                static_cast<int64_t>(ship.focalDistance) * ship.focalDistance;
   const double halfMinor = minorSquared > 0 ? std::sqrt(static_cast<double>(minorSquared)) : 0.0;
-  glScalef(7.0f * ship.radius, static_cast<GLfloat>(3.5 * halfMinor), 2.0f * std::fabs(ship.z) + 35.0f);
-  glutSolidCube(1.0);
-  glEnable(GL_TEXTURE_2D);
+  gfxScalef(7.0f * ship.radius, static_cast<GLfloat>(3.5 * halfMinor), 2.0f * std::fabs(ship.z) + 35.0f);
+  gfxSolidCube(1.0);
+  gfxEnable(GL_TEXTURE_2D);
   ++g_entityDrawCounts.sinkBoxes;
 }
 
 void drawDuck(const Duck& duck, ReflectionCover* cover) {
-  glPushMatrix();
+  gfxPushMatrix();
   const SurfacePose pose = surfaceAt(duck.x, duck.y);
-  glTranslatef(duck.x, duck.y, pose.surfaceZ);
-  glRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
-  glRotatef(duck.heading, 0.0f, 0.0f, 1.0f);
+  gfxTranslatef(duck.x, duck.y, pose.surfaceZ);
+  gfxRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
+  gfxRotatef(duck.heading, 0.0f, 0.0f, 1.0f);
   drawModel(g_duckModel, cover);
-  glPopMatrix();
+  gfxPopMatrix();
   ++g_entityDrawCounts.ducks;
 }
 
 void drawBall(const Cannonball& ball, ReflectionCover* cover) {
   static const GLfloat kIron[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-  glPushMatrix();
-  glTranslatef(ball.x, ball.y, kBallHeight);
-  glDisable(GL_TEXTURE_2D);
+  gfxPushMatrix();
+  gfxTranslatef(ball.x, ball.y, kBallHeight);
+  gfxDisable(GL_TEXTURE_2D);
   setFlatMaterial(GL_FRONT_AND_BACK, kIron);
-  glutSolidSphere(kBallRadius, kBallSlices, kBallSlices);
+  gfxSolidSphere(kBallRadius, kBallSlices, kBallSlices);
   constexpr float r = static_cast<float>(kBallRadius);
   addToCover(cover, {-r, -r, -r}, {r, r, r});
   restoreTexturing();
-  glPopMatrix();
+  gfxPopMatrix();
   ++g_entityDrawCounts.balls;
 }
 
@@ -99,19 +100,19 @@ void drawBall(const Cannonball& ball, ReflectionCover* cover) {
 
 void drawShip(Ship* ship, ViewPass pass, ReflectionCover* cover) {
   if (ship == nullptr) return;
-  glPushMatrix();
+  gfxPushMatrix();
   const SurfacePose pose = surfaceAt(ship->x, ship->y);
-  glTranslatef(ship->x, ship->y, pose.surfaceZ + ship->z);
-  glRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
-  glRotatef(ship->heading - 180.0f, 0.0f, 0.0f, 1.0f);  // ship models face their local -x
+  gfxTranslatef(ship->x, ship->y, pose.surfaceZ + ship->z);
+  gfxRotatef(pose.angle, pose.axisX, pose.axisY, pose.axisZ);
+  gfxRotatef(ship->heading - 180.0f, 0.0f, 0.0f, 1.0f);  // ship models face their local -x
   if (ship->type == 1) {
-    glTranslatef(0.0f, static_cast<GLfloat>(kShipType1Shift), 0.0f);  // the first model is off-centre
+    gfxTranslatef(0.0f, static_cast<GLfloat>(kShipType1Shift), 0.0f);  // the first model is off-centre
     drawModel(g_shipModel1, cover);
   } else if (ship->type == 2) {
     drawModel(g_shipModel2, cover);
   }
   if (ship->sunk && pass == ViewPass::Reflection) drawSinkBox(*ship);
-  glPopMatrix();
+  gfxPopMatrix();
   ++g_entityDrawCounts.ships;
 }
 

@@ -6,6 +6,7 @@
 
 #include "assets/gl_state.h"
 #include "platform/angles.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "water/water_surface.h"  // Required for: g_waveAmplitude
 
@@ -92,25 +93,25 @@ void buildSkyDome() {
   static const GLfloat kDomeColor[4] = {0.8f, 0.8f, 1.0f, 1.0f};
   const std::array<SkyVertex, kSkyStripCount * kSkyStripVertices> table = skyDomeVertices();
 
-  g_skyList = glGenLists(1);
-  glNewList(g_skyList, GL_COMPILE);
-  glPushMatrix();
-  glTranslatef(0.0f, 0.0f, skyDomeCentreZ(g_waveAmplitude));
-  glDisable(GL_LIGHT0);
-  glBindTexture(GL_TEXTURE_2D, g_domeTexture);
+  g_skyList = gfxGenLists(1);
+  gfxNewList(g_skyList, GL_COMPILE);
+  gfxPushMatrix();
+  gfxTranslatef(0.0f, 0.0f, skyDomeCentreZ(g_waveAmplitude));
+  gfxDisable(GL_LIGHT0);
+  gfxBindTexture(GL_TEXTURE_2D, g_domeTexture);
   resetTextureWrap();
   setFlatMaterial(GL_FRONT, kDomeColor);
   for (int strip = 0; strip < kSkyStripCount; ++strip) {
-    glBegin(GL_TRIANGLE_STRIP);
+    gfxBegin(GL_TRIANGLE_STRIP);
     for (int k = 0; k < kSkyStripVertices; ++k) {
       const SkyVertex& v = table[static_cast<size_t>(strip * kSkyStripVertices + k)];
-      glTexCoord2f(v.s, v.t);
-      glVertex3f(v.x, v.y, v.z);
+      gfxTexCoord2f(v.s, v.t);
+      gfxVertex3f(v.x, v.y, v.z);
     }
-    glEnd();
+    gfxEnd();
   }
-  glEnable(GL_LIGHT0);
+  gfxEnable(GL_LIGHT0);
   resetTextureWrap();
-  glPopMatrix();
-  glEndList();
+  gfxPopMatrix();
+  gfxEndList();
 }

@@ -10,6 +10,7 @@
 #include "assets/gl_state.h"
 #include "assets/texture.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "sky/sky_colours.h"
 #include "water/reflection_cover.h"
@@ -39,21 +40,21 @@ std::string colourDefinition(const char* name, const double (&colour)[3]) {
 
 void WaterSurface::loadBumpTexture() {
   glGenTextures(1, &bumpTexture);
-  glBindTexture(GL_TEXTURE_2D, bumpTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  gfxBindTexture(GL_TEXTURE_2D, bumpTexture);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   loadBmpTexture(kBumpMapPath);
 
   // A texture without an image reads as black in a shader, which decodes to a normal pointing
   // down and away: give it one flat normal instead (the loader has already said what went wrong).
-  GLint width = 0;
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  int width = 0, height = 0, format = 0;
+  gfxTextureSize(&width, &height, &format);
   if (width == 0) {
     const GLubyte flat[3] = {128, 128, 255};
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, flat);
+    gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, flat);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
   }
 }
@@ -132,31 +133,31 @@ void WaterSurface::toggleBumpMap(char* message) {
 void WaterSurface::drawStrips() {
   const GLenum mode = quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP;
   for (const std::vector<uint32_t>& strip : stripIndices) {
-    glDrawElements(mode, static_cast<GLsizei>(strip.size()), GL_UNSIGNED_INT, strip.data());
+    gfxDrawElements(mode, static_cast<GLsizei>(strip.size()), GL_UNSIGNED_INT, strip.data());
   }
 }
 
 // The sea without programs (no or a broken wave.cg): lit, untextured, in the water's colour.
 void WaterSurface::drawFixedFunction() {
-  glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
-  glDisable(GL_TEXTURE_2D);
-  glDisable(GL_COLOR_MATERIAL);
-  glEnable(GL_LIGHTING);
+  gfxPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
+  gfxDisable(GL_TEXTURE_2D);
+  gfxDisable(GL_COLOR_MATERIAL);
+  gfxEnable(GL_LIGHTING);
   const GLfloat ambientAndDiffuse[4] = {kWaterColor[0], kWaterColor[1], kWaterColor[2], 1.0f};
   const GLfloat specular[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambientAndDiffuse);
-  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 40.0f);
-  glColor3fv(kWaterColor);
+  gfxMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ambientAndDiffuse);
+  gfxMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+  gfxMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 40.0f);
+  gfxColor3fv(kWaterColor);
 
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, positions.data());
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glNormalPointer(GL_FLOAT, 0, normals.data());
+  gfxEnableClientState(GL_VERTEX_ARRAY);
+  gfxVertexPointer(3, GL_FLOAT, 0, positions.data());
+  gfxEnableClientState(GL_NORMAL_ARRAY);
+  gfxNormalPointer(GL_FLOAT, 0, normals.data());
   drawStrips();
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glPopAttrib();
+  gfxDisableClientState(GL_VERTEX_ARRAY);
+  gfxDisableClientState(GL_NORMAL_ARRAY);
+  gfxPopAttrib();
 }
 
 // The mirrored rectangles through fragmentProgram, each clipped by the scissor, then the whole sea
@@ -168,13 +169,13 @@ void WaterSurface::drawSplit(const ReflectionCover& cover) {
   glGetIntegerv(GL_VIEWPORT, viewport);
   const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewport[2], viewport[3]);
   if (!mirrored.empty()) {
-    const GLboolean scissoring = glIsEnabled(GL_SCISSOR_TEST);
-    glEnable(GL_SCISSOR_TEST);
+    const GLboolean scissoring = gfxIsEnabled(GL_SCISSOR_TEST);
+    gfxEnable(GL_SCISSOR_TEST);
     for (const PixelRect& rect : mirrored) {
       glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
       drawStrips();
     }
-    if (!scissoring) glDisable(GL_SCISSOR_TEST);
+    if (!scissoring) gfxDisable(GL_SCISSOR_TEST);
   }
   GLint depthFunction = GL_LESS;
   glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
@@ -203,32 +204,32 @@ void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
 
   // Wrapping: the bump map tiles mirrored cell by cell; the reflection must not wrap around the
   // picture's edge onto the other side.
-  glBindTexture(GL_TEXTURE_2D, bumpTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
-  glBindTexture(GL_TEXTURE_2D, reflectionTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gfxBindTexture(GL_TEXTURE_2D, bumpTexture);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_MIRRORED_REPEAT);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT);
+  gfxBindTexture(GL_TEXTURE_2D, reflectionTexture);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, positions.data());
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glNormalPointer(GL_FLOAT, 0, normals.data());
-  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-  glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
+  gfxEnableClientState(GL_VERTEX_ARRAY);
+  gfxVertexPointer(3, GL_FLOAT, 0, positions.data());
+  gfxEnableClientState(GL_NORMAL_ARRAY);
+  gfxNormalPointer(GL_FLOAT, 0, normals.data());
+  gfxEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  gfxTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
 
   if (!bumpMapOff) shaderEnableTextureParameter(bumpParameter);
   if (fragmentProgram != nullptr) shaderEnableTextureParameter(reflectionParameter);
 
   // With the vertex program alone GL's fixed fragment stage colours the sea; it must take the
   // program's colour as it is, not modulated by whatever texture unit 0 holds.
-  const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
-  glDisable(GL_TEXTURE_2D);
+  const GLboolean texturing = gfxIsEnabled(GL_TEXTURE_2D);
+  gfxDisable(GL_TEXTURE_2D);
   // The split needs the depth buffer to tell which pixels the sea already has.
   GLboolean depthWrites = GL_FALSE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
   const bool split = cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr &&
-                     glIsEnabled(GL_DEPTH_TEST) && depthWrites;
+                     gfxIsEnabled(GL_DEPTH_TEST) && depthWrites;
   if (split) {
     drawSplit(*cover);
   } else {
@@ -236,10 +237,10 @@ void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
   }
 
   // The texture-coordinate array goes off too: later vertex-array draws must not read ours.
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-  if (texturing) glEnable(GL_TEXTURE_2D);
+  gfxDisableClientState(GL_VERTEX_ARRAY);
+  gfxDisableClientState(GL_NORMAL_ARRAY);
+  gfxDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  if (texturing) gfxEnable(GL_TEXTURE_2D);
 
   shaderDisableProfile(vertexProfile);
   if (!bumpMapOff) {

@@ -3,7 +3,9 @@
 
 #include <cstdlib>  // Required for: std::getenv
 
+#include "platform/gfx.h"
 #include "platform/gl.h"
+#include "platform/matrix4.h"
 
 bool ensureGlContext() {
   static bool created = false;
@@ -66,4 +68,18 @@ std::vector<uint8_t> OffscreenTarget::readPixels() const {
 Rgb OffscreenTarget::pixelAt(const std::vector<uint8_t>& pixels, int x, int y) const {
   const size_t at = (static_cast<size_t>(y) * width_ + x) * 3;
   return {pixels[at], pixels[at + 1], pixels[at + 2]};
+}
+
+std::string drawingPathName(const ::testing::TestParamInfo<GraphicsPath>& info) {
+  return info.param == GraphicsPath::kEs2 ? "Es2" : "Designed";
+}
+
+std::array<int, 2> pixelOf(double x, double y, double z, int width, int height) {
+  Matrix4 modelview{}, projection{};
+  gfxGetMatrix(GL_MODELVIEW_MATRIX, modelview.data());
+  gfxGetMatrix(GL_PROJECTION_MATRIX, projection.data());
+  const std::array<float, 4> clip = transform(multiply(projection, modelview), {static_cast<float>(x),
+                                              static_cast<float>(y), static_cast<float>(z), 1.0f});
+  return {static_cast<int>((clip[0] / clip[3] + 1.0f) * 0.5f * width),
+          static_cast<int>((clip[1] / clip[3] + 1.0f) * 0.5f * height)};
 }

@@ -19,10 +19,10 @@ constexpr int kSize = 200;  // pixels, square like the scene's aspect ratio
 
 bool isPale(const Rgb& c) { return c[0] > 110 && c[1] > 110 && c[2] > 110; }
 
-class EffectsDraw : public GlTest {
+class EffectsDraw : public GlPathTest {
  protected:
   void SetUp() override {
-    GlTest::SetUp();
+    GlPathTest::SetUp();
     target = std::make_unique<OffscreenTarget>(kSize, kSize);
     clearWorld();
     setUpGlState();
@@ -36,6 +36,7 @@ class EffectsDraw : public GlTest {
   void TearDown() override {
     stopEffects();
     releaseEffectSprites();
+    GlPathTest::TearDown();
   }
 
   // The sea as a blue backdrop, the effects over it; returns the picture.
@@ -44,11 +45,11 @@ class EffectsDraw : public GlTest {
     glClearColor(0.0f, 0.1f, 0.55f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 50.0, 1000.0);
-    gluLookAt(0, -300, 150, 0, 0, 0, 0, 0, 1);
-    glMatrixMode(GL_MODELVIEW);
+    gfxMatrixMode(GL_PROJECTION);
+    gfxLoadIdentity();
+    gfxPerspective(45.0, 1.0, 50.0, 1000.0);
+    gfxLookAt(0, -300, 150, 0, 0, 0, 0, 0, 1);
+    gfxMatrixMode(GL_MODELVIEW);
     drawEffects(ViewPass::Main);
     std::vector<uint8_t> pixels = target->readPixels();
     target->unbind();
@@ -57,17 +58,8 @@ class EffectsDraw : public GlTest {
 
   // The window pixel of a world point.
   Rgb at(const std::vector<uint8_t>& pixels, double x, double y, double z) {
-    target->bind();
-    glMatrixMode(GL_PROJECTION);
-    double projection[16], modelview[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    const GLint viewport[4] = {0, 0, kSize, kSize};
-    double wx = 0, wy = 0, wz = 0;
-    gluProject(x, y, z, modelview, projection, viewport, &wx, &wy, &wz);
-    glMatrixMode(GL_MODELVIEW);
-    target->unbind();
-    return target->pixelAt(pixels, static_cast<int>(wx), static_cast<int>(wy));
+    const std::array<int, 2> pixel = pixelOf(x, y, z, kSize, kSize);
+    return target->pixelAt(pixels, pixel[0], pixel[1]);
   }
 
   // How many points of a grid over x0..x1, y0..y1 at height z show pale.
@@ -81,7 +73,7 @@ class EffectsDraw : public GlTest {
   std::unique_ptr<OffscreenTarget> target;  // made once the context exists
 };
 
-TEST_F(EffectsDraw, WhiteWaterWhereTheBallFellAndSmokeOnTheFiringSide) {
+TEST_P(EffectsDraw, WhiteWaterWhereTheBallFellAndSmokeOnTheFiringSide) {
   ASSERT_TRUE(target->complete());
   WorldEventInfo splash{WorldEvent::Splash, nullptr, -1, 500};
   splash.x = 0, splash.y = 0;
@@ -102,7 +94,7 @@ TEST_F(EffectsDraw, WhiteWaterWhereTheBallFellAndSmokeOnTheFiringSide) {
   EXPECT_EQ(paleIn(pixels, -25, 25, -80, -25, 15), 0) << "smoke on the side that did not fire";
 }
 
-TEST_F(EffectsDraw, AStormOfBroadsidesIsDrawnAndTheSceneStateGivenBack) {
+TEST_P(EffectsDraw, AStormOfBroadsidesIsDrawnAndTheSceneStateGivenBack) {
   ASSERT_TRUE(target->complete());
   WorldEventInfo broadside{WorldEvent::BroadsideFired, "Storm", 1, 30};
   broadside.x = -60, broadside.toX = 60;
@@ -114,13 +106,15 @@ TEST_F(EffectsDraw, AStormOfBroadsidesIsDrawnAndTheSceneStateGivenBack) {
   EXPECT_TRUE(isPale(at(pixels, 0, -40, 15)));
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   GLint environment = 0;
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+  gfxGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
   GLboolean depthWrites = GL_FALSE;
   glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
   EXPECT_EQ(environment, GL_ADD);
   EXPECT_TRUE(depthWrites);
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_TRUE(gfxIsEnabled(GL_LIGHTING));
+  EXPECT_FALSE(gfxIsEnabled(GL_BLEND));
 }
+
+INSTANTIATE_DRAWING_PATHS(EffectsDraw);
 
 }  // namespace

@@ -32,7 +32,7 @@ class Keys : public GlTest {
     g_water = new WaterSurface(-100, 100, 3, -100, 100, 3, 0, g_lightPosition, 0, false);
   }
   void TearDown() override {
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gfxPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     delete g_water;
     g_water = nullptr;
   }

@@ -1,5 +1,6 @@
 // Mesh model drawing under a real GL context: the three render paths give one picture, of a small
-// model whose materials a viewer can tell apart and of the program's own ship.
+// model whose materials a viewer can tell apart and of the program's own ship, through both drawing
+// backends (GL ES 2.0's lights and textures as the designed fixed pipeline does).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "assets/mesh_model.h"
 #include "gl_context.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 
 namespace {
@@ -29,32 +31,34 @@ std::string square(int x0, int x1, const std::string& extra) {
          "*MESH_VERTEXNORMAL 1 0 0 1 *MESH_VERTEXNORMAL 2 0 0 1 *MESH_VERTEXNORMAL 3 0 0 1 } }\n" + extra + " }\n";
 }
 
-class MeshDraw : public GlTest {
+class MeshDraw : public GlPathTest {
  protected:
   void SetUp() override {
-    GlTest::SetUp();
+    GlPathTest::SetUp();
     setDialogsEnabled(false);
     target = std::make_unique<OffscreenTarget>(kSize, kSize);
     ASSERT_TRUE(target->complete());
     // The scene's lighting: one directional light from +z, global ambient 0.3, textures added to
     // the lit colour.
-    glEnable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-10.0, 10.0, -10.0, 10.0, -10.0, 10.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    gfxEnable(GL_DEPTH_TEST);
+    gfxMatrixMode(GL_PROJECTION);
+    gfxLoadIdentity();
+    gfxOrtho(-10.0, 10.0, -10.0, 10.0, -10.0, 10.0);
+    gfxMatrixMode(GL_MODELVIEW);
+    gfxLoadIdentity();
     const GLfloat light[4] = {0.0f, 0.0f, 1.0f, 0.0f}, ambient[4] = {0.3f, 0.3f, 0.3f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
+    gfxLightfv(GL_LIGHT0, GL_POSITION, light);
+    gfxLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    gfxEnable(GL_LIGHTING);
+    gfxEnable(GL_LIGHT0);
+    gfxDisable(GL_RESCALE_NORMAL);  // whatever an earlier test left: these normals stay as scaled
+    gfxEnable(GL_TEXTURE_2D);
+    gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_ADD);
   }
   void TearDown() override {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
+    gfxDisable(GL_LIGHTING);
+    gfxDisable(GL_DEPTH_TEST);
+    GlPathTest::TearDown();
   }
 
   // Loads the model file and gives it its textures and display list, as start-up does.
@@ -75,9 +79,9 @@ class MeshDraw : public GlTest {
       target->bind();
       glClearColor(0, 0, 0, 0);
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      glPushMatrix();
+      gfxPushMatrix();
       model.draw(path);
-      glPopMatrix();
+      gfxPopMatrix();
       pictures.push_back(target->readPixels());
       target->unbind();
       EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -94,7 +98,7 @@ class MeshDraw : public GlTest {
 // Side by side after the 0.5 scale: a textured square (texture red left, blue right), a "NONE"
 // material in green, and no material at all, drawn in its wireframe colour. The 0.5 scale reaches the
 // normals too, which arrive at the lighting twice as long (nothing normalises them): diffuse doubles.
-TEST_F(MeshDraw, TheThreeRenderPathsGiveTheSamePicture) {
+TEST_P(MeshDraw, TheThreeRenderPathsGiveTheSamePicture) {
   test::ScratchDir dir;
   std::vector<test::Rgb> halves(64);
   for (int i = 0; i < 64; ++i) halves[i] = i % 8 < 4 ? test::Rgb{255, 0, 0} : test::Rgb{0, 0, 255};
@@ -114,14 +118,14 @@ TEST_F(MeshDraw, TheThreeRenderPathsGiveTheSamePicture) {
 }
 
 // The program's own ship, loaded as start-up loads it from bin/, seen from above and the side.
-TEST_F(MeshDraw, TheGeneratedShipLooksTheSameThroughEveryPath) {
+TEST_P(MeshDraw, TheGeneratedShipLooksTheSameThroughEveryPath) {
   const std::unique_ptr<MeshModel> ship = load("../data/objects/schiff1.ase");
   ASSERT_FALSE(ship->objects.empty()) << "run in <build>/bin";
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(-120.0, 120.0, -120.0, 120.0, -400.0, 400.0);
-  glRotatef(-60.0f, 1.0f, 0.0f, 0.0f);
-  glMatrixMode(GL_MODELVIEW);
+  gfxMatrixMode(GL_PROJECTION);
+  gfxLoadIdentity();
+  gfxOrtho(-120.0, 120.0, -120.0, 120.0, -400.0, 400.0);
+  gfxRotatef(-60.0f, 1.0f, 0.0f, 0.0f);
+  gfxMatrixMode(GL_MODELVIEW);
   const std::vector<uint8_t> picture = renderEveryPath(*ship)[0];
   int lit = 0;
   for (int x = 0; x < kSize; ++x) lit += target->pixelAt(picture, x, kSize / 2) != Rgb{0, 0, 0};
@@ -131,7 +135,7 @@ TEST_F(MeshDraw, TheGeneratedShipLooksTheSameThroughEveryPath) {
 // Culling the back faces of the closed parts leaves the ship as a viewer sees it, from above, from
 // the side and from below the waterline as the reflection sees it: at most a few pixels along
 // silhouettes may change. Culling the open parts too would change over a dozen here.
-TEST_F(MeshDraw, CullingTheClosedPartsKeepsTheShipsPicture) {
+TEST_P(MeshDraw, CullingTheClosedPartsKeepsTheShipsPicture) {
   std::unique_ptr<MeshModel> ship = load("../data/objects/schiff1.ase");
   ASSERT_FALSE(ship->objects.empty()) << "run in <build>/bin";
   const int size = 160;
@@ -141,15 +145,15 @@ TEST_F(MeshDraw, CullingTheClosedPartsKeepsTheShipsPicture) {
     big.bind();
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-60.0, 60.0, -60.0, 60.0, -400.0, 400.0);
-    glRotatef(tilt, 1.0f, 0.0f, 0.0f);
-    glRotatef(turn, 0.0f, 0.0f, 1.0f);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
+    gfxMatrixMode(GL_PROJECTION);
+    gfxLoadIdentity();
+    gfxOrtho(-60.0, 60.0, -60.0, 60.0, -400.0, 400.0);
+    gfxRotatef(tilt, 1.0f, 0.0f, 0.0f);
+    gfxRotatef(turn, 0.0f, 0.0f, 1.0f);
+    gfxMatrixMode(GL_MODELVIEW);
+    gfxPushMatrix();
     ship->draw(RenderPath::DisplayList);
-    glPopMatrix();
+    gfxPopMatrix();
     std::vector<uint8_t> pixels = big.readPixels();
     big.unbind();
     return pixels;
@@ -175,5 +179,7 @@ TEST_F(MeshDraw, CullingTheClosedPartsKeepsTheShipsPicture) {
     EXPECT_LE(changed, shown / 2000) << "view " << v << ": pixels changed by culling";
   }
 }
+
+INSTANTIATE_DRAWING_PATHS(MeshDraw);
 
 }  // namespace

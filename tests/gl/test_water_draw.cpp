@@ -1,6 +1,6 @@
-// The shaded sea as a viewer sees it, rendered off-screen from the scene's camera: an object's
-// reflection below it (not mirrored left-right), both strip modes, and broken shader sources (the one
-// place shader errors are tested). Runs in <build>/bin, where "../bin/wave.cg" is the real source.
+// The shaded sea as a viewer sees it, rendered off-screen from the scene's camera through both drawing
+// backends: an object's reflection below it (not mirrored left-right), both strip modes, and broken
+// shader sources (the one place shader errors are tested). Runs in <build>/bin, where "../bin/wave.cg" is the real source.
 #include <gtest/gtest.h>
 
 #include <unistd.h>  // Required for: chdir, getcwd
@@ -21,6 +21,7 @@
 #include "camera/view.h"
 #include "gl_context.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/shader_layer.h"
 #include "water/reflection_cover.h"
@@ -35,31 +36,31 @@ int brightness(const Rgb& c) { return c[0] + c[1] + c[2]; }
 bool isSea(const Rgb& c) { return c[0] < 80 && c[2] >= 40 && c[2] > c[0] + 30 && c[1] >= c[0]; }
 
 void upload(unsigned int texture, const Rgb& colour) {
-  glBindTexture(GL_TEXTURE_2D, texture);
+  gfxBindTexture(GL_TEXTURE_2D, texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, colour.data());
+  gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, colour.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
 // A bright unlit square standing upright at x = -150, facing the camera, y 30..70, z 10..50.
 void drawBrightSquare() {
-  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_TEXTURE_2D);
-  glColor3f(1.0f, 1.0f, 1.0f);
-  glBegin(GL_QUADS);
-  glVertex3f(-150, 30, 10);
-  glVertex3f(-150, 70, 10);
-  glVertex3f(-150, 70, 50);
-  glVertex3f(-150, 30, 50);
-  glEnd();
-  glPopAttrib();
+  gfxPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  gfxDisable(GL_LIGHTING);
+  gfxDisable(GL_TEXTURE_2D);
+  gfxColor3f(1.0f, 1.0f, 1.0f);
+  gfxBegin(GL_QUADS);
+  gfxVertex3f(-150, 30, 10);
+  gfxVertex3f(-150, 70, 10);
+  gfxVertex3f(-150, 70, 50);
+  gfxVertex3f(-150, 30, 50);
+  gfxEnd();
+  gfxPopAttrib();
 }
 
-class WaterDraw : public GlTest {
+class WaterDraw : public GlPathTest {
  protected:
   void SetUp() override {
-    GlTest::SetUp();
+    GlPathTest::SetUp();
     setDialogsEnabled(false);
     std::ifstream file("../bin/wave.cg");
     shaderSource.assign(std::istreambuf_iterator<char>(file), {});
@@ -67,11 +68,11 @@ class WaterDraw : public GlTest {
     setUpGlState();  // the scene's GL state, as start-up sets it
     g_camera = &camera;
     glGenTextures(1, &reflection);
-    glBindTexture(GL_TEXTURE_2D, reflection);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    gfxBindTexture(GL_TEXTURE_2D, reflection);
+    gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     // Nothing mirrored yet: black with alpha 0, as the reflection pass leaves it.
     const GLubyte nothing[4] = {0, 0, 0, 0};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nothing);
+    gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nothing);
     main = std::make_unique<OffscreenTarget>(kSize, kSize);
     ASSERT_TRUE(main->complete());
   }
@@ -79,6 +80,7 @@ class WaterDraw : public GlTest {
     sea.reset();
     glDeleteTextures(1, &reflection);
     g_camera = nullptr;
+    GlPathTest::TearDown();
   }
 
   // The scene's sea, built in `directory`; returns what start-up said on standard error.
@@ -113,8 +115,8 @@ class WaterDraw : public GlTest {
         shaderCurrentModelViewProjection(clipFromObject);
         cover->addBox(clipFromObject, (*objectBox)[0], (*objectBox)[1]);
       }
-      glEnable(GL_TEXTURE_2D);
-      glBindTexture(GL_TEXTURE_2D, reflection);
+      gfxEnable(GL_TEXTURE_2D);
+      gfxBindTexture(GL_TEXTURE_2D, reflection);
       glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, kReflectionSize, kReflectionSize, 0);
       reflectionTarget.unbind();
     }
@@ -130,12 +132,8 @@ class WaterDraw : public GlTest {
 
   // The main view's pixel showing a world point (after renderFrame).
   Rgb seen(const std::vector<uint8_t>& pixels, double x, double y, double z) const {
-    GLdouble modelview[16], projection[16], px, py, depth;
-    GLint viewport[4] = {0, 0, kSize, kSize};
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    gluProject(x, y, z, modelview, projection, viewport, &px, &py, &depth);
-    return main->pixelAt(pixels, static_cast<int>(px), static_cast<int>(py));
+    const std::array<int, 2> pixel = pixelOf(x, y, z, kSize, kSize);
+    return main->pixelAt(pixels, pixel[0], pixel[1]);
   }
 
   std::string shaderSource;
@@ -146,7 +144,7 @@ class WaterDraw : public GlTest {
 };
 
 // The reflection lies straight below its object; a lookup flipped left-right would put it at -y.
-TEST_F(WaterDraw, AnObjectAboveTheWaterIsMirroredDirectlyBelowIt) {
+TEST_P(WaterDraw, AnObjectAboveTheWaterIsMirroredDirectlyBelowIt) {
   makeSea();
   const std::vector<uint8_t> pixels = renderFrame(drawBrightSquare);
   EXPECT_EQ(seen(pixels, -150, 50, 30), (Rgb{255, 255, 255}));
@@ -160,14 +158,14 @@ TEST_F(WaterDraw, AnObjectAboveTheWaterIsMirroredDirectlyBelowIt) {
 // The sea reads the reflection image only around what the reflection pass drew, and looks the same
 // as when it reads it everywhere, ripples included; a cover that misses the object loses its
 // reflection, so the sameness is the cover's doing.
-TEST_F(WaterDraw, ReadingTheReflectionOnlyWhereObjectsAreKeepsThePicture) {
+TEST_P(WaterDraw, ReadingTheReflectionOnlyWhereObjectsAreKeepsThePicture) {
   const std::string said = makeSea();
   ASSERT_NE(sea->openSeaProgram, nullptr) << said;
   // Bump texels tilted as far as they go, so the ripples move the reflection their whole reach.
   const uint8_t tilted[4 * 3] = {255, 128, 128, 0, 128, 128, 128, 255, 128, 128, 0, 128};
-  glBindTexture(GL_TEXTURE_2D, sea->bumpTexture);
+  gfxBindTexture(GL_TEXTURE_2D, sea->bumpTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, tilted);
+  gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, tilted);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 
   const std::vector<uint8_t> everywhere = renderFrame(drawBrightSquare);
@@ -186,7 +184,7 @@ TEST_F(WaterDraw, ReadingTheReflectionOnlyWhereObjectsAreKeepsThePicture) {
 
 // Where the reflection pass drew nothing the sea mirrors its own sky: the pass's target must leave
 // alpha 0 there, also in a texture that start-up filled with an RGB picture (which reads as opaque).
-TEST_F(WaterDraw, AnEmptyReflectionPassLeavesTheSeaAsWithoutOne) {
+TEST_P(WaterDraw, AnEmptyReflectionPassLeavesTheSeaAsWithoutOne) {
   makeSea();
   const std::vector<uint8_t> open = renderFrame(nullptr);
   upload(reflection, Rgb{0, 0, 0});
@@ -200,7 +198,7 @@ TEST_F(WaterDraw, AnEmptyReflectionPassLeavesTheSeaAsWithoutOne) {
   EXPECT_EQ(afterPass, open);
 }
 
-TEST_F(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
+TEST_P(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
   makeSea();
   const std::vector<uint8_t> quads = renderFrame(nullptr);
   char message[32];
@@ -218,7 +216,7 @@ TEST_F(WaterDraw, QuadAndTriangleStripsCoverTheSamePixels) {
 
 // Each broken shader source gives its program's error with the compiler's text and line; the sea still
 // draws, with the stage that compiled or with the fixed pipeline.
-TEST_F(WaterDraw, ShaderErrorsAreReportedAndTheSeaStillDraws) {
+TEST_P(WaterDraw, ShaderErrorsAreReportedAndTheSeaStillDraws) {
   const size_t vertexEntry = shaderSource.find("void vertexshader()");
   const int vertexLine = 1 + static_cast<int>(std::count(shaderSource.begin(), shaderSource.begin() + vertexEntry, '\n'));
   const auto insertBefore = [&](const char* entry, const char* line) {
@@ -255,6 +253,42 @@ TEST_F(WaterDraw, ShaderErrorsAreReportedAndTheSeaStillDraws) {
     const std::vector<uint8_t> pixels = renderFrame(nullptr);
     for (int x = 20; x < kSize; x += 40) EXPECT_TRUE(isSea(main->pixelAt(pixels, x, 20))) << x;
   }
+}
+
+INSTANTIATE_DRAWING_PATHS(WaterDraw);
+
+// The es2 path keeps its own matrices: they are GL's, for both passes' views and a ship's placement.
+TEST_F(GlTest, TheEs2MatricesAreGlsOwn) {
+  CameraRig rig;
+  rig.yaw = 40.0;
+  rig.pitch = 15.0;
+  g_camera = &rig;
+  for (ViewPass pass : {ViewPass::Reflection, ViewPass::Main}) {
+    std::array<float, 16> matrices[2][2];
+    for (GraphicsPath path : {GraphicsPath::kDesigned, GraphicsPath::kEs2}) {
+      selectGraphicsPath(path);
+      setupView(pass);
+      gfxPushMatrix();
+      gfxTranslatef(-120.0f, 35.0f, 4.0f);
+      gfxRotatef(3.5f, 0.6f, 0.8f, 0.0f);
+      gfxRotatef(250.0f, 0.0f, 0.0f, 1.0f);
+      gfxScalef(0.5f, 0.5f, 0.5f);
+      gfxGetMatrix(GL_PROJECTION_MATRIX, matrices[static_cast<int>(path)][0].data());
+      gfxGetMatrix(GL_MODELVIEW_MATRIX, matrices[static_cast<int>(path)][1].data());
+      gfxPopMatrix();
+    }
+    selectGraphicsPath(GraphicsPath::kDesigned);
+    for (int which = 0; which < 2; ++which) {
+      // Single precision in another order of operations: close to the matrix's largest element.
+      float largest = 0.0f;
+      for (float element : matrices[0][which]) largest = std::max(largest, std::fabs(element));
+      for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(matrices[1][which][i], matrices[0][which][i], 1e-5f * largest)
+            << (which == 0 ? "projection" : "modelview") << " [" << i << "], pass " << static_cast<int>(pass);
+      }
+    }
+  }
+  g_camera = nullptr;
 }
 
 }  // namespace

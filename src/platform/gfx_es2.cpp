@@ -1,0 +1,808 @@
+// The GL ES 2.0 drawing backend: the fixed pipeline's state kept here, its light and texture
+// environments in programs of our own, vertices through buffers. Calls only GL ES 2.0 entry points.
+//
+// Every draw gathers its vertices on the processor into one layout (position, normal, texture
+// coordinate, colour), with the current normal, coordinate and colour wherever an array is off,
+// and turns the primitive into triangles (or, in GL_LINE polygon mode, the polygons' edges).
+// Outside a display list the vertices and indices are streamed into buffers for that draw; a list
+// keeps them in buffers made once, and replays the state calls it recorded.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstddef>  // Required for: offsetof
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx_backend.h"
+#include "platform/gl.h"
+#include "platform/matrix4.h"
+#include "platform/shader_layer.h"
+
+namespace {
+
+struct Vertex {
+  float position[3];
+  float normal[3];
+  float texCoord[2];
+  float color[4];
+};
+
+struct Material {
+  float ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+  float diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+  float specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  float emission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+  float shininess = 0.0f;
+};
+
+// What glPushAttrib saves, by group.
+struct Attributes {
+  unsigned int mask = 0;
+  // GL_ENABLE_BIT (and the enables of GL_LIGHTING_BIT and GL_COLOR_BUFFER_BIT)
+  bool lighting = false, light0 = false, texture2D = false, rescaleNormal = false;
+  bool cullFace = false, depthTest = false, blend = false, scissorTest = false;
+  // GL_LIGHTING_BIT
+  Material front;
+  float lightPosition[4] = {0.0f, 0.0f, 1.0f, 0.0f};  // eye coordinates
+  float modelAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+  // GL_CURRENT_BIT
+  float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  float normal[3] = {0.0f, 0.0f, 1.0f};
+  float texCoord[2] = {0.0f, 0.0f};
+  // GL_COLOR_BUFFER_BIT
+  int blendFunction[4] = {GL_ONE, GL_ZERO, GL_ONE, GL_ZERO};  // source and destination, RGB and alpha
+};
+
+struct ClientArray {
+  bool enabled = false;
+  int size = 0;
+  int stride = 0;  // bytes
+  const float* pointer = nullptr;
+};
+
+struct Texture {
+  int width = 0, height = 0, internalFormat = 0;
+};
+
+// Indices as GL ES takes them: 16 bits while the vertices allow, 32 bits (an extension of GL ES
+// 2.0 that every driver here has) beyond.
+struct IndexList {
+  GLenum type = GL_UNSIGNED_SHORT;
+  GLsizei count = 0;
+  std::vector<uint16_t> shorts;
+  std::vector<uint32_t> longs;
+  GLuint buffer = 0;  // a stored list's, made on first use
+  IndexList() = default;
+  IndexList(const std::vector<uint32_t>& indices, size_t vertexCount) : count(static_cast<GLsizei>(indices.size())) {
+    if (vertexCount <= 65536) {
+      shorts.assign(indices.begin(), indices.end());
+    } else {
+      type = GL_UNSIGNED_INT;
+      longs = indices;
+    }
+  }
+  const void* data() const { return type == GL_UNSIGNED_SHORT ? static_cast<const void*>(shorts.data()) : longs.data(); }
+  size_t bytes() const { return type == GL_UNSIGNED_SHORT ? shorts.size() * 2 : longs.size() * 4; }
+};
+
+// Geometry kept in buffers by a display list: its triangles, and its edges for GL_LINE mode.
+struct StoredGeometry {
+  GLuint vertexBuffer = 0;
+  IndexList triangles, edges;
+  ~StoredGeometry() {
+    if (!glContextCurrent()) return;  // at exit the context and its buffers are gone already
+    if (vertexBuffer != 0) glDeleteBuffers(1, &vertexBuffer);
+    if (triangles.buffer != 0) glDeleteBuffers(1, &triangles.buffer);
+    if (edges.buffer != 0) glDeleteBuffers(1, &edges.buffer);
+  }
+};
+
+// The fixed pipeline's programs: one per combination of lighting, texturing and texture
+// environment, made when first needed.
+struct FixedProgram {
+  GLuint program = 0;
+  GLint clipFromObject = -1, normalFromObject = -1, sceneColour = -1, diffuse = -1, specular = -1,
+        shininess = -1, lightDirection = -1, halfVector = -1, lightOn = -1, sampler = -1;
+};
+
+const char* const kFixedVertexSource = R"(
+attribute vec4 vertexPosition;
+attribute vec3 vertexNormal;
+attribute vec4 vertexTexCoord;
+attribute vec4 vertexColor;
+uniform mat4 clipFromObject;
+varying vec4 colour;
+varying vec2 texCoord;
+#ifdef LIGHTING
+uniform mat3 normalFromObject;
+uniform vec4 sceneColour;     // emission + ambient light x material ambient
+uniform vec4 diffuse;         // light x material diffuse; alpha: the material's
+uniform vec3 specular;        // light x material specular
+uniform float shininess;
+uniform vec3 lightDirection;  // unit, toward the light, eye coordinates
+uniform vec3 halfVector;      // unit, between the light and the eye far away along +z
+uniform float lightOn;        // 1 with light 0 enabled, 0 without
+#endif
+void main() {
+  gl_Position = clipFromObject * vertexPosition;
+  texCoord = vertexTexCoord.st;
+#ifdef LIGHTING
+  vec3 n = normalFromObject * vertexNormal;
+  float facing = dot(n, lightDirection);
+  vec3 lit = sceneColour.rgb;
+  if (facing > 0.0) {
+    // pow(0, 0) is 1 in GL's light; exp2 of a product keeps it so here.
+    float highlight = exp2(shininess * log2(max(dot(n, halfVector), 1e-30)));
+    lit += lightOn * (facing * diffuse.rgb + highlight * specular);
+  }
+  colour = clamp(vec4(lit, diffuse.a), 0.0, 1.0);
+#else
+  colour = vertexColor;
+#endif
+}
+)";
+
+const char* const kFixedFragmentSource = R"(
+varying vec4 colour;
+varying vec2 texCoord;
+uniform sampler2D sampler;
+void main() {
+#if defined(TEXTURE_ADD)
+  vec4 texel = texture2D(sampler, texCoord);
+  gl_FragColor = vec4(min(colour.rgb + texel.rgb, 1.0), colour.a * texel.a);
+#elif defined(TEXTURE_MODULATE)
+  gl_FragColor = colour * texture2D(sampler, texCoord);
+#else
+  gl_FragColor = colour;
+#endif
+}
+)";
+
+constexpr int kLightingBit = 1, kTextureAddBit = 2, kTextureModulateBit = 4;
+
+GLuint compile(GLenum type, const std::string& source) {
+  const GLuint shader = glCreateShader(type);
+  const char* text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint compiled = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+  if (compiled != GL_TRUE) {
+    char log[2048] = "";
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    std::fprintf(stderr, "GL ES backend: a program of the fixed pipeline does not compile:\n%s\n", log);
+  }
+  return shader;
+}
+
+FixedProgram makeFixedProgram(int variant) {
+  std::string defines = "#version 100\n";
+  if ((variant & kLightingBit) != 0) defines += "#define LIGHTING\n";
+  if ((variant & kTextureAddBit) != 0) defines += "#define TEXTURE_ADD\n";
+  if ((variant & kTextureModulateBit) != 0) defines += "#define TEXTURE_MODULATE\n";
+  const GLuint vertex = compile(GL_VERTEX_SHADER, defines + "precision highp float;\n" + kFixedVertexSource);
+  const GLuint fragment = compile(GL_FRAGMENT_SHADER, defines + "precision mediump float;\n" + kFixedFragmentSource);
+  FixedProgram fixed;
+  fixed.program = glCreateProgram();
+  glAttachShader(fixed.program, vertex);
+  glAttachShader(fixed.program, fragment);
+  glBindAttribLocation(fixed.program, kShaderAttributePosition, "vertexPosition");
+  glBindAttribLocation(fixed.program, kShaderAttributeNormal, "vertexNormal");
+  glBindAttribLocation(fixed.program, kShaderAttributeTexCoord, "vertexTexCoord");
+  glBindAttribLocation(fixed.program, kShaderAttributeColor, "vertexColor");
+  glLinkProgram(fixed.program);
+  glDeleteShader(vertex);
+  glDeleteShader(fragment);
+  const GLuint p = fixed.program;
+  fixed.clipFromObject = glGetUniformLocation(p, "clipFromObject");
+  fixed.normalFromObject = glGetUniformLocation(p, "normalFromObject");
+  fixed.sceneColour = glGetUniformLocation(p, "sceneColour");
+  fixed.diffuse = glGetUniformLocation(p, "diffuse");
+  fixed.specular = glGetUniformLocation(p, "specular");
+  fixed.shininess = glGetUniformLocation(p, "shininess");
+  fixed.lightDirection = glGetUniformLocation(p, "lightDirection");
+  fixed.halfVector = glGetUniformLocation(p, "halfVector");
+  fixed.lightOn = glGetUniformLocation(p, "lightOn");
+  fixed.sampler = glGetUniformLocation(p, "sampler");
+  glUseProgram(p);
+  glUniform1i(fixed.sampler, 0);
+  return fixed;
+}
+
+// Triangles (or edges, with `lines`) of a primitive over the vertices 0..count-1 as GL draws it.
+// Quads split on the diagonal from their first vertex; a quad strip's pairs form its quads.
+void primitiveIndices(GLenum mode, const uint32_t* order, int count, bool lines, std::vector<uint32_t>& out) {
+  auto at = [&](int i) { return order != nullptr ? order[i] : static_cast<uint32_t>(i); };
+  auto triangle = [&](int a, int b, int c) {
+    if (lines) {
+      out.insert(out.end(), {at(a), at(b), at(b), at(c), at(c), at(a)});
+    } else {
+      out.insert(out.end(), {at(a), at(b), at(c)});
+    }
+  };
+  auto quad = [&](int a, int b, int c, int d) {
+    if (lines) {
+      out.insert(out.end(), {at(a), at(b), at(b), at(c), at(c), at(d), at(d), at(a)});
+    } else {
+      out.insert(out.end(), {at(a), at(b), at(c), at(a), at(c), at(d)});
+    }
+  };
+  switch (mode) {
+    case GL_TRIANGLES:
+      for (int i = 0; i + 2 < count; i += 3) triangle(i, i + 1, i + 2);
+      break;
+    case GL_TRIANGLE_STRIP:
+      for (int i = 0; i + 2 < count; ++i) {
+        if (i % 2 == 0) triangle(i, i + 1, i + 2);
+        else triangle(i + 1, i, i + 2);
+      }
+      break;
+    case GL_QUADS:
+      for (int i = 0; i + 3 < count; i += 4) quad(i, i + 1, i + 2, i + 3);
+      break;
+    case GL_QUAD_STRIP:
+      for (int i = 0; i + 3 < count; i += 2) quad(i, i + 1, i + 3, i + 2);
+      break;
+    case GL_POLYGON:
+    case GL_TRIANGLE_FAN:
+      if (lines && mode == GL_POLYGON) {
+        for (int i = 0; i < count && count >= 3; ++i) out.insert(out.end(), {at(i), at((i + 1) % count)});
+      } else {
+        for (int i = 1; i + 1 < count; ++i) triangle(0, i, i + 1);
+      }
+      break;
+    default:
+      break;  // points and lines are not drawn by the scene
+  }
+}
+
+class Es2Backend final : public GfxBackend {
+ public:
+  void leave() override {
+    glUseProgram(0);
+    for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glDisableVertexAttribArray(a);
+  }
+
+  // Capabilities.
+  void enable(unsigned int cap) override { setCap(cap, true); }
+  void disable(unsigned int cap) override { setCap(cap, false); }
+  bool isEnabled(unsigned int cap) override {
+    switch (cap) {
+      case GL_LIGHTING: return state_.lighting;
+      case GL_LIGHT0: return state_.light0;
+      case GL_TEXTURE_2D: return state_.texture2D;
+      case GL_RESCALE_NORMAL: return state_.rescaleNormal;
+      case GL_CULL_FACE: return state_.cullFace;
+      case GL_DEPTH_TEST: return state_.depthTest;
+      case GL_BLEND: return state_.blend;
+      case GL_SCISSOR_TEST: return state_.scissorTest;
+      default: return false;
+    }
+  }
+  void pushAttrib(unsigned int mask) override {
+    if (record([=] { pushAttrib(mask); })) return;
+    state_.mask = mask;
+    glGetIntegerv(GL_BLEND_SRC_RGB, &state_.blendFunction[0]);
+    glGetIntegerv(GL_BLEND_DST_RGB, &state_.blendFunction[1]);
+    glGetIntegerv(GL_BLEND_SRC_ALPHA, &state_.blendFunction[2]);
+    glGetIntegerv(GL_BLEND_DST_ALPHA, &state_.blendFunction[3]);
+    saved_.push_back(state_);
+  }
+  void popAttrib() override {
+    if (record([=] { popAttrib(); })) return;
+    if (saved_.empty()) return;
+    const Attributes old = saved_.back();
+    saved_.pop_back();
+    if ((old.mask & GL_ENABLE_BIT) != 0) {
+      state_.lighting = old.lighting;
+      state_.light0 = old.light0;
+      state_.texture2D = old.texture2D;
+      state_.rescaleNormal = old.rescaleNormal;
+      setCap(GL_CULL_FACE, old.cullFace);
+      setCap(GL_DEPTH_TEST, old.depthTest);
+      setCap(GL_BLEND, old.blend);
+      setCap(GL_SCISSOR_TEST, old.scissorTest);
+    }
+    if ((old.mask & GL_LIGHTING_BIT) != 0) {
+      state_.lighting = old.lighting;
+      state_.light0 = old.light0;
+      state_.front = old.front;
+      std::copy_n(old.lightPosition, 4, state_.lightPosition);
+      std::copy_n(old.modelAmbient, 4, state_.modelAmbient);
+    }
+    if ((old.mask & GL_CURRENT_BIT) != 0) {
+      std::copy_n(old.color, 4, state_.color);
+      std::copy_n(old.normal, 3, state_.normal);
+      std::copy_n(old.texCoord, 2, state_.texCoord);
+    }
+    if ((old.mask & GL_COLOR_BUFFER_BIT) != 0) {
+      setCap(GL_BLEND, old.blend);
+      glBlendFuncSeparate(static_cast<GLenum>(old.blendFunction[0]), static_cast<GLenum>(old.blendFunction[1]),
+                          static_cast<GLenum>(old.blendFunction[2]), static_cast<GLenum>(old.blendFunction[3]));
+    }
+  }
+  void shadeModel(unsigned int) override {}  // always smooth
+  void polygonMode(unsigned int, unsigned int mode) override {
+    if (record([=] { polygonMode(GL_FRONT_AND_BACK, mode); })) return;
+    lines_ = mode == GL_LINE;
+  }
+  void texEnvi(unsigned int, unsigned int, int value) override {
+    if (record([=] { texEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, value); })) return;
+    textureEnvironment_ = value;
+  }
+  void getTexEnviv(unsigned int, unsigned int, int* value) override { *value = textureEnvironment_; }
+
+  // Matrices.
+  void matrixMode(unsigned int mode) override {
+    if (record([=] { matrixMode(mode); })) return;
+    current_ = mode == GL_PROJECTION ? &projection_ : &modelview_;
+  }
+  void pushMatrix() override {
+    if (record([=] { pushMatrix(); })) return;
+    current_->push();
+  }
+  void popMatrix() override {
+    if (record([=] { popMatrix(); })) return;
+    current_->pop();
+  }
+  void loadIdentity() override {
+    if (record([=] { loadIdentity(); })) return;
+    current_->load(identityMatrix());
+  }
+  void translatef(float x, float y, float z) override { multiplyCurrent(translationMatrix(x, y, z)); }
+  void rotatef(float degrees, float x, float y, float z) override {
+    multiplyCurrent(rotationMatrix(degrees, x, y, z));
+  }
+  void scalef(float x, float y, float z) override { multiplyCurrent(scaleMatrix(x, y, z)); }
+  void perspective(double fovY, double aspect, double zNear, double zFar) override {
+    multiplyCurrent(perspectiveMatrix(fovY, aspect, zNear, zFar));
+  }
+  void lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ, double upX,
+              double upY, double upZ) override {
+    const double eye[3] = {eyeX, eyeY, eyeZ}, centre[3] = {centreX, centreY, centreZ}, up[3] = {upX, upY, upZ};
+    multiplyCurrent(lookAtMatrix(eye, centre, up));
+  }
+  void ortho2D(double left, double right, double bottom, double top) override {
+    multiplyCurrent(orthoMatrix(left, right, bottom, top, -1.0, 1.0));
+  }
+  void ortho(double left, double right, double bottom, double top, double zNear, double zFar) override {
+    multiplyCurrent(orthoMatrix(left, right, bottom, top, zNear, zFar));
+  }
+  void getMatrix(unsigned int which, float matrix[16]) override {
+    const Matrix4& m = which == GL_PROJECTION_MATRIX ? projection_.top() : modelview_.top();
+    std::copy(m.begin(), m.end(), matrix);
+  }
+
+  // Light, materials, colour.
+  void lightfv(unsigned int light, unsigned int name, const float* values) override {
+    const std::array<float, 4> v = {values[0], values[1], values[2], values[3]};
+    if (record([=] { lightfv(light, name, v.data()); })) return;
+    // Only light 0's position is ever set; its colours keep GL's defaults (no ambient, white).
+    if (light != GL_LIGHT0 || name != GL_POSITION) return;
+    const std::array<float, 4> eye = transform(modelview_.top(), v);
+    std::copy(eye.begin(), eye.end(), state_.lightPosition);
+  }
+  void lightModelfv(unsigned int name, const float* values) override {
+    const std::array<float, 4> v = {values[0], values[1], values[2], values[3]};
+    if (record([=] { lightModelfv(name, v.data()); })) return;
+    if (name == GL_LIGHT_MODEL_AMBIENT) std::copy(v.begin(), v.end(), state_.modelAmbient);
+  }
+  void materialfv(unsigned int face, unsigned int name, const float* values) override {
+    const std::array<float, 4> v = {values[0], values[1], values[2], values[3]};
+    if (record([=] { materialfv(face, name, v.data()); })) return;
+    if (face == GL_BACK) return;  // one-sided light: only the front material shows
+    Material& m = state_.front;
+    switch (name) {
+      case GL_AMBIENT: std::copy(v.begin(), v.end(), m.ambient); break;
+      case GL_DIFFUSE: std::copy(v.begin(), v.end(), m.diffuse); break;
+      case GL_SPECULAR: std::copy(v.begin(), v.end(), m.specular); break;
+      case GL_EMISSION: std::copy(v.begin(), v.end(), m.emission); break;
+      case GL_AMBIENT_AND_DIFFUSE:
+        std::copy(v.begin(), v.end(), m.ambient);
+        std::copy(v.begin(), v.end(), m.diffuse);
+        break;
+      case GL_SHININESS: m.shininess = v[0]; break;
+      default: break;
+    }
+  }
+  void materialf(unsigned int face, unsigned int name, float value) override {
+    const float v[4] = {value, 0.0f, 0.0f, 0.0f};
+    materialfv(face, name, v);
+  }
+  void color3f(float r, float g, float b) override { color4f(r, g, b, 1.0f); }
+  void color3fv(const float* rgb) override { color4f(rgb[0], rgb[1], rgb[2], 1.0f); }
+  void color4f(float r, float g, float b, float a) override {
+    if (record([=] { color4f(r, g, b, a); })) return;
+    state_.color[0] = r;
+    state_.color[1] = g;
+    state_.color[2] = b;
+    state_.color[3] = a;
+  }
+
+  // Immediate mode: vertices gathered one by one, drawn at glEnd.
+  void begin(unsigned int mode) override {
+    immediateMode_ = mode;
+    immediate_.clear();
+  }
+  void end() override { submit(immediateMode_, immediate_, nullptr, static_cast<int>(immediate_.size())); }
+  void vertex3f(float x, float y, float z) override {
+    Vertex v = currentVertex();
+    v.position[0] = x;
+    v.position[1] = y;
+    v.position[2] = z;
+    immediate_.push_back(v);
+  }
+  void texCoord2f(float s, float t) override {
+    state_.texCoord[0] = s;
+    state_.texCoord[1] = t;
+  }
+  void arrayElement(int index) override { immediate_.push_back(arrayVertex(index)); }
+  void rectf(float x1, float y1, float x2, float y2) override {
+    begin(GL_POLYGON);
+    vertex3f(x1, y1, 0.0f);
+    vertex3f(x2, y1, 0.0f);
+    vertex3f(x2, y2, 0.0f);
+    vertex3f(x1, y2, 0.0f);
+    end();
+  }
+
+  // Client arrays.
+  void enableClientState(unsigned int array) override {
+    if (ClientArray* a = clientArray(array)) a->enabled = true;
+  }
+  void disableClientState(unsigned int array) override {
+    if (ClientArray* a = clientArray(array)) a->enabled = false;
+  }
+  void vertexPointer(int size, unsigned int, int stride, const void* pointer) override {
+    setPointer(vertices_, size, stride, pointer);
+  }
+  void normalPointer(unsigned int, int stride, const void* pointer) override { setPointer(normals_, 3, stride, pointer); }
+  void texCoordPointer(int size, unsigned int, int stride, const void* pointer) override {
+    setPointer(texCoords_, size, stride, pointer);
+  }
+  void colorPointer(int size, unsigned int, int stride, const void* pointer) override {
+    setPointer(colors_, size, stride, pointer);
+  }
+  void drawArrays(unsigned int mode, int first, int count) override {
+    if (!vertices_.enabled || count <= 0) return;
+    std::vector<Vertex> gathered(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) gathered[static_cast<size_t>(i)] = arrayVertex(first + i);
+    submit(mode, gathered, nullptr, count);
+  }
+  void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) override {
+    if (!vertices_.enabled || count <= 0 || type != GL_UNSIGNED_INT) return;
+    const auto* order = static_cast<const uint32_t*>(indices);
+    const auto [low, high] = std::minmax_element(order, order + count);
+    std::vector<Vertex> gathered(static_cast<size_t>(*high - *low + 1));
+    for (uint32_t i = *low; i <= *high; ++i) gathered[i - *low] = arrayVertex(static_cast<int>(i));
+    std::vector<uint32_t> rebased(order, order + count);
+    for (uint32_t& i : rebased) i -= *low;
+    submit(mode, gathered, rebased.data(), count);
+  }
+
+  // Display lists.
+  unsigned int genLists(int range) override {
+    const unsigned int first = static_cast<unsigned int>(lists_.size()) + 1;
+    lists_.resize(lists_.size() + static_cast<size_t>(range));
+    return first;
+  }
+  void newList(unsigned int list, unsigned int) override {
+    if (list == 0 || list > lists_.size()) return;
+    compiling_ = std::make_unique<std::vector<std::function<void()>>>();
+    compilingList_ = list;
+  }
+  void endList() override {
+    if (!compiling_) return;
+    lists_[compilingList_ - 1] = std::move(compiling_);
+    compilingList_ = 0;
+  }
+  void callList(unsigned int list) override {
+    if (record([=] { callList(list); })) return;
+    if (list == 0 || list > lists_.size() || !lists_[list - 1]) return;
+    for (const std::function<void()>& command : *lists_[list - 1]) command();
+  }
+  void deleteLists(unsigned int list, int range) override {
+    for (unsigned int i = list; i < list + static_cast<unsigned int>(range) && i <= lists_.size(); ++i) {
+      if (i > 0) lists_[i - 1].reset();
+    }
+  }
+
+  // Textures on unit 0.
+  void bindTexture(unsigned int target, unsigned int texture) override {
+    if (record([=] { bindTexture(target, texture); })) return;
+    boundTexture_ = texture;
+    glBindTexture(target, texture);
+  }
+  void texParameteri(unsigned int target, unsigned int name, int value) override {
+    if (record([=] { texParameteri(target, name, value); })) return;
+    glTexParameteri(target, name, value);
+  }
+  void texImage2D(unsigned int target, int level, int internalFormat, int width, int height, int border,
+                  unsigned int format, unsigned int type, const void* pixels) override {
+    // GL ES takes the format itself as the internal format.
+    glTexImage2D(target, level, static_cast<GLint>(format), width, height, border, format, type, pixels);
+    if (level == 0) textures_[boundTexture_] = Texture{width, height, internalFormat};
+  }
+  void textureSize(int* width, int* height, int* internalFormat) override {
+    const auto found = textures_.find(boundTexture_);
+    const Texture texture = found != textures_.end() ? found->second : Texture{};
+    *width = texture.width;
+    *height = texture.height;
+    *internalFormat = texture.internalFormat;
+  }
+  void renderbufferStorage(unsigned int internalFormat, int width, int height) override {
+    // GL ES 2.0 itself has 16-bit colour and depth; 8-bit colour and 24-bit depth are extensions.
+    GLenum format = internalFormat;
+    if (!epoxy_is_desktop_gl()) {
+      if (format == GL_RGBA8 && !epoxy_has_gl_extension("GL_OES_rgb8_rgba8")) format = GL_RGBA4;
+      if (format == GL_DEPTH_COMPONENT24 && !epoxy_has_gl_extension("GL_OES_depth24")) format = GL_DEPTH_COMPONENT16;
+    }
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+  }
+  bool hasFramebufferObjects() override { return true; }
+
+  // Solids.
+  void solidSphere(double radius, int slices, int stacks) override;
+  void solidCube(double size) override;
+
+  // No bitmap fonts.
+  bool hasBitmapFonts() override { return false; }
+  void rasterPos2i(int, int) override {}
+  void bitmapCharacter(int, int) override {}
+
+ private:
+  // While a list is compiled, calls are kept to be replayed instead of done now.
+  bool record(std::function<void()> command) {
+    if (!compiling_) return false;
+    compiling_->push_back(std::move(command));
+    return true;
+  }
+
+  void setCap(unsigned int cap, bool on) {
+    if (record([=] { setCap(cap, on); })) return;
+    switch (cap) {
+      case GL_LIGHTING: state_.lighting = on; return;
+      case GL_LIGHT0: state_.light0 = on; return;
+      case GL_TEXTURE_2D: state_.texture2D = on; return;
+      case GL_RESCALE_NORMAL: state_.rescaleNormal = on; return;
+      case GL_COLOR_MATERIAL: return;  // never on in the scene
+      case GL_CULL_FACE: state_.cullFace = on; break;
+      case GL_DEPTH_TEST: state_.depthTest = on; break;
+      case GL_BLEND: state_.blend = on; break;
+      case GL_SCISSOR_TEST: state_.scissorTest = on; break;
+      default: break;
+    }
+    if (on) {
+      glEnable(cap);
+    } else {
+      glDisable(cap);
+    }
+  }
+
+  void multiplyCurrent(const Matrix4& m) {
+    if (record([=] { multiplyCurrent(m); })) return;
+    current_->multiply(m);
+  }
+
+  ClientArray* clientArray(unsigned int array) {
+    switch (array) {
+      case GL_VERTEX_ARRAY: return &vertices_;
+      case GL_NORMAL_ARRAY: return &normals_;
+      case GL_TEXTURE_COORD_ARRAY: return &texCoords_;
+      case GL_COLOR_ARRAY: return &colors_;
+      default: return nullptr;
+    }
+  }
+  static void setPointer(ClientArray& array, int size, int stride, const void* pointer) {
+    array.size = size;
+    array.stride = stride != 0 ? stride : size * static_cast<int>(sizeof(float));
+    array.pointer = static_cast<const float*>(pointer);
+  }
+  static const float* element(const ClientArray& array, int index) {
+    return reinterpret_cast<const float*>(reinterpret_cast<const char*>(array.pointer) +
+                                          static_cast<ptrdiff_t>(index) * array.stride);
+  }
+
+  Vertex currentVertex() const {
+    Vertex v{};
+    std::copy_n(state_.normal, 3, v.normal);
+    std::copy_n(state_.texCoord, 2, v.texCoord);
+    std::copy_n(state_.color, 4, v.color);
+    return v;
+  }
+  Vertex arrayVertex(int index) const {
+    Vertex v = currentVertex();
+    if (vertices_.enabled) std::copy_n(element(vertices_, index), std::min(vertices_.size, 3), v.position);
+    if (normals_.enabled) std::copy_n(element(normals_, index), 3, v.normal);
+    if (texCoords_.enabled) std::copy_n(element(texCoords_, index), std::min(texCoords_.size, 2), v.texCoord);
+    if (colors_.enabled) {
+      std::copy_n(element(colors_, index), std::min(colors_.size, 4), v.color);
+      if (colors_.size == 3) v.color[3] = 1.0f;
+    }
+    return v;
+  }
+
+  // Draws (or, while a list is compiled, stores) a primitive; `order` indexes `vertices` (null: in
+  // sequence).
+  void submit(GLenum mode, const std::vector<Vertex>& vertices, const uint32_t* order, int count) {
+    if (vertices.empty() || count <= 0) return;
+    if (compiling_) {
+      auto stored = std::make_shared<StoredGeometry>();
+      std::vector<uint32_t> triangles, edges;
+      primitiveIndices(mode, order, count, false, triangles);
+      primitiveIndices(mode, order, count, true, edges);
+      stored->vertexBuffer = makeBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(Vertex),
+                                        GL_STATIC_DRAW);
+      stored->triangles = IndexList(triangles, vertices.size());
+      stored->edges = IndexList(edges, vertices.size());
+      compiling_->push_back([this, stored] { drawStored(*stored); });
+      return;
+    }
+    std::vector<uint32_t> indices;
+    primitiveIndices(mode, order, count, lines_, indices);
+    if (indices.empty()) return;
+    if (streamVertices_ == 0) {
+      glGenBuffers(1, &streamVertices_);
+      glGenBuffers(1, &streamIndices_);
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, streamVertices_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
+                 GL_STREAM_DRAW);
+    const IndexList list(indices, vertices.size());
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(list.bytes()), list.data(), GL_STREAM_DRAW);
+    draw(list, lines_);
+  }
+
+  void drawStored(StoredGeometry& stored) {
+    IndexList& list = lines_ ? stored.edges : stored.triangles;
+    if (list.count == 0) return;
+    if (list.buffer == 0) list.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, list.data(), list.bytes(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, stored.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, list.buffer);
+    draw(list, lines_);
+  }
+
+  static GLuint makeBuffer(GLenum target, const void* data, size_t bytes, GLenum usage) {
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    glBindBuffer(target, buffer);
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), data, usage);
+    return buffer;
+  }
+
+  // Draws the bound index buffer over the bound vertex buffer with the program that draws now.
+  void draw(const IndexList& list, bool lines) {
+    const GLuint user = shaderProgramInUse();
+    if (user == 0) useFixedProgram();
+    const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
+    glVertexAttribPointer(kShaderAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                          offset(offsetof(Vertex, position)));
+    glVertexAttribPointer(kShaderAttributeNormal, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), offset(offsetof(Vertex, normal)));
+    glVertexAttribPointer(kShaderAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                          offset(offsetof(Vertex, texCoord)));
+    glVertexAttribPointer(kShaderAttributeColor, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), offset(offsetof(Vertex, color)));
+    for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glEnableVertexAttribArray(a);
+    glDrawElements(lines ? GL_LINES : GL_TRIANGLES, list.count, list.type, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  }
+
+  // The fixed pipeline's program for the current state, with its uniforms.
+  void useFixedProgram() {
+    const auto known = textures_.find(boundTexture_);
+    const bool hasImage = boundTexture_ != 0 && (known == textures_.end() || known->second.width > 0);
+    int variant = state_.lighting ? kLightingBit : 0;
+    if (state_.texture2D && hasImage) variant |= textureEnvironment_ == GL_ADD ? kTextureAddBit : kTextureModulateBit;
+    auto found = programs_.find(variant);
+    if (found == programs_.end()) found = programs_.emplace(variant, makeFixedProgram(variant)).first;
+    const FixedProgram& p = found->second;
+    glUseProgram(p.program);
+    const Matrix4 clip = multiply(projection_.top(), modelview_.top());
+    glUniformMatrix4fv(p.clipFromObject, 1, GL_FALSE, clip.data());
+    if (!state_.lighting) return;
+    const std::array<float, 9> normals = normalMatrix(modelview_.top(), state_.rescaleNormal);
+    glUniformMatrix3fv(p.normalFromObject, 1, GL_FALSE, normals.data());
+    const Material& m = state_.front;
+    // Light 0 has no ambient light of its own and white diffuse and specular light (GL's defaults).
+    const float scene[4] = {m.emission[0] + state_.modelAmbient[0] * m.ambient[0],
+                            m.emission[1] + state_.modelAmbient[1] * m.ambient[1],
+                            m.emission[2] + state_.modelAmbient[2] * m.ambient[2], 1.0f};
+    glUniform4fv(p.sceneColour, 1, scene);
+    glUniform4fv(p.diffuse, 1, m.diffuse);
+    glUniform3fv(p.specular, 1, m.specular);
+    glUniform1f(p.shininess, m.shininess);
+    // A directional light (w = 0), and GL's viewer at infinity along +z for the highlight.
+    float light[3] = {state_.lightPosition[0], state_.lightPosition[1], state_.lightPosition[2]};
+    normalise3(light);
+    float half[3] = {light[0], light[1], light[2] + 1.0f};
+    normalise3(half);
+    glUniform3fv(p.lightDirection, 1, light);
+    glUniform3fv(p.halfVector, 1, half);
+    glUniform1f(p.lightOn, state_.light0 ? 1.0f : 0.0f);
+  }
+
+  static void normalise3(float v[3]) {
+    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length > 0.0f) for (int i = 0; i < 3; ++i) v[i] /= length;
+  }
+
+  Attributes state_;
+  std::vector<Attributes> saved_;
+  MatrixStack modelview_, projection_;
+  MatrixStack* current_ = &modelview_;
+  bool lines_ = false;
+  int textureEnvironment_ = GL_MODULATE;
+  unsigned int boundTexture_ = 0;
+  std::map<unsigned int, Texture> textures_;
+  ClientArray vertices_, normals_, texCoords_, colors_;
+  GLenum immediateMode_ = GL_TRIANGLES;
+  std::vector<Vertex> immediate_;
+  std::vector<std::unique_ptr<std::vector<std::function<void()>>>> lists_;
+  std::unique_ptr<std::vector<std::function<void()>>> compiling_;
+  unsigned int compilingList_ = 0;
+  std::map<int, FixedProgram> programs_;
+  GLuint streamVertices_ = 0, streamIndices_ = 0;
+};
+
+void Es2Backend::solidSphere(double radius, int slices, int stacks) {
+  if (slices < 2 || stacks < 1) return;
+  // Rings from the top (+z) down, each of slices + 1 vertices (the seam twice); normals outward.
+  constexpr double kPi = 3.14159265358979323846;
+  std::vector<Vertex> vertices;
+  for (int ring = 0; ring <= stacks; ++ring) {
+    const double polar = kPi * ring / stacks;
+    for (int slice = 0; slice <= slices; ++slice) {
+      const double azimuth = 2.0 * kPi * slice / slices;
+      Vertex v = currentVertex();
+      const float n[3] = {static_cast<float>(std::sin(polar) * std::cos(azimuth)),
+                          static_cast<float>(std::sin(polar) * std::sin(azimuth)), static_cast<float>(std::cos(polar))};
+      for (int i = 0; i < 3; ++i) {
+        v.normal[i] = n[i];
+        v.position[i] = static_cast<float>(radius) * n[i];
+      }
+      vertices.push_back(v);
+    }
+  }
+  std::vector<uint32_t> quads;
+  const auto at = [&](int ring, int slice) { return static_cast<uint32_t>(ring * (slices + 1) + slice); };
+  for (int ring = 0; ring < stacks; ++ring) {
+    for (int slice = 0; slice < slices; ++slice) {
+      quads.insert(quads.end(), {at(ring, slice), at(ring + 1, slice), at(ring + 1, slice + 1), at(ring, slice + 1)});
+    }
+  }
+  submit(GL_QUADS, vertices, quads.data(), static_cast<int>(quads.size()));
+}
+
+void Es2Backend::solidCube(double size) {
+  // Each face: its outward axis and two axes spanning it counter-clockwise seen from outside.
+  static const int kFaces[6][3][3] = {
+      {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
+      {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
+  };
+  static const float kCorners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+  const float half = static_cast<float>(size / 2.0);
+  std::vector<Vertex> vertices;
+  for (const auto& face : kFaces) {
+    for (const auto& corner : kCorners) {
+      Vertex v = currentVertex();
+      for (int i = 0; i < 3; ++i) {
+        v.normal[i] = static_cast<float>(face[0][i]);
+        v.position[i] = half * (face[0][i] + corner[0] * face[1][i] + corner[1] * face[2][i]);
+      }
+      vertices.push_back(v);
+    }
+  }
+  submit(GL_QUADS, vertices, nullptr, static_cast<int>(vertices.size()));
+}
+
+}  // namespace
+
+GfxBackend& es2GfxBackend() {
+  static Es2Backend backend;
+  return backend;
+}
