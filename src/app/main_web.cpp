@@ -17,17 +17,13 @@
 #include "app/scene.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "platform/sound_layer.h"
 #include "timeline/timeline.h"
 #include "water/water_surface.h"  // Required for: g_wavePhase
 
 namespace {
-
-// Until the scene draws through WebGL, start-up skips textures, lists and programs, and each frame
-// only clears the canvas (app/frame_placeholder_web.cpp); the world, the script, the sound and the
-// event log run as on the desktop.
-constexpr bool kSceneDrawn = false;
 
 Options g_options;
 float g_startPhase = 0.0f;  // the sea's phase at load, for a new start to begin where the first did
@@ -66,14 +62,14 @@ void bringSceneUp() {
   if (!g_options.eventLog.empty() && !openEventLog(g_options.eventLog)) {
     std::fprintf(stderr, "karvosta: cannot write the event log %s\n", g_options.eventLog.c_str());
   }
-  initScene(g_options, kSceneDrawn);
+  initScene(g_options, true);
   g_timelineStart = readCounter();
   g_sceneUp = true;
 }
 
 void takeSceneDown() {
   if (!g_sceneUp) return;
-  shutdownScene(kSceneDrawn);  // closes the event log too
+  shutdownScene(true);  // closes the event log too
   shutdownSoundLayer();        // the page stays: its sounds must stop with the demo
   g_sceneUp = false;
 }
@@ -204,6 +200,7 @@ int main(int argc, char** argv) {
     tellPage("no-webgl");
     return 1;
   }
+  selectGraphicsPath(GraphicsPath::kEs2);  // WebGL 1 is GL ES 2.0
   g_startPhase = g_wavePhase;
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onKeyDown);
   int width = 0, height = 0;
