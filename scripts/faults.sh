@@ -3,11 +3,12 @@
 # tree, one at a time, runs the test command's phases on it and prints which faults the suite
 # catches. It takes long (each fault rebuilds what it touches), so it is not part of the test command.
 #
-# Usage: scripts/faults.sh [--phases unit,gl,asan] [--only REGEX] [--skip-tests REGEX]
+# Usage: scripts/faults.sh [--phases unit,gl,asan,web] [--only REGEX] [--skip-tests REGEX]
 #                          [--scratch DIR] [--no-baseline] [--list]
-#   --phases      the phases to run, in this order (default: unit,gl,asan, as scripts/run-tests.sh):
+#   --phases      the phases to run, in this order (default: unit,gl,asan,web, as scripts/run-tests.sh):
 #                 unit = Release unit tests, gl = Release GL, program and headless tests under Xvfb,
-#                 asan = unit tests and headless runs under AddressSanitizer and UBSan
+#                 asan = unit tests and headless runs under AddressSanitizer and UBSan,
+#                 web = the web page's build and its tests in headless Chromium (scripts/test-web.sh)
 #   --only        only the faults whose row matches REGEX (grep -E), e.g. --only '^sound'
 #   --skip-tests  tests to leave out (ctest -E REGEX), e.g. test_install_package, for quick rounds
 #   --scratch     the scratch tree (default build-faults/): kept between runs, so its build
@@ -32,7 +33,7 @@ loaders | src/assets/bmp_image.cpp | s/if (static_cast<size_t>(end - p) < padded
 loaders | src/assets/mesh_model.cpp | s/ || n > countBudget// | ASE list counts no longer share one budget of the file's size
 loaders | src/assets/mesh_model.cpp | s/if (notes >= kMaxNotes) {/if (notes < 0) {/ | every ASE note past the shown ones looks for its line again
 loaders | src/assets/mesh_model.cpp | s/corner\[2\] >= vertexCount/corner[2] > vertexCount/ | a face's third corner may equal the vertex count
-loaders | src/assets/mesh_model.cpp | s/if (std::from_chars(first, last, wide, std::chars_format::general).ec != std::errc()) {/if (char* end = nullptr; (wide = std::strtod(first, \&end)), end == first) {/ | ASE numbers read with strtod, which follows the C locale
+loaders | src/assets/mesh_model.cpp | s/return std::from_chars(first, last, value, std::chars_format::general).ec == std::errc();/char* end = nullptr; value = std::strtod(first, \&end); return end != first;/ | ASE numbers read with strtod, which follows the C locale
 loaders | src/assets/mesh_model.cpp | s/if (edges.empty() || !(volume > 0.0)) return false;/if (edges.empty()) return false;/ | the closed-surface test without its volume check
 simulation | src/sim/simulation.cpp | s/sizeof(ball.tag) - 1/sizeof(ship.tag)/ | a ship's whole tag compared with its balls' shorter copy
 simulation | src/sim/simulation.cpp | s/ball.travelled > ball.range/ball.travelled > 2 * ball.range/ | cannonballs fly twice their range before they splash
@@ -58,6 +59,11 @@ recorder | src/app/record.cpp | s/^  catchStopSignals();$/  (void)0;/ | stop sig
 recorder | src/platform/stop_signals.cpp | s/g_caughtSignals\[i\] = g_earlier\[i\].sa_handler != SIG_IGN;/g_caughtSignals[i] = true;/ | a signal the parent ignored (nohup) is caught and stops the film
 sound | src/platform/sound_mixdown.cpp | s/if (result < 0 \&\& result != AVERROR(EAGAIN)) ++damaged;/if (result < 0 \&\& result != AVERROR(EAGAIN)) ok = false;/ | one bad packet drops the whole sound file
 film | src/app/record.cpp | s/drawOverlays(options.counter);/drawOverlays(true);/ | films keep the frame counter
+sound | src/platform/wav_reader.cpp | s/ + (length \& 1)// | a WAV file's odd-sized chunk read without its pad byte
+sound | src/platform/sound_layer_web.cpp | s/    alSourcePlay(source);// | the web page's sound layer never starts a source
+web | src/app/main_web.cpp | s/return EM_TRUE;/return EM_FALSE;/ | the demo's keys reach the browser too: F5 reloads the page, F3 opens a search
+web | web/page.js | s/if (audio()) audio().suspend();// | the sound plays before the viewer's click, under the picture that waits
+web | web/page.js | s/if (!response.ok) throw/if (false) throw/ | a missing data file's error page taken for the data
 film | src/app/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
 film | src/platform/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
 effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side
@@ -82,7 +88,7 @@ text | bin/text.cg | s/gl_FragColor = vec4(color \* ink, alpha);/gl_FragColor = 
 EOF
 }
 
-phases=unit,gl,asan
+phases=unit,gl,asan,web
 only=.
 skip_tests=
 scratch=$root/build-faults
@@ -100,7 +106,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 for phase in ${phases//,/ }; do
-  case $phase in unit | gl | asan) ;; *) echo "faults.sh: unknown phase \"$phase\" (unit, gl, asan)" >&2; exit 2 ;; esac
+  case $phase in unit | gl | asan | web) ;; *) echo "faults.sh: unknown phase \"$phase\" (unit, gl, asan, web)" >&2; exit 2 ;; esac
 done
 
 # The row's fields in the variables group, path, expr and what; false for a malformed row.
@@ -187,13 +193,17 @@ run_phase() {
         cmake --build "$tree/build-asan" -j "$jobs" --target unit_tests karvosta >>"$log" 2>&1 || return 3
       (cd "$tree/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --output-on-failure --stop-on-failure -j "$jobs" -L "unit|headless" "${skip[@]}") >>"$log" 2>&1 ;;
+    web)
+      (cd "$tree" && scripts/build-web.sh) >>"$log" 2>&1 || return 3
+      (cd "$tree" && scripts/test-web.sh) >>"$log" 2>&1 ;;
   esac
   [ $? -eq 0 ] || return 1
 }
 
 # The tests a phase's log names as failed, comma-separated.
 failed_tests() {
-  sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^\s*[0-9]* - \(.*\) (.*/\1/p' | paste -sd, - | sed 's/,/, /g'
+  { sed -n '/The following tests FAILED:/,$p' "$1" | sed -n 's/^\s*[0-9]* - \(.*\) (.*/\1/p'
+    sed -n 's/^FAIL \(.*\)/\1/p' "$1"; } | paste -sd, - | sed 's/,/, /g'  # ctest's list, the web tests' lines
 }
 
 # Runs the phases in order until one fails; sets `verdict` and `detail`.

@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs the whole test suite: unit, GL and whole-program tests of the Release
 # build under Xvfb, and the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
-# Exits non-zero on any failure.
+# Then the web page's tests in headless Chromium (scripts/test-web.sh); `--no-web` leaves them out on a
+# machine without Emscripten and Chromium. Exits non-zero on any failure.
+# Usage: scripts/run-tests.sh [--no-web]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+web=1
+for arg in "$@"; do
+  case "$arg" in
+    --no-web) web=0 ;;
+    *) echo "usage: scripts/run-tests.sh [--no-web]" >&2; exit 2 ;;
+  esac
+done
 scripts/check-includes.sh
 scripts/setup.sh build
 jobs=$(nproc)
@@ -22,4 +31,8 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKARVOSTA_SANITIZE=ON -DKARVO
 cmake --build build-asan -j "$jobs" --target unit_tests karvosta
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$jobs" -L "unit|headless")
+if [ "$web" -eq 1 ]; then
+  echo "== Web page: the program in headless Chromium and under node"
+  scripts/test-web.sh
+fi
 echo "All tests passed."

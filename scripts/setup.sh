@@ -17,17 +17,7 @@ packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1
 # Recording films (--record): the FFmpeg libraries (libavfilter for the soundtrack's loudness), ffmpeg
 # and ffprobe for the recording test, GNU time for bench/record_speed.sh.
 packages+=(libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev ffmpeg time)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-packages.sh "${packages[@]}"
 
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 # KARVOSTA_TARGETS: what to build (default: everything, tests and benchmarks included).

@@ -1,12 +1,10 @@
 // Program entry: options, the window and its callbacks, start-up, the main loop, shutdown.
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>  // Required for: std::strerror()
 
 #include "app/frame_profile.h"
-#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
@@ -18,20 +16,6 @@
 #include "timeline/timeline.h"
 
 namespace {
-
-// Headless: the idle step alone, on the fixed clock, for a given span of demo time.
-int runHeadless(const Options& options) {
-  initScene(options, false);
-  g_windowWidth = 800;  // title lines are placed and rise as in the window the demo opens
-  g_windowHeight = 600;
-  g_framesPerSecond = static_cast<int>(std::lround(1.0 / options.fixedDt));  // no frame pass measures it
-  g_timelineStart = readCounter();
-  const long steps = std::lround(options.seconds / options.fixedDt);
-  for (long step = 0; step < steps; ++step) advanceWorld();
-  shutdownScene(false);
-  printFrameProfile();
-  return 0;
-}
 
 bool displayAvailable() { return std::getenv("DISPLAY") != nullptr && std::getenv("DISPLAY")[0] != '\0'; }
 

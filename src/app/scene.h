@@ -16,6 +16,9 @@ void setUpGlState();
 bool advanceWorld();
 // Releases the world objects in the shutdown order; GL state only when graphics were started.
 void shutdownScene(bool withGraphics);
+// --headless: start-up without graphics, then the idle step on the fixed clock for options.seconds of
+// demo time, then shutdown. Returns the exit code.
+int runHeadless(const Options& options);
 
 // The frame pass without the buffer swap, into the main framebuffer (the window's, or a recording's
 // target): drawScene for the reflection and the main view, then drawOverlays for the texts: the title

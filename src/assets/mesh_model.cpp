@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <charconv>      // Required for: std::from_chars (numbers read the same under any locale)
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>       // Required for: va_list (the report lines)
 #include <cstdio>        // Required for: std::printf
+#include <cstdlib>       // Required for: std::strtod (where from_chars reads no floating point)
 #include <limits>
+#include <string>
 #include <string_view>
 #include <system_error>  // Required for: std::errc
 #include <unordered_map>
@@ -43,6 +46,37 @@ bool parseInt(std::string_view token, int64_t& value) {
   return std::from_chars(first, last, value).ec == std::errc();
 }
 
+// Decimal text to double, correctly rounded, under any locale. The web build's C++ library has no
+// floating-point from_chars; there strtod is locale-free and correctly rounded too, and it is given
+// only the characters from_chars would read (it would take hexadecimal as well).
+bool readDouble(const char* first, const char* last, double& value) {
+#if defined(__cpp_lib_to_chars)
+  return std::from_chars(first, last, value, std::chars_format::general).ec == std::errc();
+#else
+  const char* end = first;
+  if (end != last && *end == '-') ++end;
+  while (end != last && isDigit(*end)) ++end;
+  if (end != last && *end == '.') {
+    for (++end; end != last && isDigit(*end);) ++end;
+  }
+  if (end != last && (*end == 'e' || *end == 'E')) {
+    const char* exponent = end + 1;
+    if (exponent != last && (*exponent == '+' || *exponent == '-')) ++exponent;
+    if (exponent != last && isDigit(*exponent)) {
+      while (exponent != last && isDigit(*exponent)) ++exponent;
+      end = exponent;
+    }
+  }
+  const std::string text(first, end);
+  char* stop = nullptr;
+  errno = 0;
+  const double read = std::strtod(text.c_str(), &stop);
+  if (stop == text.c_str() || errno == ERANGE) return false;  // from_chars: result_out_of_range
+  value = read;
+  return true;
+#endif
+}
+
 bool parseReal(std::string_view token, float& value) {
   const char* first = token.data();
   const char* last = first + token.size();
@@ -51,9 +85,7 @@ bool parseReal(std::string_view token, float& value) {
   // Only decimal notation: from_chars alone would also take "inf" and "nan".
   if (digits == last || !(isDigit(*digits) || *digits == '.')) return false;
   double wide = 0.0;
-  if (std::from_chars(first, last, wide, std::chars_format::general).ec != std::errc()) {
-    return false;
-  }
+  if (!readDouble(first, last, wide)) return false;
   constexpr double kFloatMax = std::numeric_limits<float>::max();
   if (wide > kFloatMax || wide < -kFloatMax) return false;
   value = static_cast<float>(wide);  // tiny values become 0 or subnormal, as a float stream has it

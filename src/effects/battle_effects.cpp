@@ -52,10 +52,22 @@ Particle& emit(Sprite sprite, float x, float y, float z, float life, float size0
   return p;
 }
 
+// Every random draw has a statement of its own, or a call's argument list holds at most one: C++
+// leaves the order of a call's arguments to the compiler (GCC goes from the last, Clang from the
+// first), and the web build's compiler must draw the same numbers for the same particles. The draws
+// keep the order the desktop's GCC build always gave them.
+
 void setVelocity(Particle& p, float vx, float vy, float vz) {
   p.vx = vx;
   p.vy = vy;
   p.vz = vz;
+}
+
+// Flying off at random: sideways up to `side` in x and in y, upwards between `upLow` and `upHigh`.
+void randomVelocity(Particle& p, float side, float upLow, float upHigh) {
+  const float vz = g_random.between(upLow, upHigh);
+  const float vy = g_random.signedUnit() * side;
+  setVelocity(p, g_random.signedUnit() * side, vy, vz);
 }
 
 // Smoke that slows from its launch to the wind and rises at `rise`.
@@ -86,12 +98,18 @@ void broadside(const WorldEventInfo& event) {
     {
       const float speed = i % 2 == 0 ? g_random.between(30.0f, 60.0f) : g_random.between(60.0f, 100.0f);
       const float shade = g_random.between(-0.06f, 0.04f);
-      Particle& puff = emit(Sprite::Smoke, gx + outX * 3.0f, gy + outY * 3.0f, gz + g_random.between(-1.0f, 2.0f),
-                            g_random.between(3.5f, 5.5f), g_random.between(6.0f, 9.0f), g_random.between(24.0f, 34.0f),
+      const float size1 = g_random.between(24.0f, 34.0f);
+      const float size0 = g_random.between(6.0f, 9.0f);
+      const float life = g_random.between(3.5f, 5.5f);
+      const float rise = g_random.between(-1.0f, 2.0f);
+      Particle& puff = emit(Sprite::Smoke, gx + outX * 3.0f, gy + outY * 3.0f, gz + rise, life, size0, size1,
                             Colour{kPowderSmoke.r + shade, kPowderSmoke.g + shade, kPowderSmoke.b + shade}, 0.8f);
-      setVelocity(puff, outX * speed + g_random.signedUnit() * 10.0f, outY * speed + g_random.signedUnit() * 10.0f,
-                  g_random.between(2.0f, 12.0f));
-      drift(puff, g_random.between(0.9f, 1.5f), g_random.between(2.0f, 6.0f));
+      const float vz = g_random.between(2.0f, 12.0f);
+      const float vy = outY * speed + g_random.signedUnit() * 10.0f;
+      const float vx = outX * speed + g_random.signedUnit() * 10.0f;
+      setVelocity(puff, vx, vy, vz);
+      const float lift = g_random.between(2.0f, 6.0f);
+      drift(puff, g_random.between(0.9f, 1.5f), lift);
       puff.spinRate = g_random.signedUnit() * 0.3f;
     }
   }
@@ -101,9 +119,12 @@ void broadside(const WorldEventInfo& event) {
 void splash(float x, float y) {
   const float z = seaHeightAt(x, y);
   for (int k = 0; k < 12; ++k) {
-    Particle& drop = emit(Sprite::Spray, x + g_random.signedUnit() * 2.0f, y + g_random.signedUnit() * 2.0f, z + 1.0f,
-                          2.0f, g_random.between(5.0f, 8.0f), g_random.between(10.0f, 15.0f), kWhiteWater, 0.9f);
-    setVelocity(drop, g_random.signedUnit() * 14.0f, g_random.signedUnit() * 14.0f, g_random.between(45.0f, 95.0f));
+    const float size1 = g_random.between(10.0f, 15.0f);
+    const float size0 = g_random.between(5.0f, 8.0f);
+    const float dy = g_random.signedUnit() * 2.0f;
+    const float dx = g_random.signedUnit() * 2.0f;
+    Particle& drop = emit(Sprite::Spray, x + dx, y + dy, z + 1.0f, 2.0f, size0, size1, kWhiteWater, 0.9f);
+    randomVelocity(drop, 14.0f, 45.0f, 95.0f);
     drop.gravity = kGravity;
     drop.flags = kEndsInSea;
   }
@@ -124,15 +145,19 @@ void hit(float x, float y) {
   flash.flags = kGlows;
   for (int k = 0; k < 14; ++k) {
     Particle& splinter = emit(Sprite::Splinter, x, y, z, 2.0f, g_random.between(2.5f, 4.5f), 3.0f, kTimber, 1.0f);
-    setVelocity(splinter, g_random.signedUnit() * 60.0f, g_random.signedUnit() * 60.0f, g_random.between(30.0f, 90.0f));
+    randomVelocity(splinter, 60.0f, 30.0f, 90.0f);
     splinter.gravity = kGravity;
     splinter.spinRate = g_random.signedUnit() * 12.0f;
     splinter.flags = kEndsInSea;
   }
   for (int k = 0; k < 3; ++k) {
-    Particle& puff = emit(Sprite::Smoke, x + g_random.signedUnit() * 3.0f, y + g_random.signedUnit() * 3.0f, z,
-                          g_random.between(2.5f, 4.0f), 6.0f, g_random.between(20.0f, 28.0f), kDarkSmoke, 0.8f);
-    setVelocity(puff, g_random.signedUnit() * 12.0f, g_random.signedUnit() * 12.0f, 14.0f);
+    const float size1 = g_random.between(20.0f, 28.0f);
+    const float life = g_random.between(2.5f, 4.0f);
+    const float dy = g_random.signedUnit() * 3.0f;
+    const float dx = g_random.signedUnit() * 3.0f;
+    Particle& puff = emit(Sprite::Smoke, x + dx, y + dy, z, life, 6.0f, size1, kDarkSmoke, 0.8f);
+    const float vy = g_random.signedUnit() * 12.0f;
+    setVelocity(puff, g_random.signedUnit() * 12.0f, vy, 14.0f);
     drift(puff, 1.2f, 9.0f);
   }
 }
@@ -140,9 +165,9 @@ void hit(float x, float y) {
 void feathers(float x, float y) {
   const float z = seaHeightAt(x, y) + 4.0f;
   for (int k = 0; k < 16; ++k) {
-    Particle& feather = emit(Sprite::Feather, x, y, z, g_random.between(2.5f, 4.0f), g_random.between(2.5f, 4.0f), 3.0f,
-                             kFeather, 1.0f);
-    setVelocity(feather, g_random.signedUnit() * 30.0f, g_random.signedUnit() * 30.0f, g_random.between(20.0f, 50.0f));
+    const float size0 = g_random.between(2.5f, 4.0f);
+    Particle& feather = emit(Sprite::Feather, x, y, z, g_random.between(2.5f, 4.0f), size0, 3.0f, kFeather, 1.0f);
+    randomVelocity(feather, 30.0f, 20.0f, 50.0f);
     // Feathers flutter down slowly: strong drag towards a slow sink.
     feather.drag = 2.0f;
     feather.driftZ = -6.0f;
@@ -205,9 +230,12 @@ void shipTrail(const Ship& ship, double dt) {
   for (int n = countFor(smokeRate, dt); n > 0; --n) {
     const float along = g_random.signedUnit() * ship.focalDistance * 0.7f;
     const float px = ship.x + ax * along, py = ship.y + ay * along;
-    Particle& puff = emit(Sprite::Smoke, px, py, seaHeightAt(px, py) + std::max(deck, 2.0f), g_random.between(3.0f, 4.5f),
-                          g_random.between(6.0f, 9.0f), g_random.between(22.0f, 30.0f), kDarkSmoke,
-                          g_random.between(0.55f, 0.8f));
+    const float opacity = g_random.between(0.55f, 0.8f);
+    const float size1 = g_random.between(22.0f, 30.0f);
+    const float size0 = g_random.between(6.0f, 9.0f);
+    const float life = g_random.between(3.0f, 4.5f);
+    Particle& puff = emit(Sprite::Smoke, px, py, seaHeightAt(px, py) + std::max(deck, 2.0f), life, size0, size1,
+                          kDarkSmoke, opacity);
     setVelocity(puff, 0.0f, 0.0f, 16.0f);
     drift(puff, 0.7f, 11.0f);
     puff.spinRate = g_random.signedUnit() * 0.3f;

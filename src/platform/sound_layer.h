@@ -1,5 +1,6 @@
 // Sound layer: numbered sample slots and numbered channels, the narrow audio interface the sound bank
-// plays through. The platform implementation mixes with SDL2_mixer; tests install a recording one.
+// plays through. The desktop's implementation mixes with SDL2_mixer, the web page's plays through
+// OpenAL (sound_layer_web.cpp); tests install a recording one.
 #pragma once
 
 // A loaded sample, known by the slot it was loaded into. The layer owns the decoded data; a handle

@@ -1,0 +1,80 @@
+// The web page's size and speed, in one run: what a visitor transfers (gzip -9 per file), the time
+// from the page's load to its first frame in headless Chromium (the first page of a fresh browser,
+// then the median of five more), and frames per second on the same fixed-step frames (seed 3,
+// 0.02 s steps) in the page (SwiftShader) and in the desktop program under Xvfb (llvmpipe), at each
+// size. Both draw without waiting for a display's refresh; the ratio is web / desktop.
+// Usage: node web_speed.js SITE_DIR OUT_DIR DESKTOP_PROGRAM   (bench/web_speed.sh sets it up)
+// Environment: FRAMES (default 1500), SIZES (default "800x600 1280x720").
+"use strict";
+const { execFileSync } = require("child_process");
+const fs = require("fs");
+const path = require("path");
+const zlib = require("zlib");
+const { serve, launch, open, until } = require("../tests/web/browser");
+
+const [site, out, desktop] = process.argv.slice(2).map((p) => path.resolve(p));
+const frames = Number(process.env.FRAMES || 1500);
+const sizes = (process.env.SIZES || "800x600 1280x720").split(/\s+/);
+const fixedStep = `--fixed-dt 0.02 --seed 3 --mute`;
+
+function siteSize() {
+  let bytes = 0, zipped = 0;
+  for (const name of fs.readdirSync(site).sort()) {
+    const data = fs.readFileSync(path.join(site, name));
+    const packed = zlib.gzipSync(data, { level: 9 }).length;
+    console.log(`  ${name.padEnd(16)} ${String(data.length).padStart(9)} bytes, ${String(packed).padStart(9)} with gzip`);
+    bytes += data.length;
+    zipped += packed;
+  }
+  console.log(`site: ${bytes} bytes, ${zipped} with gzip (${(zipped / 1e6).toFixed(2)} MB)`);
+}
+
+const framesPerSecond = (lines) => {
+  const line = lines.find((text) => text.startsWith("frame intervals:"));
+  const match = line && /\(([\d.]+) frames\/s\)/.exec(line);
+  return match ? Number(match[1]) : NaN;
+};
+
+async function firstFrames(base) {
+  const browser = await launch(out);
+  const times = [];
+  for (let load = 0; load < 6; ++load) {
+    const { page, seen } = await open(browser, base, "?mute");
+    await until("the first frame", () => seen.info.some((text) => text.startsWith("first frame after")), 60);
+    times.push(Number(/(\d+) ms/.exec(seen.info.find((text) => text.startsWith("first frame after")))[1]));
+    await page.close();
+  }
+  await browser.close();
+  const rest = times.slice(1).sort((a, b) => a - b);
+  console.log(`first frame: ${times[0]} ms on a fresh browser's first page, median ${rest[2]} ms of the next five (${rest.join(", ")})`);
+}
+
+async function rates(base) {
+  const help = execFileSync(desktop, ["--help"]).toString();
+  const desktopPath = /--gl\b/.test(help) ? ["--gl", "es2"] : [];
+  const browser = await launch(out);
+  for (const size of sizes) {
+    const { page, seen } = await open(browser, base,
+      `?seed=3&fixed-dt=0.02&frames=${frames}&size=${size}&mute&autostart&frame-stats`);
+    await until("frames done", () => seen.lines.includes("frames done"), 1200);
+    await page.close();
+    const web = framesPerSecond(seen.info);
+    const args = [...desktopPath, ...fixedStep.split(" "), "--frames", String(frames), "--size", size, "--frame-stats"];
+    const output = execFileSync("xvfb-run", ["-a", "-s", "-screen 0 1920x1080x24", desktop, ...args],
+      { env: { ...process.env, KARVOSTA_NO_DIALOGS: "1" }, stdio: ["ignore", "pipe", "ignore"] }).toString();
+    const native = framesPerSecond(output.split("\n"));
+    console.log(`${size}: web ${web.toFixed(1)} frames/s, desktop ${desktopPath.join(" ") || "designed"} ` +
+                `${native.toFixed(1)} frames/s, ratio ${(web / native).toFixed(2)} (${frames} frames, ${fixedStep})`);
+  }
+  await browser.close();
+}
+
+(async () => {
+  fs.mkdirSync(out, { recursive: true });
+  siteSize();
+  const server = await serve(site);
+  const base = `http://127.0.0.1:${server.address().port}/`;
+  await firstFrames(base);
+  await rates(base);
+  server.close();
+})();

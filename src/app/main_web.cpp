@@ -1,0 +1,214 @@
+// Web entry: the page's program. The page hands over the options of its address as command-line
+// arguments and starts the frames when the viewer clicks; the browser then drives them, one idle step
+// and one frame per animation frame, in the desktop's order. Keys come from the page's document. The
+// program tells the page (web/page.js, Module.onProgram) when its first frame stands, when the demo
+// ended, when a fixed number of frames is done, and when WebGL or the options fail.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/frame_profile.h"
+#include "app/frame_rate.h"
+#include "app/globals.h"
+#include "app/options.h"
+#include "app/scene.h"
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/gfx.h"
+#include "platform/gl.h"
+#include "platform/sound_layer.h"
+#include "timeline/timeline.h"
+#include "water/water_surface.h"  // Required for: g_wavePhase
+
+namespace {
+
+Options g_options;
+float g_startPhase = 0.0f;  // the sea's phase at load, for a new start to begin where the first did
+bool g_sceneUp = false;     // between initScene and shutdownScene
+bool g_running = false;     // frames are being driven
+
+void tellPage(const char* kind, const char* text = "") {
+  EM_ASM({
+    if (Module.onProgram) Module.onProgram(UTF8ToString($0), UTF8ToString($1));
+  }, kind, text);
+}
+
+// The page has made this context already, with the same attributes, to tell a viewer without WebGL
+// at once (web/page.js); the canvas gives the program the same context.
+bool createContext() {
+  EmscriptenWebGLContextAttributes attributes;
+  emscripten_webgl_init_context_attributes(&attributes);
+  attributes.alpha = EM_FALSE;  // the page must not show through the picture
+  attributes.depth = EM_TRUE;
+  attributes.stencil = EM_FALSE;
+  attributes.antialias = EM_FALSE;  // the desktop's window has no multisampling either
+  attributes.majorVersion = 1;
+  // A run of a fixed number of frames keeps its last one readable for whoever compares pictures.
+  attributes.preserveDrawingBuffer = g_options.frames > 0 ? EM_TRUE : EM_FALSE;
+  const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context("#canvas", &attributes);
+  return context > 0 && emscripten_webgl_make_context_current(context) == EMSCRIPTEN_RESULT_SUCCESS;
+}
+
+void bringSceneUp() {
+  if (g_options.fixedDt > 0.0) useFixedClock(g_options.fixedDt);
+  g_wavePhase = g_startPhase;
+  g_runControl = RunControl{};
+  g_runControl.frameLimit = g_options.frames;
+  g_runControl.loopLimit = g_options.loops;
+  // The page's device turns each line into one console message (web/pre.js).
+  if (!g_options.eventLog.empty() && !openEventLog(g_options.eventLog)) {
+    std::fprintf(stderr, "karvosta: cannot write the event log %s\n", g_options.eventLog.c_str());
+  }
+  initScene(g_options, true);
+  g_timelineStart = readCounter();
+  g_sceneUp = true;
+}
+
+void takeSceneDown() {
+  if (!g_sceneUp) return;
+  shutdownScene(true);  // closes the event log too
+  shutdownSoundLayer();        // the page stays: its sounds must stop with the demo
+  g_sceneUp = false;
+}
+
+// The frame pass as the desktop's display callback makes it, without a buffer swap: the browser
+// shows the canvas when the callback returns. True after the last frame of a limited run.
+bool displayFrame() {
+  drawScene();
+  const double start = beginPhase();
+  drawOverlays(true);
+  ++g_runControl.framesDrawn;
+  endPhase(FramePhase::Overlays, start);
+  markFrameEnd();
+  return (g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit) ||
+         (g_runControl.loopLimit > 0 && g_runControl.loopsDone >= g_runControl.loopLimit);
+}
+
+// One animation frame: the idle step, then the frame. The desktop's main loop runs one more idle
+// step after the frame that ends a limited run; so does this, for the same event log.
+void onAnimationFrame() {
+  if (advanceWorld()) ++g_runControl.loopsDone;
+  if (displayFrame()) {
+    emscripten_cancel_main_loop();
+    g_running = false;
+    if (advanceWorld()) ++g_runControl.loopsDone;
+    printFrameProfile();
+    takeSceneDown();
+    std::fflush(nullptr);
+    tellPage("frames-done");
+    return;
+  }
+  std::fflush(nullptr);  // event-log lines reach the console with their frame
+}
+
+void endDemo() {
+  if (g_running) emscripten_cancel_main_loop();
+  g_running = false;
+  takeSceneDown();
+  std::fflush(nullptr);
+  tellPage("ended");
+}
+
+// The demo's keys. Handled keys are kept from the browser: F5 must not reload the page, F3 not open a
+// search, F6 not move to the address bar.
+EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
+  static const struct {
+    const char* key;
+    int glutKey;
+  } kToggles[] = {{"F3", GLUT_KEY_F3}, {"F4", GLUT_KEY_F4}, {"F5", GLUT_KEY_F5},
+                  {"F6", GLUT_KEY_F6}, {"F7", GLUT_KEY_F7}, {"F8", GLUT_KEY_F8}};
+  for (const auto& toggle : kToggles) {
+    if (std::strcmp(event->key, toggle.key) != 0) continue;
+    if (g_sceneUp) onSpecialKey(toggle.glutKey, 0, 0);
+    return EM_TRUE;
+  }
+  if (std::strcmp(event->key, "Escape") == 0 || std::strcmp(event->key, "x") == 0 ||
+      std::strcmp(event->key, "X") == 0) {
+    if (g_sceneUp) endDemo();
+    return EM_TRUE;
+  }
+  return EM_FALSE;
+}
+
+}  // namespace
+
+// freeglut's way out of the main loop: here the end of the frames, as after the last frame of a
+// limited run.
+extern "C" void glutLeaveMainLoop() {
+  if (g_running) emscripten_cancel_main_loop();
+  g_running = false;
+}
+
+// Called by the page: the click on its overlay (or at once with `autostart`) starts the frames, and a
+// click on its "start again" after the end brings the scene up anew first.
+extern "C" EMSCRIPTEN_KEEPALIVE void karvosta_start() {
+  if (g_running) return;
+  if (!g_sceneUp) {
+    bringSceneUp();
+    displayFrame();
+  }
+  // The script's clock starts with the frames, not with the page's load.
+  if (g_options.fixedDt <= 0.0) {
+    g_timelineStart = g_frameCounter = readCounter();
+    startFrameRateWindow(g_frameCounter);
+  }
+  g_running = true;
+  emscripten_set_main_loop(onAnimationFrame, 0, 0);
+}
+
+// Called by the page when the canvas's drawing size changes.
+extern "C" EMSCRIPTEN_KEEPALIVE void karvosta_reshape(int width, int height) { onReshape(width, height); }
+
+// The status text of the last toggle key, for the page's tests.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* karvosta_status_text() { return g_messageText; }
+
+int main(int argc, char** argv) {
+  std::string error;
+  switch (parseOptions(argc, argv, g_options, error)) {
+    case ParseOutcome::Help:
+      std::fputs(usageText(), stdout);
+      return 0;
+    case ParseOutcome::Version:
+      std::puts("karvosta " KARVOSTA_VERSION);
+      return 0;
+    case ParseOutcome::Error:
+      std::fprintf(stderr, "karvosta: %s\n", error.c_str());
+      tellPage("failed", error.c_str());
+      return 2;
+    case ParseOutcome::Run:
+      break;
+  }
+  if (!g_options.record.empty() || !g_options.screenshot.empty() || !g_options.poster.empty()) {
+    tellPage("failed", "films and screenshots are made by the desktop program");
+    return 2;
+  }
+  if (g_options.noDialogs) setDialogsEnabled(false);
+  if (g_options.profile) enableFrameProfile();
+  if (g_options.profile || g_options.frameStats) enableFrameIntervals();
+  if (g_options.headless) {  // under node, for comparing the simulation with the desktop's
+    useFixedClock(g_options.fixedDt);
+    if (!g_options.eventLog.empty() && !openEventLog(g_options.eventLog)) {
+      std::fprintf(stderr, "karvosta: cannot write the event log %s\n", g_options.eventLog.c_str());
+      return 1;
+    }
+    return runHeadless(g_options);
+  }
+  if (!createContext()) {
+    tellPage("no-webgl");
+    return 1;
+  }
+  selectGraphicsPath(GraphicsPath::kEs2);  // WebGL 1 is GL ES 2.0
+  g_startPhase = g_wavePhase;
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, onKeyDown);
+  int width = 0, height = 0;
+  emscripten_get_canvas_element_size("#canvas", &width, &height);
+  onReshape(width, height);
+  // The first frame stands under the page's "click to start" until the viewer starts the frames.
+  bringSceneUp();
+  displayFrame();
+  tellPage("ready");
+  return 0;
+}
