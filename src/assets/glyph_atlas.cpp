@@ -3,7 +3,10 @@
 #include "assets/glyph_atlas.h"
 
 #include <charconv>  // Required for: from_chars/to_chars (the same digits in every locale)
+#include <cerrno>
 #include <cmath>
+#include <cstdio>   // Required for: std::snprintf() (the web build)
+#include <cstdlib>  // Required for: std::strtof() (the web build)
 #include <string_view>
 
 namespace {
@@ -33,20 +36,36 @@ bool wholeNumber(std::string_view word, int low, int high, int& out) {
   return true;
 }
 
+// The web build's C++ library has no floating-point from_chars and to_chars: there strtof, locale-free
+// there, reads the word whole (hexadecimal refused, as from_chars refuses it), and nine digits write a
+// float that reads back.
 bool decimal(std::string_view word, float low, float high, float& out) {
   float value = 0.0f;
+#if defined(__cpp_lib_to_chars)
   const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (ec != std::errc() || end != word.data() + word.size() || !std::isfinite(value) || value < low || value > high) {
-    return false;
-  }
+  const bool whole = ec == std::errc() && end == word.data() + word.size();
+#else
+  const std::string text(word);
+  char* stop = nullptr;
+  errno = 0;
+  value = std::strtof(text.c_str(), &stop);
+  const bool whole = !text.empty() && stop == text.c_str() + text.size() && errno == 0 &&
+                     text.find_first_of("xX") == std::string::npos;
+#endif
+  if (!whole || !std::isfinite(value) || value < low || value > high) return false;
   out = value;
   return true;
 }
 
 std::string number(float value) {
   char text[32];
+#if defined(__cpp_lib_to_chars)
   const auto [end, ec] = std::to_chars(text, text + sizeof text, value);  // shortest form that reads back
   return ec == std::errc() ? std::string(text, end) : "0";
+#else
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  return text;
+#endif
 }
 
 // The glyph of byte `c`, or null outside the atlas.

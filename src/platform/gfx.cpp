@@ -99,6 +99,10 @@ void gfxDrawArrays(unsigned int mode, int first, int count) { backend().drawArra
 void gfxDrawElements(unsigned int mode, int count, unsigned int type, const void* indices) {
   backend().drawElements(mode, count, type, indices);
 }
+void gfxMultiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
+                          int drawCount) {
+  backend().multiDrawElements(mode, counts, type, indices, drawCount);
+}
 unsigned int gfxGenLists(int range) { return backend().genLists(range); }
 void gfxNewList(unsigned int list, unsigned int mode) { backend().newList(list, mode); }
 void gfxEndList() { backend().endList(); }

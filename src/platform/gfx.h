@@ -80,6 +80,9 @@ void gfxTexCoordPointer(int size, unsigned int type, int stride, const void* poi
 void gfxColorPointer(int size, unsigned int type, int stride, const void* pointer);
 void gfxDrawArrays(unsigned int mode, int first, int count);
 void gfxDrawElements(unsigned int mode, int count, unsigned int type, const void* indices);
+// `drawCount` draws of gfxDrawElements in a row, over the same arrays: the es2 backend makes them one.
+void gfxMultiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
+                          int drawCount);
 
 // Display lists (GL_COMPILE only).
 unsigned int gfxGenLists(int range);

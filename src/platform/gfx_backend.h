@@ -50,6 +50,8 @@ struct GfxBackend {
   virtual void colorPointer(int size, unsigned int type, int stride, const void* pointer) = 0;
   virtual void drawArrays(unsigned int mode, int first, int count) = 0;
   virtual void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) = 0;
+  virtual void multiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
+                                 int drawCount) = 0;
   virtual unsigned int genLists(int range) = 0;
   virtual void newList(unsigned int list, unsigned int mode) = 0;
   virtual void endList() = 0;

@@ -68,6 +68,11 @@ class DesignedBackend final : public GfxBackend {
   void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) override {
     glDrawElements(mode, count, type, indices);
   }
+  // One call per draw, as the sea always made them.
+  void multiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
+                         int drawCount) override {
+    for (int i = 0; i < drawCount; ++i) glDrawElements(mode, counts[i], type, indices[i]);
+  }
   unsigned int genLists(int range) override { return glGenLists(range); }
   void newList(unsigned int list, unsigned int mode) override { glNewList(list, mode); }
   void endList() override { glEndList(); }

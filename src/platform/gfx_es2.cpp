@@ -7,6 +7,7 @@
 // Outside a display list the vertices and indices are streamed into buffers for that draw; a list
 // keeps them in buffers made once, and replays the state calls it recorded.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstddef>  // Required for: offsetof
@@ -105,6 +106,11 @@ struct StoredGeometry {
 // environment, made when first needed.
 struct FixedProgram {
   GLuint program = 0;
+  // What its uniforms hold now: a value sent again costs a call (in a browser, a trip into JavaScript).
+  std::array<float, 16> clip{};
+  std::array<float, 9> normals{};
+  std::array<float, 21> light{};  // scene colour, diffuse, specular, shininess, light, half vector, on
+  bool uploaded = false;
   GLint clipFromObject = -1, normalFromObject = -1, sceneColour = -1, diffuse = -1, specular = -1,
         shininess = -1, lightDirection = -1, halfVector = -1, lightOn = -1, sampler = -1;
 };
@@ -265,6 +271,11 @@ class Es2Backend final : public GfxBackend {
   void leave() override {
     glUseProgram(0);
     for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glDisableVertexAttribArray(a);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    layoutBuffer_ = boundIndices_ = programInUse_ = 0;
+    arraysOn_ = false;
+    for (auto& program : programs_) program.second.uploaded = false;
   }
 
   // Capabilities.
@@ -474,8 +485,40 @@ class Es2Backend final : public GfxBackend {
     submit(mode, gathered, nullptr, count);
   }
   void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) override {
-    if (!vertices_.enabled || count <= 0 || type != GL_UNSIGNED_INT) return;
-    const auto* order = static_cast<const uint32_t*>(indices);
+    if (vertices_.enabled && type == GL_UNSIGNED_INT) drawOne(mode, count, static_cast<const uint32_t*>(indices));
+  }
+  // The draws' vertices gathered once, over the range all of them index, and their primitives in one
+  // index list: one upload and one draw.
+  void multiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
+                         int drawCount) override {
+    if (!vertices_.enabled || type != GL_UNSIGNED_INT) return;
+    if (compiling_) {  // a list keeps each draw, with its triangles and its edges
+      for (int d = 0; d < drawCount; ++d) drawOne(mode, counts[d], static_cast<const uint32_t*>(indices[d]));
+      return;
+    }
+    uint32_t low = UINT32_MAX, high = 0;
+    for (int d = 0; d < drawCount; ++d) {
+      const auto* order = static_cast<const uint32_t*>(indices[d]);
+      for (int i = 0; i < counts[d]; ++i) {
+        low = std::min(low, order[i]);
+        high = std::max(high, order[i]);
+      }
+    }
+    if (low > high) return;
+    std::vector<Vertex> gathered(static_cast<size_t>(high - low + 1));
+    for (uint32_t i = low; i <= high; ++i) gathered[i - low] = arrayVertex(static_cast<int>(i));
+    std::vector<uint32_t> primitives, rebased;
+    for (int d = 0; d < drawCount; ++d) {
+      const auto* order = static_cast<const uint32_t*>(indices[d]);
+      rebased.assign(order, order + counts[d]);
+      for (uint32_t& i : rebased) i -= low;
+      primitiveIndices(mode, rebased.data(), counts[d], lines_, primitives);
+    }
+    stream(gathered, primitives);
+  }
+
+  void drawOne(GLenum mode, int count, const uint32_t* order) {
+    if (count <= 0) return;
     const auto [low, high] = std::minmax_element(order, order + count);
     std::vector<Vertex> gathered(static_cast<size_t>(*high - *low + 1));
     for (uint32_t i = *low; i <= *high; ++i) gathered[i - *low] = arrayVertex(static_cast<int>(i));
@@ -644,6 +687,11 @@ class Es2Backend final : public GfxBackend {
     }
     std::vector<uint32_t> indices;
     primitiveIndices(mode, order, count, lines_, indices);
+    stream(vertices, indices);
+  }
+
+  // Draws triangles (or edges in GL_LINE mode) through the buffers refilled for each draw.
+  void stream(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices) {
     if (indices.empty()) return;
     if (streamVertices_ == 0) {
       glGenBuffers(1, &streamVertices_);
@@ -654,20 +702,23 @@ class Es2Backend final : public GfxBackend {
                  GL_STREAM_DRAW);
     const IndexList list(indices, vertices.size());
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
+    boundIndices_ = streamIndices_;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(list.bytes()), list.data(), GL_STREAM_DRAW);
-    draw(list, lines_);
+    draw(streamVertices_, streamIndices_, list, lines_);
   }
 
   void drawStored(StoredGeometry& stored) {
     IndexList& list = lines_ ? stored.edges : stored.triangles;
     if (list.count == 0) return;
-    if (list.buffer == 0) list.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, list.data(), list.bytes(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, stored.vertexBuffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, list.buffer);
-    draw(list, lines_);
+    if (list.buffer == 0) {
+      list.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, list.data(), list.bytes(), GL_STATIC_DRAW);
+      boundIndices_ = list.buffer;
+    }
+    draw(stored.vertexBuffer, list.buffer, list, lines_);
   }
 
-  static GLuint makeBuffer(GLenum target, const void* data, size_t bytes, GLenum usage) {
+  // A new buffer with `bytes` of `data`, left bound to `target`.
+  GLuint makeBuffer(GLenum target, const void* data, size_t bytes, GLenum usage) {
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(target, buffer);
@@ -675,21 +726,31 @@ class Es2Backend final : public GfxBackend {
     return buffer;
   }
 
-  // Draws the bound index buffer over the bound vertex buffer with the program that draws now.
-  void draw(const IndexList& list, bool lines) {
-    const GLuint user = shaderProgramInUse();
-    if (user == 0) useFixedProgram();
-    const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
-    glVertexAttribPointer(kShaderAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                          offset(offsetof(Vertex, position)));
-    glVertexAttribPointer(kShaderAttributeNormal, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), offset(offsetof(Vertex, normal)));
-    glVertexAttribPointer(kShaderAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
-                          offset(offsetof(Vertex, texCoord)));
-    glVertexAttribPointer(kShaderAttributeColor, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex), offset(offsetof(Vertex, color)));
-    for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glEnableVertexAttribArray(a);
+  // Draws the index buffer `indices` over the vertex buffer `vertices` with the program that draws
+  // now. The attribute layout is set when the vertex buffer differs from the last draw's; the
+  // bindings stay for the next draw (leave() clears them).
+  void draw(GLuint vertices, GLuint indices, const IndexList& list, bool lines) {
+    if (shaderProgramInUse() == 0) useFixedProgram();
+    if (vertices != layoutBuffer_) {
+      glBindBuffer(GL_ARRAY_BUFFER, vertices);
+      const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
+      glVertexAttribPointer(kShaderAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                            offset(offsetof(Vertex, position)));
+      glVertexAttribPointer(kShaderAttributeNormal, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                            offset(offsetof(Vertex, normal)));
+      glVertexAttribPointer(kShaderAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                            offset(offsetof(Vertex, texCoord)));
+      glVertexAttribPointer(kShaderAttributeColor, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                            offset(offsetof(Vertex, color)));
+      if (!arraysOn_) {
+        for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glEnableVertexAttribArray(a);
+        arraysOn_ = true;
+      }
+      layoutBuffer_ = vertices;
+    }
+    if (indices != boundIndices_) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
+    boundIndices_ = indices;
     glDrawElements(lines ? GL_LINES : GL_TRIANGLES, list.count, list.type, nullptr);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   }
 
   // The fixed pipeline's program for the current state, with its uniforms.
@@ -700,30 +761,51 @@ class Es2Backend final : public GfxBackend {
     if (state_.texture2D && hasImage) variant |= textureEnvironment_ == GL_ADD ? kTextureAddBit : kTextureModulateBit;
     auto found = programs_.find(variant);
     if (found == programs_.end()) found = programs_.emplace(variant, makeFixedProgram(variant)).first;
-    const FixedProgram& p = found->second;
-    glUseProgram(p.program);
+    FixedProgram& p = found->second;
+    // The shader layer puts its own programs in use; what it did last is known by its count.
+    if (p.program != programInUse_ || shaderProgramSwitches() != layerSwitches_) {
+      glUseProgram(p.program);
+      programInUse_ = p.program;
+      layerSwitches_ = shaderProgramSwitches();
+    }
     const Matrix4 clip = multiply(projection_.top(), modelview_.top());
-    glUniformMatrix4fv(p.clipFromObject, 1, GL_FALSE, clip.data());
-    if (!state_.lighting) return;
+    if (!p.uploaded || clip != p.clip) {
+      glUniformMatrix4fv(p.clipFromObject, 1, GL_FALSE, clip.data());
+      p.clip = clip;
+    }
+    if (!state_.lighting) {
+      p.uploaded = true;
+      return;
+    }
     const std::array<float, 9> normals = normalMatrix(modelview_.top(), state_.rescaleNormal);
-    glUniformMatrix3fv(p.normalFromObject, 1, GL_FALSE, normals.data());
+    if (!p.uploaded || normals != p.normals) {
+      glUniformMatrix3fv(p.normalFromObject, 1, GL_FALSE, normals.data());
+      p.normals = normals;
+    }
     const Material& m = state_.front;
-    // Light 0 has no ambient light of its own and white diffuse and specular light (GL's defaults).
-    const float scene[4] = {m.emission[0] + state_.modelAmbient[0] * m.ambient[0],
-                            m.emission[1] + state_.modelAmbient[1] * m.ambient[1],
-                            m.emission[2] + state_.modelAmbient[2] * m.ambient[2], 1.0f};
-    glUniform4fv(p.sceneColour, 1, scene);
-    glUniform4fv(p.diffuse, 1, m.diffuse);
-    glUniform3fv(p.specular, 1, m.specular);
-    glUniform1f(p.shininess, m.shininess);
     // A directional light (w = 0), and GL's viewer at infinity along +z for the highlight.
     float light[3] = {state_.lightPosition[0], state_.lightPosition[1], state_.lightPosition[2]};
     normalise3(light);
     float half[3] = {light[0], light[1], light[2] + 1.0f};
     normalise3(half);
-    glUniform3fv(p.lightDirection, 1, light);
-    glUniform3fv(p.halfVector, 1, half);
-    glUniform1f(p.lightOn, state_.light0 ? 1.0f : 0.0f);
+    // Light 0 has no ambient light of its own and white diffuse and specular light (GL's defaults).
+    const std::array<float, 21> values = {
+        m.emission[0] + state_.modelAmbient[0] * m.ambient[0], m.emission[1] + state_.modelAmbient[1] * m.ambient[1],
+        m.emission[2] + state_.modelAmbient[2] * m.ambient[2], 1.0f,
+        m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3],
+        m.specular[0], m.specular[1], m.specular[2], m.shininess,
+        light[0], light[1], light[2], half[0], half[1], half[2], state_.light0 ? 1.0f : 0.0f};
+    if (!p.uploaded || values != p.light) {
+      glUniform4fv(p.sceneColour, 1, &values[0]);
+      glUniform4fv(p.diffuse, 1, &values[4]);
+      glUniform3fv(p.specular, 1, &values[8]);
+      glUniform1f(p.shininess, values[11]);
+      glUniform3fv(p.lightDirection, 1, &values[12]);
+      glUniform3fv(p.halfVector, 1, &values[15]);
+      glUniform1f(p.lightOn, values[18]);
+      p.light = values;
+    }
+    p.uploaded = true;
   }
 
   static void normalise3(float v[3]) {
@@ -747,6 +829,14 @@ class Es2Backend final : public GfxBackend {
   unsigned int compilingList_ = 0;
   std::map<int, FixedProgram> programs_;
   GLuint streamVertices_ = 0, streamIndices_ = 0;
+  // GL state this backend leaves set between draws.
+  // The vertex buffer the attribute layout was last set on (a layout stays with its buffer, whatever
+  // is bound later), and whether the attribute arrays are on.
+  GLuint layoutBuffer_ = 0;
+  bool arraysOn_ = false;
+  GLuint boundIndices_ = 0;   // the index buffer bound
+  GLuint programInUse_ = 0;   // the program this backend last put in use
+  unsigned int layerSwitches_ = 0;
 };
 
 void Es2Backend::solidSphere(double radius, int slices, int stacks) {

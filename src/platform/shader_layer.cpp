@@ -57,6 +57,7 @@ struct LayerState {
   ShaderProgram* fragmentProgram = nullptr;
   GLuint programInUse = 0;
   const LinkedPair* pairInUse = nullptr;
+  unsigned int switches = 0;  // glUseProgram calls so far
 };
 
 LayerState g_state;
@@ -206,6 +207,7 @@ void selectProgram() {
   g_state.pairInUse = pair;
   g_state.programInUse = program;
   glUseProgram(program);
+  ++g_state.switches;
   // Values set while another program ran reach this one here; while it stays in use, each set
   // uploads at once.
   if (pair != nullptr && changed) {
@@ -451,3 +453,5 @@ void shaderBindProgram(ShaderProgram* program) {
 void shaderUseDialect(ShaderDialect dialect) { g_dialect = dialect; }
 
 unsigned int shaderProgramInUse() { return g_state.programInUse; }
+
+unsigned int shaderProgramSwitches() { return g_state.switches; }

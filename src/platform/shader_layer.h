@@ -101,3 +101,6 @@ void shaderBindProgram(ShaderProgram* program);
 // GL name of the program the enabled stages run, 0 when GL's fixed pipeline (or the drawing
 // backend's own program) draws.
 unsigned int shaderProgramInUse();
+// How often the layer has put a program (or none) in use so far: whoever else puts programs in use
+// knows by it whether GL's program is still its own.
+unsigned int shaderProgramSwitches();

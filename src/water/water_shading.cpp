@@ -132,9 +132,9 @@ void WaterSurface::toggleBumpMap(char* message) {
 
 void WaterSurface::drawStrips() {
   const GLenum mode = quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP;
-  for (const std::vector<uint32_t>& strip : stripIndices) {
-    gfxDrawElements(mode, static_cast<GLsizei>(strip.size()), GL_UNSIGNED_INT, strip.data());
-  }
+  for (size_t i = 0; i < stripIndices.size(); ++i) stripStarts[i] = stripIndices[i].data();  // a copy's own
+  gfxMultiDrawElements(mode, stripCounts.data(), GL_UNSIGNED_INT, stripStarts.data(),
+                       static_cast<int>(stripIndices.size()));
 }
 
 // The sea without programs (no or a broken wave.cg): lit, untextured, in the water's colour.

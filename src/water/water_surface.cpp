@@ -91,6 +91,8 @@ WaterSurface::WaterSurface(int xMin, int xMax, int columns, int yMin, int yMax, 
       strip[2 * j + 1] = static_cast<uint32_t>((i + 1) * this->columns + j);
     }
   }
+  for (const std::vector<uint32_t>& strip : stripIndices) stripCounts.push_back(static_cast<int>(strip.size()));
+  stripStarts.resize(stripIndices.size());
 
   if (shaded) {
     loadBumpTexture();

@@ -67,6 +67,8 @@ class WaterSurface {
   int32_t originOffset;  // origin projected on the direction, truncated
   double tableScale;     // table entries per world unit along the direction
   std::vector<std::vector<uint32_t>> stripIndices;  // rows - 1 strips of 2 * columns indices
+  std::vector<int> stripCounts;                      // each strip's size and start, as one draw call takes them
+  std::vector<const void*> stripStarts;              // (the starts set when drawn)
   bool bumpMapOff;
   bool quadStripMode;
   unsigned int bumpTexture;        // GL texture names
