@@ -294,8 +294,13 @@ int runRecording(const Options& options, char* programPath) {
   }
   std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
               settings.width, settings.height, settings.framesPerSecond);
-  std::printf("sound: %.1f LUFS as mixed, %+.1f dB with peaks held at %.1f dBTP: %.1f LUFS\n", loudness.before,
-              loudness.gain, kTruePeakCeiling, loudness.after);
+  if (loudness.measured) {
+    std::printf("sound: %.1f LUFS as mixed, %+.1f dB with peaks held at %.1f dBTP: %.1f LUFS\n", loudness.before,
+                loudness.gain, kTruePeakCeiling, loudness.after);
+  } else {
+    std::printf("sound: unmeasured (too short or too quiet to measure), no gain, peaks held at %.1f dBTP\n",
+                kTruePeakCeiling);
+  }
   if (!poster.empty()) std::printf("poster written to %s\n", options.poster.c_str());
   std::fflush(stdout);
   releaseStopSignalsOrDie();
