@@ -235,6 +235,7 @@ FilmEnd drawFilm(const Options& options, const RecorderSettings& settings, const
   if (caughtStopSignal() != 0) return FilmEnd::Stopped;
   film.recorder = openRecorder(settings, error);
   if (film.recorder == nullptr) return FilmEnd::Failed;
+  if (caughtStopSignal() != 0) return FilmEnd::Stopped;
   FramebufferTarget target;  // the recording's main framebuffer, at the picture size
   if (!createFramebufferTarget(target, settings.width, settings.height, GL_RGBA8)) {
     error = "this OpenGL cannot draw off-screen at " + std::to_string(settings.width) + "x" +
