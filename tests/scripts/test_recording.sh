@@ -251,7 +251,7 @@ signal_cases=(
   "HUP|recording: |exit 0|film|100%|nohup"
   "PIPE|-|exit 0|film|"
   "INT|forking|signal 2|-|recording stopped by signal 2 (Interrupt)|$shim"
-  "TERM|forking+1s|signal 15|-|recording stopped by signal 15 (Terminated)|${shim}soundtrack-hang"
+  "TERM|forking+2s|signal 15|-|recording stopped by signal 15 (Terminated)|${shim}soundtrack-hang"
   "-|-|exit 1|old|its process was ended by signal 9 (Killed); nothing recorded|${shim}soundtrack-killed"
   "-|-|exit 1|old|the encoder's thread cannot start: Resource temporarily unavailable|${shim}thread"
   "-|-|exit 1|old|out of memory; nothing recorded|${shim}memory"
