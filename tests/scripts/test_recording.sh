@@ -169,13 +169,16 @@ paste <(pcm "$excerpt") <(pcm "$plain") | awk '{ a[NR - 1] = $1; b[NR - 1] = $2 
   }' >"$work_dir/fade.txt" || fail "the sound's fade: $(cat "$work_dir/fade.txt")"
 passed=$((passed + 1))
 # The fade in the picture: black at both ends (studio range: black is 16); frames 15 and 224 are
-# halfway to frames 30 and 209, where the fade ends and begins.
+# halfway to frames 30 and 209, where the fade ends and begins: frames 45 and 194 are as bright.
 ffmpeg -i "$excerpt" -vf "signalstats,metadata=print:key=lavfi.signalstats.YAVG,metadata=print:key=lavfi.signalstats.YMAX" \
   -f null - 2>&1 | awk -F= '/YAVG=/ { y[n++] = $2 - 16 } /YMAX=/ { top[m++] = $2 }
   END {
     if (top[0] != 16 || top[239] != 16) { printf "brightest at the ends: %s %s; ", top[0], top[239]; bad = 1 }
     if (y[15] / y[30] < 0.4 || y[15] / y[30] > 0.6 || y[224] / y[209] < 0.4 || y[224] / y[209] > 0.6) {
-      printf "halfway: %.2f and %.2f of full", y[15] / y[30], y[224] / y[209]; bad = 1
+      printf "halfway: %.2f and %.2f of full; ", y[15] / y[30], y[224] / y[209]; bad = 1
+    }
+    if (y[45] / y[30] > 1.1 || y[45] / y[30] < 0.9 || y[194] / y[209] > 1.1 || y[194] / y[209] < 0.9) {
+      printf "after and before the fade: %.2f and %.2f of full", y[45] / y[30], y[194] / y[209]; bad = 1
     }
     exit bad
   }' >"$work_dir/fade.txt" || fail "the picture's fade: $(cat "$work_dir/fade.txt")"
