@@ -82,7 +82,7 @@ recorder | src/platform/recorder.cpp | /the encoder's thread cannot start/,/retu
 recorder | src/app/film_soundtrack.cpp | s/  if (WIFSIGNALED(status)) {/  if (false) {/ | the soundtrack's process dies by a signal and the message does not say which
 recorder | src/app/record.cpp | s/catch (const std::bad_alloc\&)/catch (const std::bad_exception\&)/;s/catch (const std::exception\& failure)/catch (const std::bad_exception\& failure)/ | a lack of memory in the film is not caught: std::terminate, the temporary file left
 recorder | src/platform/sound_mixdown.cpp | s/  AVChannelLayout in{};/  AVChannelLayout in;/ | the decoder copies a channel layout into one never initialised
-recorder | src/platform/sound_mixdown.cpp | s/      if (frame->format != resampled.format/      if (resampler == nullptr \&\& frame->format != resampled.format/ | a resampler set up for the first frame meets every later one, whatever its channels
+recorder | src/platform/sound_mixdown.cpp | s/          av_channel_layout_compare(\&frame->ch_layout, \&resampled.layout) != 0) {/          false) {/ | a frame whose channels differ from the one before goes to the resampler set up for those
 options | src/app/options.cpp | s/length > kLongestFilm/length > 2 * kLongestFilm/ | films up to twice the stated bound are let through
 options | src/app/options.cpp | s/-40.0, -5.0, "a loudness/-40.0, -4.0, "a loudness/ | --loudness taken up to -4 LUFS
 options | src/app/options.cpp | s/2.0 \* options.fade > length/2.0 * options.fade >= length/ | a fade of exactly half the film refused
