@@ -85,6 +85,29 @@ text | src/assets/glyph_atlas.cpp | s/const float top = y - static_cast<float>(g
 text | src/assets/glyph_atlas.cpp | s/ || !seenEnd) {/) {/ | a metrics file cut in its last line is taken for whole
 text | tools/assetgen/font_atlas.cpp | s/const int pictureRow = height - 1 - (glyph.box.y + row);/const int pictureRow = glyph.box.y + row;/ | the atlas's picture written top row first, so each glyph box holds another part of the picture
 text | bin/text.cg | s/gl_FragColor = vec4(color \* ink, alpha);/gl_FragColor = vec4(color, alpha);/ | the dark edge round the letters drawn green: the letters swell
+film | src/app/film_soundtrack.cpp | s/    if (caughtStopSignal() != 0) return false;/    (void)0;/ | waiting for the soundtrack ignores the stop signals: a hung soundtrack holds Ctrl-C off for good
+film | src/app/record.cpp | /startSoundtrack(options, plan/d;s/^  FramebufferTarget target;/  if (settings.sampleRate > 0 \&\& !startSoundtrack(options, plan, film.soundtrackJob, error)) return FilmEnd::Failed;\n  FramebufferTarget target;/ | the soundtrack's process forked after the encoders started their threads
+film | src/app/record.cpp | s/plan.firstFrame, plan.frameCount - 1)/plan.firstFrame, plan.frameCount)/ | a poster in the film's last half frame rounds to a frame never drawn
+film | src/app/record.cpp | s/film.posterPart = recorderTemporaryPath(options.poster);/film.posterPart = options.poster;/ | the poster written under its own name: a film that fails at its end deletes the poster it would have replaced
+film | src/app/record.cpp | s/  if (!film.posterPart.empty()) std::remove(film.posterPart.c_str());/  (void)0;/ | a film that fails at its end leaves its poster's temporary file
+film | src/platform/loudness.cpp | s/  change.measured = measured > kGateLufs;/  change.measured = measured > kGateLufs;\n  if (!change.measured) return true;/ | a track too short to measure skips the limiter
+film | src/platform/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0);  \/\/ linear/std::pow(10.0, (kTruePeakCeiling - 1.0) \/ 20.0);  \/\/ linear/ | the limiter holds peaks 1 dB below the ceiling
+film | src/app/record.cpp | s/options.fade \* settings.framesPerSecond));/options.fade * settings.framesPerSecond * 2));/ | the picture fades over twice the asked time
+film | src/app/film_soundtrack.cpp | s/samples - 1, plan.fadeSeconds \* plan.sampleRate));/samples - 1, plan.fadeSeconds * plan.sampleRate \/ 2));/ | the sound fades over half the asked time
+film | src/app/record.cpp | s/plan.loudness = options.loudness;/plan.loudness = kDefaultLoudness;/ | --loudness ignored: every film at -16 LUFS
+film | src/app/record.cpp | s/settings.sampleRate = options.mute ? 0 : kSoundtrackRate;/settings.sampleRate = kSoundtrackRate;/ | --mute ignored by a film: it has sound
+recorder | src/platform/recorder.cpp | /the encoder's thread cannot start/,/return nullptr/s/releaseRecorder(recorder, true)/releaseRecorder(recorder, false)/ | an encoder thread that cannot start leaves the temporary file
+recorder | src/app/film_soundtrack.cpp | s/  if (WIFSIGNALED(status)) {/  if (false) {/ | the soundtrack's process dies by a signal and the message does not say which
+recorder | src/app/record.cpp | s/catch (const std::bad_alloc\&)/catch (const std::bad_exception\&)/;s/catch (const std::exception\& failure)/catch (const std::bad_exception\& failure)/ | a lack of memory in the film is not caught: std::terminate, the temporary file left
+recorder | src/platform/sound_mixdown.cpp | s/  AVChannelLayout in{};/  AVChannelLayout in;/ | the decoder copies a channel layout into one never initialised
+recorder | src/platform/sound_mixdown.cpp | s/          av_channel_layout_compare(\&frame->ch_layout, \&resampled.layout) != 0) {/          false) {/ | a frame whose channels differ from the one before goes to the resampler set up for those
+options | src/app/options.cpp | s/length > kLongestFilm/length > 2 * kLongestFilm/ | films up to twice the stated bound are let through
+options | src/app/options.cpp | s/-40.0, -5.0, "a loudness/-40.0, -4.0, "a loudness/ | --loudness taken up to -4 LUFS
+options | src/app/options.cpp | s/2.0 \* options.fade > length/2.0 * options.fade >= length/ | a fade of exactly half the film refused
+options | src/app/options.cpp | s/ else if (options.posterAt >= 0.0 \&\& options.poster.empty()) {/ else if (false) {/ | --poster-at without --poster ignored
+options | src/app/options.cpp | s/ else if (windowed \&\& secondsGiven) {/ else if (false) {/ | --seconds in a window ignored
+options | src/app/options.cpp | s/ || options.fullscreen || options.frameStats)) {/ || options.fullscreen)) {/ | --frame-stats ignored by --record and --headless
+options | src/app/options.cpp | s/ else if (options.mute \&\& loudnessGiven) {/ else if (false) {/ | --loudness with --mute ignored
 EOF
 }
 

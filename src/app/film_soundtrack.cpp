@@ -1,22 +1,33 @@
-// A film's soundtrack from a child process: the idle step alone on the film's clock, the sound bank
-// playing into the off-line mixer, then the fade and the loudness, all before the first picture. The
-// child touches neither GL nor the window its parent's memory holds.
+// A film's soundtrack from a child process: the film's start-up without graphics, the idle step alone
+// on the film's clock, the sound bank playing into the off-line mixer, then the fade and the
+// loudness, all while the film starts up and before its first picture.
 #include "app/film_soundtrack.h"
 
 #include <algorithm>  // Required for: std::clamp(), std::min()
 #include <cerrno>
+#include <csignal>    // Required for: kill(), SIGKILL
 #include <cstdio>
-#include <cstring>    // Required for: std::strerror(), std::snprintf()
+#include <cstring>    // Required for: std::strerror(), strsignal()
+#include <new>        // Required for: std::bad_alloc
 
-#include <fcntl.h>     // Required for: open()
-#include <sys/wait.h>  // Required for: waitpid()
-#include <unistd.h>    // Required for: fork(), pipe(), _exit()
+#include <fcntl.h>       // Required for: open()
+#include <poll.h>
+#include <sys/prctl.h>   // Required for: prctl(PR_SET_PDEATHSIG)
+#include <sys/wait.h>    // Required for: waitpid()
+#include <unistd.h>      // Required for: fork(), pipe(), _exit()
 
+#include "app/frame_rate.h"
+#include "app/globals.h"
 #include "app/scene.h"
+#include "platform/clock.h"
 #include "platform/sound_mixdown.h"
+#include "platform/stop_signals.h"
 #include "sim/events.h"
+#include "timeline/timeline.h"  // Required for: g_timelineStart
 
 namespace {
+
+constexpr int kStopCheckMs = 100;  // longest wait for the child before the stop signals are looked at
 
 // What the child reports before the samples.
 struct Outcome {
@@ -36,9 +47,15 @@ bool writeAll(int fd, const void* data, size_t bytes) {
   return true;
 }
 
+// False at the pipe's end, on an error, or once a stop signal was caught.
 bool readAll(int fd, void* data, size_t bytes) {
   auto* bytePointer = static_cast<char*>(data);
   while (bytes > 0) {
+    if (caughtStopSignal() != 0) return false;
+    pollfd ready = {fd, POLLIN, 0};
+    const int polled = poll(&ready, 1, kStopCheckMs);
+    if (polled < 0 && errno != EINTR) return false;
+    if (polled <= 0) continue;
     const ssize_t done = read(fd, bytePointer, bytes);
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) return false;
@@ -48,18 +65,20 @@ bool readAll(int fd, void* data, size_t bytes) {
   return true;
 }
 
-// The child's whole life: the film's steps without their pictures.
-[[noreturn]] void makeSoundtrack(SoundMixdown& mixdown, const SoundtrackPlan& plan, int out) {
-  // Messages and the event log belong to the film's own run; this one keeps quiet.
-  const int quiet = open("/dev/null", O_WRONLY);
-  if (quiet >= 0) {
-    dup2(quiet, STDOUT_FILENO);
-    dup2(quiet, STDERR_FILENO);
+int waitForChild(pid_t child) {
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  g_worldEventHook = nullptr;
+  return status;
+}
 
+// The film's steps without their pictures, into `stereo`, faded and levelled.
+void mixSoundtrack(const Options& options, const SoundtrackPlan& plan, std::vector<float>& stereo,
+                   LoudnessChange& change, std::string& error) {
+  SoundMixdown mixdown(plan.sampleRate);
+  startFilmWorld(options, plan, mixdown, false);
   const size_t frameSamples = 2 * static_cast<size_t>(plan.samplesPerFrame);
-  std::vector<float> stereo(frameSamples * static_cast<size_t>(plan.frameCount));
+  stereo.resize(frameSamples * static_cast<size_t>(plan.frameCount));
   std::vector<float> skipped(frameSamples);
   // Step k shows demo time k / fps; the sounds its step started begin with its share of samples.
   for (long step = 0; step < plan.firstFrame + plan.frameCount; ++step) {
@@ -70,13 +89,37 @@ bool readAll(int fd, void* data, size_t bytes) {
   }
   const double samples = static_cast<double>(stereo.size() / 2);
   for (size_t i = 0; i < stereo.size(); ++i) {
-    stereo[i] *= static_cast<float>(fadeGain(static_cast<double>(i / 2), samples - 1, plan.fadeSeconds * plan.sampleRate));
+    stereo[i] *= static_cast<float>(
+        fadeGain(static_cast<double>(i / 2), samples - 1, plan.fadeSeconds * plan.sampleRate));
   }
+  normaliseLoudness(stereo, plan.sampleRate, plan.loudness, change, error);
+}
+
+// The child's whole life.
+[[noreturn]] void makeSoundtrack(const Options& options, const SoundtrackPlan& plan, pid_t parent, int out) {
+  // Stop signals are the parent's to handle; it ends this process when it must, and so does its end.
+  ignoreStopSignals();
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != parent) _exit(1);
+  // Messages and the event log belong to the film's own run; this one keeps quiet.
+  const int quiet = open("/dev/null", O_WRONLY);
+  if (quiet >= 0) {
+    dup2(quiet, STDOUT_FILENO);
+    dup2(quiet, STDERR_FILENO);
+  }
+  g_worldEventHook = nullptr;
+
   Outcome outcome{};
+  std::vector<float> stereo;
   std::string error;
-  if (!normaliseLoudness(stereo, plan.sampleRate, plan.loudness, outcome.change, error)) {
-    std::snprintf(outcome.error, sizeof(outcome.error), "%s", error.c_str());
+  try {
+    mixSoundtrack(options, plan, stereo, outcome.change, error);
+  } catch (const std::bad_alloc&) {
+    error = "out of memory for the soundtrack";
+  } catch (const std::exception& failure) {
+    error = failure.what();
   }
+  std::snprintf(outcome.error, sizeof(outcome.error), "%s", error.c_str());
   const bool sent = writeAll(out, &outcome, sizeof(outcome)) &&
                     (outcome.error[0] != '\0' || writeAll(out, stereo.data(), stereo.size() * sizeof(float)));
   _exit(sent ? 0 : 1);  // nothing of the parent's (stdio buffers, atexit work) may run twice
@@ -89,13 +132,23 @@ double fadeGain(double position, double length, double fadeLength) {
   return std::clamp(std::min(position, length - position) / fadeLength, 0.0, 1.0);
 }
 
-bool startSoundtrack(SoundMixdown& mixdown, const SoundtrackPlan& plan, SoundtrackJob& job, std::string& error) {
+void startFilmWorld(const Options& options, const SoundtrackPlan& plan, SoundMixdown& mixdown, bool withGraphics) {
+  setSoundLayer(&mixdown);
+  initScene(options, withGraphics);
+  g_windowWidth = plan.width;
+  g_windowHeight = plan.height;
+  fixFrameRate(plan.framesPerSecond);
+  g_timelineStart = readCounter();
+}
+
+bool startSoundtrack(const Options& options, const SoundtrackPlan& plan, SoundtrackJob& job, std::string& error) {
   int ends[2];
   if (pipe(ends) != 0) {
     error = std::string("cannot start the soundtrack: ") + std::strerror(errno);
     return false;
   }
   std::fflush(nullptr);
+  const pid_t parent = getpid();
   job.child = fork();
   if (job.child < 0) {
     error = std::string("cannot start the soundtrack: ") + std::strerror(errno);
@@ -105,7 +158,7 @@ bool startSoundtrack(SoundMixdown& mixdown, const SoundtrackPlan& plan, Soundtra
   }
   if (job.child == 0) {
     close(ends[0]);
-    makeSoundtrack(mixdown, plan, ends[1]);
+    makeSoundtrack(options, plan, parent, ends[1]);
   }
   close(ends[1]);
   job.pipe = ends[0];
@@ -120,16 +173,36 @@ bool collectSoundtrack(SoundtrackJob& job, std::vector<float>& stereo, LoudnessC
     error = outcome.error;
     ok = false;
   }
-  stereo.resize(job.samples);
-  ok = ok && readAll(job.pipe, stereo.data(), stereo.size() * sizeof(float));
+  if (ok) {
+    stereo.resize(job.samples);
+    ok = readAll(job.pipe, stereo.data(), stereo.size() * sizeof(float));
+  }
+  if (caughtStopSignal() != 0) {
+    cancelSoundtrack(job);
+    return false;
+  }
   change = outcome.change;
   close(job.pipe);
   job.pipe = -1;
-  int status = 0;
-  while (waitpid(job.child, &status, 0) < 0 && errno == EINTR) {
+  const int status = waitForChild(job.child);
+  job.child = -1;
+  if (!error.empty()) return false;
+  if (WIFSIGNALED(status)) {
+    error = "the soundtrack could not be made: its process was ended by signal " + std::to_string(WTERMSIG(status)) +
+            " (" + strsignal(WTERMSIG(status)) + ")";
+  } else if (!ok || WEXITSTATUS(status) != 0) {
+    error = "the soundtrack could not be made";
+    if (WEXITSTATUS(status) != 0) error += ": its process ended with status " + std::to_string(WEXITSTATUS(status));
+  }
+  return error.empty();
+}
+
+void cancelSoundtrack(SoundtrackJob& job) {
+  if (job.pipe >= 0) close(job.pipe);
+  job.pipe = -1;
+  if (job.child > 0) {
+    kill(job.child, SIGKILL);
+    waitForChild(job.child);
   }
   job.child = -1;
-  if (ok && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) ok = false;
-  if (!ok && error.empty()) error = "the soundtrack could not be made";
-  return ok;
 }

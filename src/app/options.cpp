@@ -11,6 +11,10 @@
 
 namespace {
 
+// The whole soundtrack is held in memory, in the film's process and in its soundtrack's: 600 s of
+// 48 kHz stereo floats are 230 MB in each.
+constexpr double kLongestFilm = 600.0;  // seconds
+
 bool parseNumber(const char* text, double& out) {
   if (text == nullptr || *text == '\0') return false;
   char* end = nullptr;
@@ -50,10 +54,10 @@ const char* usageText() {
          "  --seed N            seed the random generator with N instead of the clock\n"
          "  --screenshot FILE   write the last displayed frame as a PNG before exiting\n"
          "  --no-dialogs        error messages go to standard error (implied by --frames)\n"
-         "  --mute              do not open the audio device\n"
+         "  --mute              do not open the audio device; with --record, a film without sound\n"
          "  --no-effects        start without smoke, flashes, splashes and wakes (F8 switches them)\n"
          "  --headless          run the simulation without window, GL or sound (fixed clock)\n"
-         "  --seconds S         demo time of a headless run or a recording (default 71)\n"
+         "  --seconds S         demo time of a headless run or a recording (default 71; a film at most 600 s)\n"
          "  --event-log FILE    write one line per battle event\n"
          "  --profile           print the mean time of each frame phase and the frame intervals at exit\n"
          "  --frame-stats       print the frame intervals (mean, median, p95, p99, longest) at exit\n"
@@ -77,7 +81,8 @@ const char* usageText() {
 }
 
 ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& error) {
-  bool framesPerSecondGiven = false, graphicsGiven = false, textGiven = false;
+  bool framesPerSecondGiven = false, graphicsGiven = false, textGiven = false, secondsGiven = false,
+       loudnessGiven = false;
   const char* filmOption = nullptr;  // the first option that only a recording takes
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -144,6 +149,7 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     } else if (std::strcmp(arg, "--seconds") == 0) {
       if (!needs(parseNumber(value, number) && number >= 0.0 && number <= 1e6, "seconds (0 to 1000000)")) break;
       options.seconds = number;
+      secondsGiven = true;
       ++i;
     } else if (std::strcmp(arg, "--record") == 0) {
       if (!needs(value != nullptr && *value != '\0', "a file name")) break;
@@ -162,6 +168,7 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
       if (!filmNumber(0.0, 1e6, "a demo time in seconds (0 to 1000000)", options.posterAt)) break;
     } else if (std::strcmp(arg, "--loudness") == 0) {
       if (!filmNumber(-40.0, -5.0, "a loudness in LUFS from -40 to -5", options.loudness)) break;
+      loudnessGiven = true;
     } else if (std::strcmp(arg, "--poster") == 0) {
       const size_t length = value != nullptr ? std::strlen(value) : 0;
       if (!needs(length > 4 && strcasecmp(value + length - 4, ".png") == 0, "a file name ending in .png")) break;
@@ -193,12 +200,20 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
   if (!error.empty()) return ParseOutcome::Error;
   // Options that would be ignored in silence are refused: the user expects them to do something.
   const bool screenshot = !options.screenshot.empty(), sized = options.sizeWidth > 0;
-  if (!options.record.empty() && (screenshot || options.loops > 0 || options.fullscreen)) {
-    error = "--record films off-screen for --seconds S; it takes no --screenshot, --loops or --fullscreen";
-  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || graphicsGiven || textGiven)) {
-    error = "--headless draws nothing; it takes no --screenshot, --fps, --size, --gl or --text";
+  const bool windowed = options.record.empty() && !options.headless;
+  if (!options.record.empty() && (screenshot || options.loops > 0 || options.fullscreen || options.frameStats)) {
+    error = "--record films off-screen for --seconds S; it takes no --screenshot, --loops, --fullscreen or "
+            "--frame-stats";
+  } else if (options.headless && (screenshot || framesPerSecondGiven || sized || graphicsGiven || textGiven ||
+                                  options.frames > 0 || options.loops > 0 || options.fullscreen ||
+                                  options.frameStats)) {
+    error = "--headless draws nothing; it takes no --screenshot, --fps, --size, --gl, --text, --frames, --loops, "
+            "--fullscreen or --frame-stats";
   } else if (options.record.empty() && framesPerSecondGiven) {
     error = "--fps sets the frame rate of a recording; it goes with --record";
+  } else if (windowed && secondsGiven) {
+    error = "--seconds sets the length of a --headless run or a --record film; a window runs until ESC, --frames or "
+            "--loops";
   }
   if (!error.empty()) return ParseOutcome::Error;
   if (filmOption != nullptr && options.record.empty()) {
@@ -211,11 +226,18 @@ ParseOutcome parseOptions(int argc, char** argv, Options& options, std::string& 
     if (length <= 0.0) {
       std::snprintf(problem, sizeof(problem), "--start %g is past the end of the film (--seconds %g)",
                     options.start, options.seconds);
+    } else if (length > kLongestFilm) {
+      std::snprintf(problem, sizeof(problem), "a film lasts at most %g s (--seconds %g after --start %g is %g s)",
+                    kLongestFilm, options.seconds, options.start, length);
     } else if (2.0 * options.fade > length) {
       std::snprintf(problem, sizeof(problem), "--fade %g is longer than half the film (%g s)", options.fade, length);
     } else if (options.posterAt >= 0.0 && (options.posterAt < options.start || options.posterAt >= options.seconds)) {
       std::snprintf(problem, sizeof(problem), "--poster-at %g is outside the film (demo time %g to %g s)",
                     options.posterAt, options.start, options.seconds);
+    } else if (options.posterAt >= 0.0 && options.poster.empty()) {
+      std::snprintf(problem, sizeof(problem), "--poster-at sets the time of the picture --poster FILE.png writes");
+    } else if (options.mute && loudnessGiven) {
+      std::snprintf(problem, sizeof(problem), "--loudness levels the film's sound; --mute makes a film without sound");
     }
     if (problem[0] != '\0') {
       error = problem;

@@ -1,12 +1,14 @@
 // Recording: the demo filmed off-screen on a fixed clock of one frame per step, its soundtrack made
-// beforehand in a child process (film_soundtrack), both handed to the recorder, which encodes on a
-// thread of its own. Pictures are read back one frame behind, so GL draws on meanwhile. Progress goes to
-// standard error.
+// meanwhile in a child process (film_soundtrack), both handed to the recorder, which encodes on a
+// thread of its own. Pictures are read back one frame behind, so GL draws on meanwhile. Progress goes
+// to standard error. A stop signal is looked at in every phase, and a failure or a stop leaves nothing
+// on disk.
 #include <chrono>   // Required for: progress (wall time, never the demo's clock)
 #include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>  // Required for: std::strerror(), strsignal()
+#include <new>      // Required for: std::bad_alloc
 #include <string>
 #include <vector>
 
@@ -114,16 +116,41 @@ bool writePoster(const std::string& path, int width, int height, const std::vect
   return false;
 }
 
+// How the making of a film ended before it is completed.
+enum class FilmEnd { Drawn, Failed, Stopped };
+
+// What a film holds while it is made; what it holds is given up when the film fails or is stopped.
+struct Film {
+  Recorder* recorder = nullptr;
+  SoundtrackJob soundtrackJob;
+  std::vector<float> soundtrack;  // interleaved stereo, whole; empty for a film without sound
+  LoudnessChange loudness;
+  std::vector<uint8_t> poster;    // the poster's frame as read back
+  std::string posterPart;         // the poster under its temporary name, once written
+  bool framesBegun = false;
+  bool written = false;           // the film is complete under its name
+};
+
+// Leaves nothing behind: the soundtrack's process ended, no temporary file of the film or poster.
+void abandonFilm(Film& film) {
+  cancelSoundtrack(film.soundtrackJob);
+  if (film.recorder != nullptr) abandonRecording(film.recorder);
+  film.recorder = nullptr;
+  if (!film.posterPart.empty()) std::remove(film.posterPart.c_str());
+  film.posterPart.clear();
+}
+
 // Draws the film's frames into the current framebuffer and hands them, with their sound, to the
-// recorder; keeps a copy of the poster's frame when one is asked for. False on an error or on a stop
-// signal before the last frame was drawn (`stopped`); one after it lets the film be completed.
-bool filmFrames(const Options& options, const RecorderSettings& settings, const SoundtrackPlan& plan,
-                const std::vector<float>& soundtrack, Recorder* recorder, Progress& progress,
-                std::vector<uint8_t>& poster, std::string& error, bool& stopped) {
+// recorder; keeps a copy of the poster's frame when one is asked for. Stopped by a stop signal
+// before the last frame was drawn; one after it lets the film be completed.
+FilmEnd filmFrames(const Options& options, const RecorderSettings& settings, const SoundtrackPlan& plan, Film& film,
+                   Progress& progress, std::string& error) {
   long posterFrame = -1;  // none
   if (!options.poster.empty()) {
+    // The nearest frame; a time in the film's last half frame is nearest to the frame after the last.
     posterFrame = options.posterAt < 0.0 ? plan.frameCount / 2
-                                         : std::lround(options.posterAt * settings.framesPerSecond) - plan.firstFrame;
+                                         : std::min(std::lround(options.posterAt * settings.framesPerSecond) -
+                                                        plan.firstFrame, plan.frameCount - 1);
   }
   // Two pixel-pack buffers: frame k is read into one while frame k - 1, in the other, goes to the
   // recorder, so GL never waits for a read-back to finish before it draws the next frame.
@@ -145,10 +172,12 @@ bool filmFrames(const Options& options, const RecorderSettings& settings, const 
     start = beginPhase();
     bool ok = picture != nullptr;
     if (!ok) error = "the picture could not be read back from OpenGL";
-    if (ok && frame == posterFrame) poster.assign(picture, picture + pictureBytes);
+    if (ok && frame == posterFrame) film.poster.assign(picture, picture + pictureBytes);
     const size_t frameSamples = 2 * static_cast<size_t>(plan.samplesPerFrame);
-    ok = ok && recordPicture(recorder, picture, error) &&
-         recordSamples(recorder, &soundtrack[frameSamples * static_cast<size_t>(frame)], plan.samplesPerFrame, error);
+    ok = ok && recordPicture(film.recorder, picture, error) &&
+         (film.soundtrack.empty() ||
+          recordSamples(film.recorder, &film.soundtrack[frameSamples * static_cast<size_t>(frame)],
+                        plan.samplesPerFrame, error));
     glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
     endPhase(FramePhase::Encode, start);
     return ok;
@@ -176,14 +205,92 @@ bool filmFrames(const Options& options, const RecorderSettings& settings, const 
     if (frame > 0) written = handOver(frame - 1);
     if (written && frame > 0) showProgress(progress, frame);
   }
-  stopped = written && step < steps;
+  const bool stopped = written && step < steps;
   if (written && !stopped) {
     written = handOver(frameCount - 1);
     if (written) showProgress(progress, frameCount);
   }
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   glDeleteBuffers(2, packBuffers);
-  return written;
+  return !written ? FilmEnd::Failed : stopped ? FilmEnd::Stopped : FilmEnd::Drawn;
+}
+
+// Everything up to the last frame: the soundtrack's process, the window, the recorder, start-up, the
+// soundtrack's samples and the frames, each phase ended early by a stop signal.
+FilmEnd drawFilm(const Options& options, const RecorderSettings& settings, const SoundtrackPlan& plan,
+                 char* programPath, Film& film, Progress& progress, std::string& error) {
+  // The soundtrack's process first, while this one has a single thread: the window, the GL driver and
+  // the encoders all start threads of their own.
+  if (settings.sampleRate > 0 && !startSoundtrack(options, plan, film.soundtrackJob, error)) return FilmEnd::Failed;
+
+  // The GL context comes with a small window that is never drawn to: every picture is made off-screen
+  // at the recording's size, whatever the screen. The window comes before the file: freeglut ends the
+  // process when it cannot open the display (and the soundtrack's process ends with it).
+  int glutArgc = 1;
+  char* glutArgv[] = {programPath, nullptr};
+  glutInit(&glutArgc, glutArgv);
+  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+  glutInitWindowSize(160, 90);
+  glutCreateWindow(programPath);
+  glutDisplayFunc([] {});
+  if (caughtStopSignal() != 0) return FilmEnd::Stopped;
+  film.recorder = openRecorder(settings, error);
+  if (film.recorder == nullptr) return FilmEnd::Failed;
+  if (caughtStopSignal() != 0) return FilmEnd::Stopped;
+  FramebufferTarget target;  // the recording's main framebuffer, at the picture size
+  if (!createFramebufferTarget(target, settings.width, settings.height, GL_RGBA8)) {
+    error = "this OpenGL cannot draw off-screen at " + std::to_string(settings.width) + "x" +
+            std::to_string(settings.height);
+    return FilmEnd::Failed;
+  }
+
+  // Start-up plays into a mixer of its own, which loads the sounds and reports those it cannot read;
+  // the soundtrack's process mixes them.
+  SoundMixdown mixdown(kSoundtrackRate);
+  startFilmWorld(options, plan, mixdown, true);
+  setMainFramebuffer(target.framebuffer);
+  std::fflush(stdout);  // start-up's progress lines before the recording's
+
+  FilmEnd end = FilmEnd::Stopped;
+  const bool sound = settings.sampleRate == 0 ||
+                     (caughtStopSignal() == 0 &&
+                      collectSoundtrack(film.soundtrackJob, film.soundtrack, film.loudness, error));
+  if (caughtStopSignal() == 0) {
+    film.framesBegun = sound;
+    end = sound ? filmFrames(options, settings, plan, film, progress, error) : FilmEnd::Failed;
+  }
+
+  setMainFramebuffer(0);
+  destroyFramebufferTarget(target);
+  shutdownScene(true);
+  setSoundLayer(nullptr);
+  return end;
+}
+
+// After the last frame: the poster under a temporary name, the film completed and renamed, then the
+// poster renamed beside it. A film that fails here leaves the film and poster it would have replaced.
+bool completeFilm(const Options& options, const RecorderSettings& settings, Film& film, std::string& error) {
+  if (!options.poster.empty()) {
+    if (film.poster.empty()) {
+      error = "the poster's frame was never drawn";
+      return false;
+    }
+    film.posterPart = recorderTemporaryPath(options.poster);
+    if (!writePoster(film.posterPart, settings.width, settings.height, film.poster)) {
+      error = "cannot write the poster " + film.posterPart + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  Recorder* recorder = film.recorder;
+  film.recorder = nullptr;  // deleted by finishRecording, whatever the outcome
+  if (!finishRecording(recorder, error)) return false;
+  film.written = true;
+  if (!film.posterPart.empty() && std::rename(film.posterPart.c_str(), options.poster.c_str()) != 0) {
+    error = "cannot rename " + film.posterPart + " to " + options.poster + ": " + std::strerror(errno);
+    return false;
+  }
+  film.posterPart.clear();
+  return true;
 }
 
 }  // namespace
@@ -194,10 +301,13 @@ int runRecording(const Options& options, char* programPath) {
   settings.width = options.sizeWidth > 0 ? options.sizeWidth : kDefaultWidth;
   settings.height = options.sizeHeight > 0 ? options.sizeHeight : kDefaultHeight;
   settings.framesPerSecond = options.recordFramesPerSecond;
-  settings.sampleRate = kSoundtrackRate;
+  settings.sampleRate = options.mute ? 0 : kSoundtrackRate;
   SoundtrackPlan plan;
   plan.firstFrame = std::lround(options.start * settings.framesPerSecond);
   plan.frameCount = std::lround(options.seconds * settings.framesPerSecond) - plan.firstFrame;
+  plan.framesPerSecond = settings.framesPerSecond;
+  plan.width = settings.width;
+  plan.height = settings.height;
   plan.samplesPerFrame = kSoundtrackRate / settings.framesPerSecond;
   plan.sampleRate = kSoundtrackRate;
   plan.fadeSeconds = options.fade;
@@ -214,90 +324,60 @@ int runRecording(const Options& options, char* programPath) {
     return 1;
   }
 
-  // The GL context comes with a small window that is never drawn to: every picture is made off-screen
-  // at the recording's size, whatever the screen. The window comes before the file: freeglut ends the
-  // process when it cannot open the display.
-  int glutArgc = 1;
-  char* glutArgv[] = {programPath, nullptr};
-  glutInit(&glutArgc, glutArgv);
-  glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-  glutInitWindowSize(160, 90);
-  glutCreateWindow(programPath);
-  glutDisplayFunc([] {});
-  // From the temporary file's creation until the film is complete, a stop signal must reach the code
-  // below, which removes the file.
+  // From here until the film is complete, a stop signal is looked at in every phase: the film is
+  // abandoned and the process ends by that signal.
   catchStopSignals();
-  Recorder* recorder = openRecorder(settings, error);
-  if (recorder == nullptr) {
-    std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
-    releaseStopSignalsOrDie();
-    return 1;
-  }
-  FramebufferTarget target;  // the recording's main framebuffer, at the picture size
-  if (!createFramebufferTarget(target, settings.width, settings.height, GL_RGBA8)) {
-    abandonRecording(recorder);
-    std::fprintf(stderr, "karvosta: this OpenGL cannot draw off-screen at %dx%d; nothing recorded\n", settings.width,
-                 settings.height);
-    releaseStopSignalsOrDie();
-    return 1;
-  }
-
-  SoundMixdown mixdown(kSoundtrackRate);  // mixed by the soundtrack's child process only
-  setSoundLayer(&mixdown);
-  initScene(options, true);
-  setMainFramebuffer(target.framebuffer);
-  g_windowWidth = settings.width;  // the main pass and the texts see the picture as their window
-  g_windowHeight = settings.height;
-  fixFrameRate(settings.framesPerSecond);
-  g_timelineStart = readCounter();
-
-  std::fflush(stdout);  // start-up's progress lines before the recording's
-  SoundtrackJob soundtrackJob;
-  std::vector<float> soundtrack;
-  LoudnessChange loudness;
-  bool written = startSoundtrack(mixdown, plan, soundtrackJob, error) &&
-                 collectSoundtrack(soundtrackJob, soundtrack, loudness, error);
-
-  std::vector<uint8_t> poster;
+  Film film;
   Progress progress;
   progress.total = frameCount;
   progress.terminal = isatty(fileno(stderr)) != 0;
-  bool stopped = caughtStopSignal() != 0;  // while the soundtrack was made
-  written = written && !stopped &&
-            filmFrames(options, settings, plan, soundtrack, recorder, progress, poster, error, stopped);
+  FilmEnd end = FilmEnd::Failed;
+  try {
+    end = drawFilm(options, settings, plan, programPath, film, progress, error);
+    if (end == FilmEnd::Drawn && !completeFilm(options, settings, film, error)) end = FilmEnd::Failed;
+  } catch (const std::bad_alloc&) {  // what can be caught of a film too large for the memory
+    error = "out of memory";
+    setSoundLayer(nullptr);
+  } catch (const std::exception& failure) {
+    error = failure.what();
+    setSoundLayer(nullptr);
+  }
 
-  setMainFramebuffer(0);
-  destroyFramebufferTarget(target);
-  shutdownScene(true);
-  setSoundLayer(nullptr);
-
-  if (stopped) {
+  const char* lineEnd = progress.terminal && film.framesBegun ? "\n" : "";  // ends the progress line
+  if (end == FilmEnd::Stopped) {
     const int signal = caughtStopSignal();
-    abandonRecording(recorder);
-    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d (%s); %s was not written\n",
-                 progress.terminal ? "\n" : "", signal, strsignal(signal), settings.path.c_str());
+    abandonFilm(film);
+    std::fprintf(stderr, "%skarvosta: recording stopped by signal %d (%s); %s was not written\n", lineEnd, signal,
+                 strsignal(signal), settings.path.c_str());
     releaseStopSignals();
     dieByStopSignal(signal);
   }
-  // The poster first: if it cannot be written, there is no film either, and the other way round.
-  const bool withPoster = written && !poster.empty();
-  if (withPoster && !writePoster(options.poster, settings.width, settings.height, poster)) {
-    error = "cannot write the poster " + options.poster + ": " + std::strerror(errno);
-    written = false;
-  }
-  if (!written || !finishRecording(recorder, error)) {
-    if (!written) abandonRecording(recorder);
-    if (written && withPoster) std::remove(options.poster.c_str());
-    std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", progress.terminal ? "\n" : "",
-                 error.c_str(), settings.path.c_str());
+  if (end == FilmEnd::Failed) {
+    abandonFilm(film);
+    if (film.written) {
+      std::fprintf(stderr, "%skarvosta: %s; %s was written without its poster\n", lineEnd, error.c_str(),
+                   settings.path.c_str());
+    } else if (film.framesBegun) {
+      std::fprintf(stderr, "%skarvosta: %s; recording stopped, %s was not written\n", lineEnd, error.c_str(),
+                   settings.path.c_str());
+    } else {
+      std::fprintf(stderr, "karvosta: %s; nothing recorded\n", error.c_str());
+    }
     releaseStopSignalsOrDie();
     return 1;
   }
   std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
               settings.width, settings.height, settings.framesPerSecond);
-  std::printf("sound: %.1f LUFS as mixed, %+.1f dB with peaks held at %.1f dBTP: %.1f LUFS\n", loudness.before,
-              loudness.gain, kTruePeakCeiling, loudness.after);
-  if (!poster.empty()) std::printf("poster written to %s\n", options.poster.c_str());
+  if (settings.sampleRate == 0) {
+    std::printf("sound: none (--mute)\n");
+  } else if (film.loudness.measured) {
+    std::printf("sound: %.1f LUFS as mixed, %+.1f dB with peaks held at %.1f dBTP: %.1f LUFS\n", film.loudness.before,
+                film.loudness.gain, kTruePeakCeiling, film.loudness.after);
+  } else {
+    std::printf("sound: unmeasured (too short or too quiet to measure), no gain, peaks held at %.1f dBTP\n",
+                kTruePeakCeiling);
+  }
+  if (!options.poster.empty()) std::printf("poster written to %s\n", options.poster.c_str());
   std::fflush(stdout);
   releaseStopSignalsOrDie();
   printFrameProfile();

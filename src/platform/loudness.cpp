@@ -125,17 +125,17 @@ bool normaliseLoudness(std::vector<float>& stereo, int sampleRate, double target
   double measured = -HUGE_VAL;
   if (stereo.empty() || !runFilters("", stereo, sampleRate, nullptr, measured, error)) return error.empty();
   change.before = change.after = measured;
-  if (!(measured > kGateLufs)) return true;
+  change.measured = measured > kGateLufs;
 
   const double ceiling = std::pow(10.0, kTruePeakCeiling / 20.0);  // linear, full scale 1
   std::vector<float> levelled;
-  change.gain = targetLufs - measured;
+  change.gain = change.measured ? targetLufs - measured : 0.0;
   for (int step = 1;; ++step) {
     char chain[256];
     std::snprintf(chain, sizeof(chain), "volume=%.3fdB,aresample=%d,alimiter=limit=%.5f:level=0:latency=1,aresample=%d",
                   change.gain, kOversampling * sampleRate, ceiling, sampleRate);
     if (!runFilters(chain, stereo, sampleRate, &levelled, change.after, error)) return false;
-    if (std::fabs(change.after - targetLufs) < kToleranceLu || step == kGainSteps) break;
+    if (!change.measured || std::fabs(change.after - targetLufs) < kToleranceLu || step == kGainSteps) break;
     change.gain += targetLufs - change.after;
   }
   stereo.swap(levelled);

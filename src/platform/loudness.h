@@ -8,15 +8,17 @@ constexpr double kDefaultLoudness = -16.0;  // LUFS integrated: what video sites
 constexpr double kTruePeakCeiling = -1.5;   // dBTP: room for the peaks an AAC encoder adds
 
 struct LoudnessChange {
-  double before = 0.0;  // LUFS integrated, as mixed
-  double after = 0.0;   // LUFS integrated, after gain and limiter
-  double gain = 0.0;    // dB
+  bool measured = false;  // false: under one 0.4 s block above the gate, so no loudness and no gain
+  double before = 0.0;    // LUFS integrated, as mixed
+  double after = 0.0;     // LUFS integrated, after gain and limiter
+  double gain = 0.0;      // dB
 };
 
 // Brings `stereo` (interleaved left/right at `sampleRate` Hz, any level, may pass full scale) to
 // `targetLufs` integrated: one gain for the whole track, then a limiter that keeps peaks, also those
 // between samples, at kTruePeakCeiling. The relative levels of its sounds stay as they are, but for
-// the loudest moments. A track too quiet to measure (below the R128 gate, -70 LUFS) is left alone.
-// False, with `error` set, when the filters fail.
+// the loudest moments. A track too short or too quiet to measure (no 0.4 s block above the R128
+// gate, -70 LUFS) gets no gain, but the limiter all the same. False, with `error` set, when the
+// filters fail.
 bool normaliseLoudness(std::vector<float>& stereo, int sampleRate, double targetLufs, LoudnessChange& change,
                        std::string& error);

@@ -19,6 +19,8 @@ extern "C" {
 #include <cstring>    // Required for: std::strerror(), std::memcpy()
 #include <deque>
 #include <mutex>
+#include <new>           // Required for: std::bad_alloc
+#include <system_error>  // Required for: std::system_error, a thread that cannot start
 #include <thread>
 #include <vector>
 
@@ -277,8 +279,8 @@ bool encodeSamples(Recorder& recorder, const std::vector<float>& stereo, std::st
   return true;
 }
 
-// The encoder thread: takes the jobs in order until the queue is closed and empty.
-void encodeJobs(Recorder* recorder) {
+// Takes the jobs in order until the queue is closed and empty.
+void encodeQueue(Recorder* recorder) {
   for (;;) {
     Recorder::Job job;
     bool skip = false;
@@ -304,6 +306,17 @@ void encodeJobs(Recorder* recorder) {
     }
     recorder->changed.notify_all();
   }
+}
+
+// The encoder thread. A lack of memory ends the encoding as an encoder's error does, not the program.
+void encodeJobs(Recorder* recorder) {
+  try {
+    encodeQueue(recorder);
+  } catch (const std::bad_alloc&) {
+    std::lock_guard<std::mutex> guard(recorder->lock);
+    recorder->failure = "out of memory for the encoder";
+  }
+  recorder->changed.notify_all();
 }
 
 // Queues a job; false (and the thread's error) once the thread has failed.
@@ -341,7 +354,7 @@ std::string recorderSettingsProblem(const RecorderSettings& settings) {
   if (std::find(std::begin(kFrameRates), std::end(kFrameRates), settings.framesPerSecond) == std::end(kFrameRates)) {
     return "frame rate " + std::to_string(settings.framesPerSecond) + " is not offered; use 24, 25, 30, 50 or 60";
   }
-  if (settings.sampleRate <= 0) return "no sample rate for the soundtrack";
+  if (settings.sampleRate < 0) return "no sample rate for the soundtrack";
   return "";
 }
 
@@ -359,7 +372,7 @@ Recorder* openRecorder(const RecorderSettings& settings, std::string& error) {
     return nullptr;
   }
   recorder->packet = av_packet_alloc();
-  if (!openVideo(*recorder, error) || !openAudio(*recorder, error)) {
+  if (!openVideo(*recorder, error) || (settings.sampleRate > 0 && !openAudio(*recorder, error))) {
     releaseRecorder(recorder, false);
     return nullptr;
   }
@@ -380,7 +393,13 @@ Recorder* openRecorder(const RecorderSettings& settings, std::string& error) {
     releaseRecorder(recorder, true);
     return nullptr;
   }
-  recorder->encoder = std::thread(encodeJobs, recorder);
+  try {
+    recorder->encoder = std::thread(encodeJobs, recorder);
+  } catch (const std::system_error& failure) {
+    error = "the encoder's thread cannot start: " + failure.code().message();
+    releaseRecorder(recorder, true);
+    return nullptr;
+  }
   return recorder;
 }
 
@@ -416,7 +435,7 @@ bool finishRecording(Recorder* recorder, std::string& error) {
   const int rest = static_cast<int>(recorder->pendingSamples.size() / 2);
   bool ok = recorder->failure.empty() && (rest == 0 || encodeSoundBlock(*recorder, rest, error)) &&
             encode(*recorder, recorder->video, recorder->videoStream, nullptr, error) &&
-            encode(*recorder, recorder->audio, recorder->audioStream, nullptr, error);
+            (recorder->audio == nullptr || encode(*recorder, recorder->audio, recorder->audioStream, nullptr, error));
   if (ok) {
     const int result = av_write_trailer(recorder->format);
     const int ioError = recorder->format->pb->error;

@@ -1,7 +1,8 @@
-// Video recorder: pictures and stereo samples in, an MP4 file (H.264 yuv420p, AAC) out. Written under
-// a temporary name beside the target and renamed when complete, so no half-written file ever carries
-// the target's name. Encoding runs on a thread of its own: the calls below hand over copies and return,
-// and an encoder's or the disk's error shows at a later call. FFmpeg stays behind this interface.
+// Video recorder: pictures and stereo samples in, an MP4 file (H.264 yuv420p, and AAC when the film
+// has sound) out. Written under a temporary name beside the target and renamed when complete, so no
+// half-written file ever carries the target's name. Encoding runs on a thread of its own: the calls
+// below hand over copies and return, and an encoder's or the disk's error shows at a later call.
+// FFmpeg stays behind this interface.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,7 +12,7 @@ struct RecorderSettings {
   int width = 0;            // pixels; even, 16..3840
   int height = 0;           // pixels; even, 16..2160
   int framesPerSecond = 0;  // 24, 25, 30, 50 or 60
-  int sampleRate = 0;       // Hz of the stereo soundtrack
+  int sampleRate = 0;       // Hz of the stereo soundtrack; 0: a film without sound
 };
 
 struct Recorder;
@@ -31,6 +32,7 @@ bool recordPicture(Recorder* recorder, const uint8_t* bgraBottomUp, std::string&
 
 // `frameCount` stereo sample frames, interleaved left/right, -1..1. Any count; the recorder cuts
 // them into the encoder's blocks. Copied, like a picture, and encoded in order with the pictures.
+// Only for a film with sound.
 bool recordSamples(Recorder* recorder, const float* stereo, int frameCount, std::string& error);
 
 // Encodes what is queued, flushes both encoders, completes the file and renames it to its target path.

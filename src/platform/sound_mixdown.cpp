@@ -43,8 +43,32 @@ void convert(SwrContext* resampler, const AVFrame* input, int outChannels, std::
   }
 }
 
+// A resampler from `frame`'s channels, rate and sample format to `outChannels` floats at `rate`;
+// nullptr when it cannot be set up.
+SwrContext* openResampler(const AVFrame* frame, int outChannels, int rate) {
+  // FFmpeg's layout copy first releases what its target held: the targets start empty.
+  AVChannelLayout in{};
+  AVChannelLayout out{};
+  if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+    av_channel_layout_default(&in, frame->ch_layout.nb_channels);
+  } else if (av_channel_layout_copy(&in, &frame->ch_layout) < 0) {
+    return nullptr;
+  }
+  av_channel_layout_default(&out, outChannels);
+  SwrContext* resampler = nullptr;
+  if (swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_FLT, rate, &in, static_cast<AVSampleFormat>(frame->format),
+                          frame->sample_rate, 0, nullptr) < 0 ||
+      swr_init(resampler) < 0) {
+    swr_free(&resampler);
+  }
+  av_channel_layout_uninit(&in);
+  return resampler;
+}
+
 // The whole file as interleaved stereo at `rate`; empty when it cannot be read or decoded. A packet
 // that fails to decode is left out and the rest kept, as a player does; standard error names the file.
+// A frame whose channels, rate or sample format differ from the one before (a damaged MP3 header
+// can say so) gets a resampler of its own.
 std::vector<float> decodeFile(const char* path, int rate) {
   std::vector<float> out;
   AVFormatContext* input = nullptr;
@@ -52,35 +76,25 @@ std::vector<float> decodeFile(const char* path, int rate) {
   const AVCodec* decoder = nullptr;
   AVCodecContext* codec = nullptr;
   SwrContext* resampler = nullptr;
+  struct {
+    int format = -1;
+    int rate = 0;
+    AVChannelLayout layout{};
+    int outChannels = 2;  // 1 for mono input, widened when stored
+  } resampled;  // what `resampler` was set up for
   AVPacket* packet = av_packet_alloc();
   AVFrame* frame = av_frame_alloc();
   int streamIndex = -1;
-  int outChannels = 2;
-  bool ok = avformat_find_stream_info(input, nullptr) >= 0 &&
+  bool ok = packet != nullptr && frame != nullptr && avformat_find_stream_info(input, nullptr) >= 0 &&
             (streamIndex = av_find_best_stream(input, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0)) >= 0;
   if (ok) {
     codec = avcodec_alloc_context3(decoder);
-    ok = avcodec_parameters_to_context(codec, input->streams[streamIndex]->codecpar) >= 0 &&
+    ok = codec != nullptr && avcodec_parameters_to_context(codec, input->streams[streamIndex]->codecpar) >= 0 &&
          avcodec_open2(codec, decoder, nullptr) >= 0;
-  }
-  if (ok) {
-    AVChannelLayout inLayout;
-    if (codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-      av_channel_layout_default(&inLayout, codec->ch_layout.nb_channels);
-    } else {
-      av_channel_layout_copy(&inLayout, &codec->ch_layout);
-    }
-    outChannels = inLayout.nb_channels == 1 ? 1 : 2;
-    AVChannelLayout outLayout;
-    av_channel_layout_default(&outLayout, outChannels);
-    ok = swr_alloc_set_opts2(&resampler, &outLayout, AV_SAMPLE_FMT_FLT, rate, &inLayout, codec->sample_fmt,
-                             codec->sample_rate, 0, nullptr) >= 0 &&
-         swr_init(resampler) >= 0;
-    av_channel_layout_uninit(&inLayout);
   }
   // Packets, then the decoder's end-of-stream flush (packet nullptr), each followed by its frames.
   bool draining = false;
-  int damaged = 0;  // packets left out
+  int damaged = 0;  // packets and frames left out
   while (ok && !draining) {
     int result = av_read_frame(input, packet);
     if (result < 0) {
@@ -95,7 +109,21 @@ std::vector<float> decodeFile(const char* path, int rate) {
     }
     if (result < 0 && result != AVERROR(EAGAIN)) ++damaged;
     while ((result = avcodec_receive_frame(codec, frame)) >= 0) {
-      convert(resampler, frame, outChannels, out);
+      if (frame->format != resampled.format || frame->sample_rate != resampled.rate ||
+          av_channel_layout_compare(&frame->ch_layout, &resampled.layout) != 0) {
+        if (resampler != nullptr) convert(resampler, nullptr, resampled.outChannels, out);  // the last input's rest
+        swr_free(&resampler);
+        resampled.outChannels = frame->ch_layout.nb_channels == 1 ? 1 : 2;
+        resampler = openResampler(frame, resampled.outChannels, rate);
+        resampled.format = frame->format;
+        resampled.rate = frame->sample_rate;
+        if (av_channel_layout_copy(&resampled.layout, &frame->ch_layout) < 0) swr_free(&resampler);
+      }
+      if (resampler != nullptr) {
+        convert(resampler, frame, resampled.outChannels, out);
+      } else {
+        ++damaged;
+      }
       av_frame_unref(frame);
     }
     if (result != AVERROR(EAGAIN) && result != AVERROR_EOF) ++damaged;
@@ -104,9 +132,10 @@ std::vector<float> decodeFile(const char* path, int rate) {
     std::fprintf(stderr, "sound file %s is damaged: %d of its packets could not be decoded and were left out\n", path,
                  damaged);
   }
-  if (ok) convert(resampler, nullptr, outChannels, out);
+  if (ok && resampler != nullptr) convert(resampler, nullptr, resampled.outChannels, out);
   if (!ok) out.clear();
   swr_free(&resampler);
+  av_channel_layout_uninit(&resampled.layout);
   av_frame_free(&frame);
   av_packet_free(&packet);
   avcodec_free_context(&codec);

@@ -33,6 +33,12 @@ void catchStopSignals() {
 
 int caughtStopSignal() { return g_caught; }
 
+void ignoreStopSignals() {
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  for (const int signal : kStopSignals) sigaction(signal, &ignore, nullptr);
+}
+
 void releaseStopSignals() {
   for (size_t i = 0; i < std::size(kStopSignals); ++i) {
     if (g_caughtSignals[i]) sigaction(kStopSignals[i], &g_earlier[i], nullptr);

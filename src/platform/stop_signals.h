@@ -11,6 +11,9 @@ void catchStopSignals();
 // The stop signal caught since catchStopSignals(), or 0.
 int caughtStopSignal();
 
+// A helper process whose parent decides when it ends: the stop signals are ignored in it.
+void ignoreStopSignals();
+
 // Gives the stop signals their earlier actions back. A job that caught one then calls
 // dieByStopSignal().
 void releaseStopSignals();

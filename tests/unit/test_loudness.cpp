@@ -64,16 +64,25 @@ TEST(Loudness, PeaksPastTheCeilingAreHeldInStepAndSilenceStaysSilent) {
   const Levelled out = level(track, -10.0);
   ASSERT_EQ(out.track.size(), track.size());
   EXPECT_NEAR(out.change.after, -10.0, 0.5);
-  EXPECT_LE(peak(out.track, 0.0, 4.0), std::pow(10.0, kTruePeakCeiling / 20.0) * 1.01);
+  const double ceiling = std::pow(10.0, kTruePeakCeiling / 20.0);
+  EXPECT_LE(peak(out.track, 0.0, 4.0), ceiling * 1.01);
+  EXPECT_GE(peak(out.track, 2.0, 2.1), ceiling * std::pow(10.0, -0.5 / 20.0));  // held, not pushed far below
   EXPECT_NEAR(peak(out.track, 3.0, 3.9), 0.05 * std::pow(10.0, out.change.gain / 20.0), 0.005);  // the tone: gain only
   EXPECT_EQ(peak(out.track, 0.0, 0.99), 0.0);  // nothing moved earlier...
   EXPECT_GT(peak(out.track, 1.0, 1.01), 0.1);  // ...or later than the tone
 }
 
-TEST(Loudness, SilenceIsLeftAlone) {
-  const Levelled out = level(std::vector<float>(4 * kRate, 0.0f), -16.0);
+TEST(Loudness, SilenceIsLeftAloneAndATrackTooShortToMeasureIsStillLimited) {
+  const Levelled silence = level(std::vector<float>(4 * kRate, 0.0f), -16.0);
+  EXPECT_EQ(silence.change.gain, 0.0);
+  EXPECT_EQ(peak(silence.track, 0.0, 2.0), 0.0);
+  // A third of a second, under R128's first 0.4 s block, of sound summed past full scale.
+  std::vector<float> shot;
+  addTone(shot, 0.3, 1.5);
+  const Levelled out = level(shot, -16.0);
+  EXPECT_FALSE(out.change.measured);
   EXPECT_EQ(out.change.gain, 0.0);
-  EXPECT_EQ(peak(out.track, 0.0, 2.0), 0.0);
+  EXPECT_LE(peak(out.track, 0.0, 0.3), std::pow(10.0, kTruePeakCeiling / 20.0) * 1.01);
 }
 
 }  // namespace

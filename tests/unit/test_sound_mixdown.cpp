@@ -143,4 +143,50 @@ TEST_F(SoundMixdownTest, DamagedFileKeepsWhatDecodes) {
   EXPECT_NE(messages.find("damaged.mp3 is damaged"), std::string::npos) << messages;
 }
 
+// Frames whose headers say stereo, silent, around twenty of the quack's own mono frames (its second call): the file
+// opens as stereo, and the resampler set up for two planes meets frames of one. The run of mono
+// frames is heard.
+TEST_F(SoundMixdownTest, FramesThatChangeChannelsMidFileKeepTheirSound) {
+  std::ifstream source(fs::path(KARVOSTA_RUNTIME_DIR) / "data/sound/quack1.mp3", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+  // MPEG-1 layer III: a frame is 144 x bit rate / sample rate bytes, plus one of padding.
+  constexpr int kKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+  constexpr int kHz[4] = {44100, 48000, 32000, 1};
+  int frame = 0;
+  for (size_t at = 0; at + 4 <= bytes.size(); ++frame) {
+    const auto byte2 = static_cast<unsigned char>(bytes[at + 2]);
+    ASSERT_EQ(static_cast<unsigned char>(bytes[at]), 0xff) << "no frame header at " << at;
+    const size_t length = 144000 * kKbps[byte2 >> 4] / kHz[(byte2 >> 2) & 3] + ((byte2 >> 1) & 1);
+    ASSERT_GT(length, 4u);
+    if (frame < 20 || frame >= 40) {
+      bytes[at + 3] = static_cast<char>(bytes[at + 3] & 0x3f);  // channel mode: stereo
+      std::fill(bytes.begin() + at + 4, bytes.begin() + std::min(at + length, bytes.size()), '\0');
+    }
+    at += length;
+  }
+  const std::string path = (dir_ / "mixed_channels.mp3").string();
+  std::ofstream(path, std::ios::binary) << bytes;
+  ::testing::internal::CaptureStderr();
+  mixer_.play(0, mixer_.loadSample(0, path.c_str(), kSoundMode2D, 0, 0));
+  std::vector<float> stereo(2 * 5 * kRate);  // the decoder's overlap may differ between the sides
+  mixer_.mix(stereo.data(), 5 * kRate);
+  ::testing::internal::GetCapturedStderr();
+  double sum = 0.0;
+  for (float sample : stereo) sum += std::abs(sample);
+  EXPECT_GT(sum, 1000.0);
+}
+
+// Leaves words that read as a channel layout of custom order, with a map nobody allocated, where the
+// next calls keep their locals.
+[[gnu::noinline]] void soilStack() {
+  volatile uint64_t stale[8192];
+  for (volatile uint64_t& word : stale) word = 0x0000000200000002u;
+}
+
+TEST_F(SoundMixdownTest, DecodingStartsFromCleanState) {
+  const std::string quack = (fs::path(KARVOSTA_RUNTIME_DIR) / "data/sound/quack1.mp3").string();
+  soilStack();
+  EXPECT_NE(mixer_.loadSample(0, quack.c_str(), kSoundMode2D, 0, 0), nullptr);
+}
+
 }  // namespace

@@ -1,14 +1,19 @@
 // Small rules with edges: the frame-rate meter's window, the wave phase's wrap, malformed command
-// lines, and the shared random generator.
+// lines and the options' bounds, and the shared random generator.
 #include <gtest/gtest.h>
 
+#include <iterator>  // Required for: std::istream_iterator
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/options.h"
 #include "app/frame_rate.h"
 #include "app/wave_phase.h"
 #include "platform/random.h"
+#include "platform/recorder.h"  // Required for: recorderSettingsProblem()
 
 namespace {
 
@@ -50,11 +55,52 @@ TEST(CommandLine, MalformedValuesAreErrorsWithAReason) {
                                              {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--seed", "4294967296"},
                                              {"--screenshot"}, {"--seconds", "inf"}, {"--fixed-dt", "1e-300"},
                                              {"--fixed-dt", "9e-7"}, {"--fixed-dt", "1.01"}, {"--text"},
-                                             {"--text", "Atlas"}}) {
+                                             {"--text", "Atlas"}, {"--gl"}, {"--gl", "ES2"}}) {
     Options bad;
     error.clear();
     EXPECT_EQ(parse(words, bad, error), ParseOutcome::Error) << words.back();
     EXPECT_FALSE(error.empty()) << words.back();
+  }
+}
+
+// Each documented bound is taken exactly and refused just past it.
+TEST(CommandLine, BoundsAreTakenExactlyAndRefusedJustPast) {
+  const std::string film = "--record f.mp4 ";
+  const std::pair<std::string, std::string> bounds[] = {
+      {"--frames 1", "--frames 0"},
+      {"--frames 1000000000", "--frames 1000000001"},
+      {"--fixed-dt 1e-6", "--fixed-dt 9.99e-7"},
+      {"--fixed-dt 1", "--fixed-dt 1.001"},
+      {"--seed 0", "--seed -1"},
+      {"--loops 1000000", "--loops 1000001"},
+      {"--size 1x1", "--size 0x1"},
+      {"--size 16384x16384", "--size 16385x16384"},
+      {"--headless --seconds 0", "--headless --seconds -0.001"},
+      {"--headless --seconds 1000000", "--headless --seconds 1000000.1"},
+      {film + "--seconds 600", film + "--seconds 600.01"},
+      {film + "--start 100 --seconds 700", film + "--start 99.9 --seconds 700"},
+      {film + "--start 0", film + "--start -0.001"},
+      {film + "--seconds 4 --start 1 --fade 1.5", film + "--seconds 4 --start 1 --fade 1.501"},
+      {film + "--start 1 --poster p.png --poster-at 1", film + "--start 1 --poster p.png --poster-at 0.999"},
+      {film + "--seconds 4 --poster p.png --poster-at 3.999", film + "--seconds 4 --poster p.png --poster-at 4"},
+      {film + "--loudness -40", film + "--loudness -40.01"},
+      {film + "--loudness -5", film + "--loudness -4.99"},
+  };
+  auto outcome = [](const std::string& line) {
+    std::istringstream words(line);
+    std::vector<std::string> split{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+    Options options;
+    std::string error;
+    return parse(split, options, error);
+  };
+  for (const auto& [taken, refused] : bounds) {
+    EXPECT_EQ(outcome(taken), ParseOutcome::Run) << taken;
+    EXPECT_EQ(outcome(refused), ParseOutcome::Error) << refused;
+  }
+  // A film's picture: 16x16 to 3840x2160, in even numbers.
+  for (const auto& [width, height, fine] : {std::tuple{16, 16, true}, {14, 16, false}, {3840, 2160, true},
+                                            {3842, 2160, false}, {3840, 2162, false}}) {
+    EXPECT_EQ(recorderSettingsProblem({"f.mp4", width, height, 30, 48000}).empty(), fine) << width << "x" << height;
   }
 }
 
