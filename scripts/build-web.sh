@@ -20,7 +20,7 @@ KARVOSTA_TARGETS="assets shader_source" scripts/setup.sh build
 # read the content, not the extension). A file is written again only when its source is newer.
 tree=$web/tree
 mkdir -p "$tree/bin" "$web/site"
-cp -u --preserve=timestamps build/bin/wave.cg "$tree/bin/"
+cp -u --preserve=timestamps build/bin/*.cg "$tree/bin/"  # the sea's and the texts' programs
 (cd build/data && find . -type d) | while read -r folder; do mkdir -p "$tree/data/$folder"; done
 (cd build/data && find . -type f) | while read -r file; do
   source=build/data/$file target=$tree/data/$file

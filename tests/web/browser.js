@@ -41,14 +41,16 @@ function launch(scratch) {
 }
 
 // A page at `query`, with its console kept: `lines` holds the console.log messages (the event log
-// and "frames done"), `info` the program's own output, `errors` every console error and uncaught
+// and "frames done"), `info` the program's own output, `warnings` its standard error (where an error
+// dialog's text goes too), `errors` every console error and uncaught
 // exception. window.startedBuffers lists the length (sample frames) of every buffer Web Audio starts.
 async function open(browser, base, query) {
   const page = await browser.newPage();
-  const seen = { lines: [], info: [], errors: [] };
+  const seen = { lines: [], info: [], warnings: [], errors: [] };
   page.on("console", (message) => {
     if (message.type() === "log") seen.lines.push(message.text());
     if (message.type() === "info") seen.info.push(message.text());
+    if (message.type() === "warn" || message.type() === "warning") seen.warnings.push(message.text());
     if (message.type() === "error") seen.errors.push(message.text());
   });
   page.on("pageerror", (error) => seen.errors.push(error.message));

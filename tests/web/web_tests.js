@@ -55,6 +55,9 @@ const tests = [
     await until("frames done", () => seen.lines.includes("frames done"), 60);
     assert.deepEqual(seen.errors, []);
     assert.ok(!(await visible(page, "message")), "no message over the picture");
+    // What would be an error dialog (and, without frames=N, a notice in the page): every file the
+    // program reads is in the page's data.
+    assert.deepEqual(seen.warnings.filter((line) => line.startsWith("Error")), []);
     // Some pixel of the kept frame is not black.
     const lit = await page.evaluate(() => {
       const copy = document.createElement("canvas");
