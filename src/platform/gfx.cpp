@@ -22,6 +22,7 @@ void selectGraphicsPath(GraphicsPath path) {
   if (g_backend != nullptr) g_backend->leave();
   g_path = path;
   g_backend = path == GraphicsPath::kEs2 ? &es2GfxBackend() : &designedGfxBackend();
+  g_backend->enter();
   shaderUseDialect(path == GraphicsPath::kEs2 ? kShaderDialectGlslEs100 : kShaderDialectGlsl120);
 }
 

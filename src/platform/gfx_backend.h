@@ -7,6 +7,8 @@ struct GfxBackend {
   // Hands GL over to the other backend: GL state this one sets behind the vocabulary goes back to
   // GL's defaults.
   virtual void leave() {}
+  // Takes GL over from the other backend (or from nothing, at start-up).
+  virtual void enter() {}
   virtual void enable(unsigned int cap) = 0;
   virtual void disable(unsigned int cap) = 0;
   virtual bool isEnabled(unsigned int cap) = 0;

@@ -91,15 +91,25 @@ struct IndexList {
 };
 
 // Geometry kept in buffers by a display list: its triangles, and its edges for GL_LINE mode.
-struct StoredGeometry {
-  GLuint vertexBuffer = 0;
-  IndexList triangles, edges;
-  ~StoredGeometry() {
+// A display list's geometry: all its draws' vertices in one buffer, and their triangles and edges in
+// one index buffer each, in the order of the draws. Replaying the list sets the vertex layout and
+// binds the indices once, not once per draw, and draws with nothing between them become one.
+struct ListBuffers {
+  GLuint vertices = 0;
+  IndexList triangles, edges;  // the edges' buffer is made on first use in GL_LINE mode
+  ~ListBuffers() {
     if (!glContextCurrent()) return;  // at exit the context and its buffers are gone already
-    if (vertexBuffer != 0) glDeleteBuffers(1, &vertexBuffer);
-    if (triangles.buffer != 0) glDeleteBuffers(1, &triangles.buffer);
-    if (edges.buffer != 0) glDeleteBuffers(1, &edges.buffer);
+    for (GLuint buffer : {vertices, triangles.buffer, edges.buffer}) {
+      if (buffer != 0) glDeleteBuffers(1, &buffer);
+    }
   }
+};
+// One draw of a list: a run of its triangles and of its edges (32-bit indices until the list is
+// complete and its vertex count known).
+struct StoredGeometry {
+  std::shared_ptr<ListBuffers> buffers;
+  std::vector<uint32_t> triangleIndices, edgeIndices;
+  size_t firstTriangle = 0, triangleCount = 0, firstEdge = 0, edgeCount = 0;  // in indices
 };
 
 // The fixed pipeline's programs: one per combination of lighting, texturing and texture
@@ -109,10 +119,9 @@ struct FixedProgram {
   // What its uniforms hold now: a value sent again costs a call (in a browser, a trip into JavaScript).
   std::array<float, 16> clip{};
   std::array<float, 9> normals{};
-  std::array<float, 21> light{};  // scene colour, diffuse, specular, shininess, light, half vector, on
+  std::array<float, 20> lightValues{};  // the uniform array `light` (see the vertex program)
   bool uploaded = false;
-  GLint clipFromObject = -1, normalFromObject = -1, sceneColour = -1, diffuse = -1, specular = -1,
-        shininess = -1, lightDirection = -1, halfVector = -1, lightOn = -1, sampler = -1;
+  GLint clipFromObject = -1, normalFromObject = -1, light = -1, sampler = -1;
 };
 
 const char* const kFixedVertexSource = R"(
@@ -125,18 +134,21 @@ varying vec4 colour;
 varying vec2 texCoord;
 #ifdef LIGHTING
 uniform mat3 normalFromObject;
-uniform vec4 sceneColour;     // emission + ambient light x material ambient
-uniform vec4 diffuse;         // light x material diffuse; alpha: the material's
-uniform vec3 specular;        // light x material specular
-uniform float shininess;
-uniform vec3 lightDirection;  // unit, toward the light, eye coordinates
-uniform vec3 halfVector;      // unit, between the light and the eye far away along +z
-uniform float lightOn;        // 1 with light 0 enabled, 0 without
+// The light and the material in one array, sent in one call:
+//   [0] rgb: emission + ambient light x material ambient
+//   [1] light x material diffuse; alpha: the material's
+//   [2] rgb: light x material specular; a: shininess
+//   [3] xyz: unit direction toward the light, eye coordinates; w: 1 with light 0 enabled, 0 without
+//   [4] xyz: unit half vector between the light and the eye far away along +z
+uniform vec4 light[5];
 #endif
 void main() {
   gl_Position = clipFromObject * vertexPosition;
   texCoord = vertexTexCoord.st;
 #ifdef LIGHTING
+  vec4 sceneColour = light[0], diffuse = light[1];
+  vec3 specular = light[2].rgb, lightDirection = light[3].xyz, halfVector = light[4].xyz;
+  float shininess = light[2].a, lightOn = light[3].w;
   vec3 n = normalFromObject * vertexNormal;
   float facing = dot(n, lightDirection);
   vec3 lit = sceneColour.rgb;
@@ -206,13 +218,7 @@ FixedProgram makeFixedProgram(int variant) {
   const GLuint p = fixed.program;
   fixed.clipFromObject = glGetUniformLocation(p, "clipFromObject");
   fixed.normalFromObject = glGetUniformLocation(p, "normalFromObject");
-  fixed.sceneColour = glGetUniformLocation(p, "sceneColour");
-  fixed.diffuse = glGetUniformLocation(p, "diffuse");
-  fixed.specular = glGetUniformLocation(p, "specular");
-  fixed.shininess = glGetUniformLocation(p, "shininess");
-  fixed.lightDirection = glGetUniformLocation(p, "lightDirection");
-  fixed.halfVector = glGetUniformLocation(p, "halfVector");
-  fixed.lightOn = glGetUniformLocation(p, "lightOn");
+  fixed.light = glGetUniformLocation(p, "light");
   fixed.sampler = glGetUniformLocation(p, "sampler");
   glUseProgram(p);
   glUniform1i(fixed.sampler, 0);
@@ -268,6 +274,11 @@ void primitiveIndices(GLenum mode, const uint32_t* order, int count, bool lines,
 
 class Es2Backend final : public GfxBackend {
  public:
+  // Another backend may have changed GL's capabilities meanwhile.
+  void enter() override {
+    if (!glContextCurrent()) return;
+    for (unsigned int cap : {GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST}) *realCap(cap) = glIsEnabled(cap);
+  }
   void leave() override {
     glUseProgram(0);
     for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glDisableVertexAttribArray(a);
@@ -537,9 +548,46 @@ class Es2Backend final : public GfxBackend {
     if (list == 0 || list > lists_.size()) return;
     compiling_ = std::make_unique<std::vector<std::function<void()>>>();
     compilingList_ = list;
+    listBuffers_ = std::make_shared<ListBuffers>();
   }
   void endList() override {
     if (!compiling_) return;
+    ListBuffers& buffers = *listBuffers_;
+    std::vector<uint32_t> triangles, edges;
+    std::vector<std::function<void()>> commands;
+    StoredGeometry* previous = nullptr;  // the draw just before, with no other command between
+    for (size_t c = 0; c < compiling_->size(); ++c) {
+      StoredGeometry* stored = listDraws_[c].get();
+      if (stored == nullptr) {
+        commands.push_back(std::move((*compiling_)[c]));
+        previous = nullptr;
+        continue;
+      }
+      if (previous == nullptr) {
+        stored->firstTriangle = triangles.size();
+        stored->firstEdge = edges.size();
+        commands.push_back(std::move((*compiling_)[c]));
+        previous = stored;
+      }
+      previous->triangleCount += stored->triangleIndices.size();
+      previous->edgeCount += stored->edgeIndices.size();
+      triangles.insert(triangles.end(), stored->triangleIndices.begin(), stored->triangleIndices.end());
+      edges.insert(edges.end(), stored->edgeIndices.begin(), stored->edgeIndices.end());
+      stored->triangleIndices = {};
+      stored->edgeIndices = {};
+    }
+    if (!listGathered_.empty()) {
+      buffers.vertices = makeBuffer(GL_ARRAY_BUFFER, listGathered_.data(), listGathered_.size() * sizeof(Vertex),
+                                    GL_STATIC_DRAW);
+      buffers.triangles = IndexList(triangles, listGathered_.size());
+      buffers.edges = IndexList(edges, listGathered_.size());
+      buffers.triangles.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.triangles.data(),
+                                            buffers.triangles.bytes(), GL_STATIC_DRAW);
+      boundIndices_ = buffers.triangles.buffer;
+    }
+    *compiling_ = std::move(commands);
+    listGathered_.clear();
+    listDraws_.clear();
     lists_[compilingList_ - 1] = std::move(compiling_);
     compilingList_ = 0;
   }
@@ -602,6 +650,7 @@ class Es2Backend final : public GfxBackend {
   bool record(std::function<void()> command) {
     if (!compiling_) return false;
     compiling_->push_back(std::move(command));
+    listDraws_.push_back(nullptr);
     return true;
   }
 
@@ -613,16 +662,26 @@ class Es2Backend final : public GfxBackend {
       case GL_TEXTURE_2D: state_.texture2D = on; return;
       case GL_RESCALE_NORMAL: state_.rescaleNormal = on; return;
       case GL_COLOR_MATERIAL: return;  // never on in the scene
-      case GL_CULL_FACE: state_.cullFace = on; break;
-      case GL_DEPTH_TEST: state_.depthTest = on; break;
-      case GL_BLEND: state_.blend = on; break;
-      case GL_SCISSOR_TEST: state_.scissorTest = on; break;
       default: break;
     }
+    // GL's own capabilities: told to GL only when they change.
+    bool* kept = realCap(cap);
+    if (kept != nullptr && *kept == on) return;
+    if (kept != nullptr) *kept = on;
     if (on) {
       glEnable(cap);
     } else {
       glDisable(cap);
+    }
+  }
+
+  bool* realCap(unsigned int cap) {
+    switch (cap) {
+      case GL_CULL_FACE: return &state_.cullFace;
+      case GL_DEPTH_TEST: return &state_.depthTest;
+      case GL_BLEND: return &state_.blend;
+      case GL_SCISSOR_TEST: return &state_.scissorTest;
+      default: return nullptr;
     }
   }
 
@@ -675,14 +734,15 @@ class Es2Backend final : public GfxBackend {
     if (vertices.empty() || count <= 0) return;
     if (compiling_) {
       auto stored = std::make_shared<StoredGeometry>();
-      std::vector<uint32_t> triangles, edges;
-      primitiveIndices(mode, order, count, false, triangles);
-      primitiveIndices(mode, order, count, true, edges);
-      stored->vertexBuffer = makeBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(Vertex),
-                                        GL_STATIC_DRAW);
-      stored->triangles = IndexList(triangles, vertices.size());
-      stored->edges = IndexList(edges, vertices.size());
+      primitiveIndices(mode, order, count, false, stored->triangleIndices);
+      primitiveIndices(mode, order, count, true, stored->edgeIndices);
+      const auto base = static_cast<uint32_t>(listGathered_.size());
+      for (uint32_t& i : stored->triangleIndices) i += base;
+      for (uint32_t& i : stored->edgeIndices) i += base;
+      listGathered_.insert(listGathered_.end(), vertices.begin(), vertices.end());
+      stored->buffers = listBuffers_;
       compiling_->push_back([this, stored] { drawStored(*stored); });
+      listDraws_.push_back(stored);
       return;
     }
     std::vector<uint32_t> indices;
@@ -704,17 +764,20 @@ class Es2Backend final : public GfxBackend {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
     boundIndices_ = streamIndices_;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(list.bytes()), list.data(), GL_STREAM_DRAW);
-    draw(streamVertices_, streamIndices_, list, lines_);
+    draw(streamVertices_, streamIndices_, list.type, 0, list.count, lines_);
   }
 
   void drawStored(StoredGeometry& stored) {
-    IndexList& list = lines_ ? stored.edges : stored.triangles;
-    if (list.count == 0) return;
+    ListBuffers& buffers = *stored.buffers;
+    IndexList& list = lines_ ? buffers.edges : buffers.triangles;
+    const size_t first = lines_ ? stored.firstEdge : stored.firstTriangle;
+    const size_t count = lines_ ? stored.edgeCount : stored.triangleCount;
+    if (count == 0) return;
     if (list.buffer == 0) {
       list.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, list.data(), list.bytes(), GL_STATIC_DRAW);
       boundIndices_ = list.buffer;
     }
-    draw(stored.vertexBuffer, list.buffer, list, lines_);
+    draw(buffers.vertices, list.buffer, list.type, first, static_cast<GLsizei>(count), lines_);
   }
 
   // A new buffer with `bytes` of `data`, left bound to `target`.
@@ -729,7 +792,7 @@ class Es2Backend final : public GfxBackend {
   // Draws the index buffer `indices` over the vertex buffer `vertices` with the program that draws
   // now. The attribute layout is set when the vertex buffer differs from the last draw's; the
   // bindings stay for the next draw (leave() clears them).
-  void draw(GLuint vertices, GLuint indices, const IndexList& list, bool lines) {
+  void draw(GLuint vertices, GLuint indices, GLenum type, size_t first, GLsizei count, bool lines) {
     if (shaderProgramInUse() == 0) useFixedProgram();
     if (vertices != layoutBuffer_) {
       glBindBuffer(GL_ARRAY_BUFFER, vertices);
@@ -750,7 +813,8 @@ class Es2Backend final : public GfxBackend {
     }
     if (indices != boundIndices_) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
     boundIndices_ = indices;
-    glDrawElements(lines ? GL_LINES : GL_TRIANGLES, list.count, list.type, nullptr);
+    const size_t bytes = first * (type == GL_UNSIGNED_SHORT ? 2 : 4);
+    glDrawElements(lines ? GL_LINES : GL_TRIANGLES, count, type, reinterpret_cast<const void*>(bytes));
   }
 
   // The fixed pipeline's program for the current state, with its uniforms.
@@ -789,21 +853,16 @@ class Es2Backend final : public GfxBackend {
     float half[3] = {light[0], light[1], light[2] + 1.0f};
     normalise3(half);
     // Light 0 has no ambient light of its own and white diffuse and specular light (GL's defaults).
-    const std::array<float, 21> values = {
+    const std::array<float, 20> values = {
         m.emission[0] + state_.modelAmbient[0] * m.ambient[0], m.emission[1] + state_.modelAmbient[1] * m.ambient[1],
         m.emission[2] + state_.modelAmbient[2] * m.ambient[2], 1.0f,
         m.diffuse[0], m.diffuse[1], m.diffuse[2], m.diffuse[3],
         m.specular[0], m.specular[1], m.specular[2], m.shininess,
-        light[0], light[1], light[2], half[0], half[1], half[2], state_.light0 ? 1.0f : 0.0f};
-    if (!p.uploaded || values != p.light) {
-      glUniform4fv(p.sceneColour, 1, &values[0]);
-      glUniform4fv(p.diffuse, 1, &values[4]);
-      glUniform3fv(p.specular, 1, &values[8]);
-      glUniform1f(p.shininess, values[11]);
-      glUniform3fv(p.lightDirection, 1, &values[12]);
-      glUniform3fv(p.halfVector, 1, &values[15]);
-      glUniform1f(p.lightOn, values[18]);
-      p.light = values;
+        light[0], light[1], light[2], state_.light0 ? 1.0f : 0.0f,
+        half[0], half[1], half[2], 0.0f};
+    if (!p.uploaded || values != p.lightValues) {
+      glUniform4fv(p.light, 5, values.data());
+      p.lightValues = values;
     }
     p.uploaded = true;
   }
@@ -827,6 +886,10 @@ class Es2Backend final : public GfxBackend {
   std::vector<std::unique_ptr<std::vector<std::function<void()>>>> lists_;
   std::unique_ptr<std::vector<std::function<void()>>> compiling_;
   unsigned int compilingList_ = 0;
+  // The list being compiled: its buffers, its vertices, and for each command its draw (or null).
+  std::shared_ptr<ListBuffers> listBuffers_;
+  std::vector<Vertex> listGathered_;
+  std::vector<std::shared_ptr<StoredGeometry>> listDraws_;
   std::map<int, FixedProgram> programs_;
   GLuint streamVertices_ = 0, streamIndices_ = 0;
   // GL state this backend leaves set between draws.
