@@ -4,50 +4,19 @@ channels all differ by at most LEVELS, leaving out the text (the overlay's green
 grown by MARGIN pixels, since the two paths draw text differently).
 Usage: bench/picture_close.py A.png B.png
 """
-import struct
+import os
 import sys
-import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import look_report  # noqa: E402
 
 LEVELS = 12
 MARGIN = 2
 
 
 def read_rgb(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    pos, idat, header = 8, [], None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", data[pos + 8:pos + 8 + length])
-        elif kind == b"IDAT":
-            idat.append(data[pos + 8:pos + 8 + length])
-        pos += 12 + length
-    width, height, depth, colour, _, _, interlace = header
-    if depth != 8 or colour not in (2, 6) or interlace != 0:
-        raise ValueError(f"{path}: only 8-bit RGB or RGBA PNGs without interlacing")
-    channels = 3 if colour == 2 else 4
-    raw, stride = zlib.decompress(b"".join(idat)), width * channels
-    rows, previous = [], bytearray(stride)
-    for y in range(height):
-        kind = raw[y * (stride + 1)]
-        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
-        for i in range(stride):
-            a = line[i - channels] if i >= channels else 0
-            b, c = previous[i], previous[i - channels] if i >= channels else 0
-            if kind == 1:
-                line[i] = (line[i] + a) & 255
-            elif kind == 2:
-                line[i] = (line[i] + b) & 255
-            elif kind == 3:
-                line[i] = (line[i] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(v for i, v in enumerate(line) if i % channels < 3))
-        previous = line
-    return width, height, rows
+    width, height, channels, lines = look_report.read_png_lines(path)
+    return width, height, [bytes(v for i, v in enumerate(line) if i % channels < 3) for line in lines]
 
 
 def is_text(row, x):
