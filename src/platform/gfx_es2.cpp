@@ -180,6 +180,9 @@ void main() {
 }
 )";
 
+const char* const kFragmentPrecision =
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n";
+
 constexpr int kLightingBit = 1, kTextureAddBit = 2, kTextureModulateBit = 4;
 
 GLuint compile(GLenum type, const std::string& source) {
@@ -203,7 +206,9 @@ FixedProgram makeFixedProgram(int variant) {
   if ((variant & kTextureAddBit) != 0) defines += "#define TEXTURE_ADD\n";
   if ((variant & kTextureModulateBit) != 0) defines += "#define TEXTURE_MODULATE\n";
   const GLuint vertex = compile(GL_VERTEX_SHADER, defines + "precision highp float;\n" + kFixedVertexSource);
-  const GLuint fragment = compile(GL_FRAGMENT_SHADER, defines + "precision mediump float;\n" + kFixedFragmentSource);
+  // High precision where the stage has it: a software renderer has no faster lower one, and converting
+  // between the two costs it per pixel.
+  const GLuint fragment = compile(GL_FRAGMENT_SHADER, defines + kFragmentPrecision + kFixedFragmentSource);
   FixedProgram fixed;
   fixed.program = glCreateProgram();
   glAttachShader(fixed.program, vertex);

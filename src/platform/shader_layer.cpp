@@ -76,7 +76,8 @@ const char* const kEsFragmentNames =
     "#define GLSL_ES 1\n#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\n"
     "precision mediump float;\n#endif\n";
 const char* const kEsFrontColorStage =
-    "#version 100\nprecision mediump float;\nvarying vec4 frontColor;\n"
+    "#version 100\n#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n"
+    "varying vec4 frontColor;\n"
     "void main() { gl_FragColor = frontColor; }\n";
 
 void fail(std::string text) {
