@@ -41,6 +41,9 @@ firing | src/sim/firing.cpp | s/ship.reload\[side\] = 0.0f;/ship.reload[side] = 
 firing | src/sim/firing.cpp | s/2.0 \* i \* hx/i * hx/ | the row of balls half as long along the ship's axis
 timeline | src/timeline/timeline.cpp | s/kWindowFrames = 2.0;/kWindowFrames = 3.0;/ | the script's firing windows one frame wider
 timeline | src/timeline/timeline.cpp | s/  g_ducks.clear();// | a restart keeps the old ducks
+timeline | src/timeline/timeline.cpp | s/const bool jumped = !g_progress.acted\[i\] \&\& /const bool jumped = false \&\& / | a row whose whole window a step leaps over never acts (a stall skips the restart)
+timeline | src/app/idle.cpp | s/if (g_frameCounter - previous > longest) g_timelineStart/if (false) g_timelineStart/ | a stall leaps the run forward instead of pausing it
+timeline | src/app/event_log.cpp | s/^  std::setvbuf(g_eventLog, nullptr, _IOLBF, BUFSIZ);$// | the event log buffered: a run ended by a signal loses its last lines
 camera | src/camera/view_wedge.cpp | s/kHalfOpening = 22.5;/kHalfOpening = 25.0;/ | the view wedge opens wider
 camera | src/camera/camera_rig.cpp | s/mirrored.eye.z = -view.eye.z;/mirrored.eye.z = view.eye.z;/ | the mirrored camera's eye stays above the water
 sea | src/water/water_surface.cpp | s/std::ceil(d \* tableScale/std::floor(d * tableScale/ | the wave table's index rounded down instead of up

@@ -51,6 +51,9 @@ bool openEventLog(const std::string& path) {
   closeEventLog();
   g_eventLog = std::fopen(path.c_str(), "w");
   if (g_eventLog == nullptr) return false;
+  // Each line reaches the file as it is written: a run ended by a signal, or by anything else that
+  // skips the exit path, leaves whole lines behind.
+  std::setvbuf(g_eventLog, nullptr, _IOLBF, BUFSIZ);
   std::fprintf(g_eventLog, "# demo-time run-time event details\n");
   g_logStart = readCounter();
   g_worldEventHook = writeEvent;

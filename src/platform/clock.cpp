@@ -28,3 +28,5 @@ void useFixedClock(double stepSeconds) {
 void advanceFixedClock() {
   if (g_fixedMode) g_fixedNow += g_fixedStep;
 }
+
+int64_t fixedClockStep() { return g_fixedMode ? g_fixedStep : 0; }

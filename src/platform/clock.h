@@ -12,3 +12,5 @@ int64_t counterFrequency();
 // advanceFixedClock(), by exactly `stepSeconds` per call. Every reader then sees the same clock.
 void useFixedClock(double stepSeconds);
 void advanceFixedClock();
+// Counts per advanceFixedClock(), or 0 while the counter follows real time.
+int64_t fixedClockStep();

@@ -135,20 +135,44 @@ void perform(const Action& action, const TimelineInput& input) {
   }
 }
 
+// Which rows of the current run have acted, and the script time of the last step. A step that jumps
+// over a row's whole window (a stall, a slow frame) would otherwise skip the row, and a skipped
+// restart would end the show.
+struct Progress {
+  bool begun = false;
+  double lastTime = 0.0;  // script seconds
+  std::vector<bool> acted;
+};
+
+Progress g_progress;
+
 }  // namespace
 
 bool runTimeline(const TimelineInput& input) {
   if (input.framesPerSecond == 0) return false;
   const double scriptTime = input.elapsed - kQuietStart;
   const double halfWindow = kWindowFrames / input.framesPerSecond;
-  bool restarted = false;
-  for (const ScriptEvent& event : script()) {
-    if (event.time - halfWindow < scriptTime && scriptTime < event.time + halfWindow) {
-      for (const Action& action : event.actions) {
-        perform(action, input);
-        restarted = restarted || action.op == Op::Restart;
-      }
+  const std::vector<ScriptEvent>& rows = script();
+  // A new run: the first step, or script time went back (a restart, or the shell began the run
+  // anew). Rows whose windows lie wholly behind its first step count as done: the run began past them.
+  if (!g_progress.begun || scriptTime < g_progress.lastTime) {
+    g_progress.acted.assign(rows.size(), false);
+    for (size_t i = 0; i < rows.size(); ++i) g_progress.acted[i] = rows[i].time + halfWindow <= scriptTime;
+    g_progress.begun = true;
+  }
+  g_progress.lastTime = scriptTime;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const ScriptEvent& event = rows[i];
+    // Every step inside the window acts, as designed; a row that no step landed in acts once, in
+    // script order, on the first step past its window.
+    const bool inWindow = event.time - halfWindow < scriptTime && scriptTime < event.time + halfWindow;
+    const bool jumped = !g_progress.acted[i] && scriptTime >= event.time + halfWindow;
+    if (!inWindow && !jumped) continue;
+    g_progress.acted[i] = true;
+    for (const Action& action : event.actions) {
+      perform(action, input);
+      if (action.op == Op::Restart) return true;  // this run is complete; the next step begins the next
     }
   }
-  return restarted;
+  return false;
 }

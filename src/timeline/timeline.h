@@ -19,6 +19,7 @@ struct TimelineInput {
 };
 
 // Tests every event of the script against the run time and performs those whose firing window
-// holds it. Does nothing until a frame rate is known. True when this step restarted the scenario,
+// holds it, and once, in script order, those whose whole window lay between the last step and this
+// one. Does nothing until a frame rate is known. True when this step restarted the scenario,
 // which completes one run of the script.
 bool runTimeline(const TimelineInput& input);

@@ -155,7 +155,9 @@ TEST_F(Es2Frame, EveryToggleDrawsTheShipsAndTheirReflection) {
     const std::vector<uint8_t> picture = frame();
     EXPECT_GT(timber(picture), kWidth * kHeight / 200) << g_messageText;
     // Outlines only: the cleared black shows between the edges of sky, sea and ships.
-    if (g_wireframe) EXPECT_GT(black(picture), kWidth * kHeight / 3) << g_messageText;
+    if (g_wireframe) {
+      EXPECT_GT(black(picture), kWidth * kHeight / 3) << g_messageText;
+    }
   }
   // Bump map and reflection off now: the sails' light grey below the ships goes with them.
   const int withReflection = mirroredSails(first), without = mirroredSails(frame());

@@ -87,6 +87,20 @@ class Timeline : public ::testing::Test {
     for (int i = 0; i < steps; ++i) advanceWorld();
   }
 
+  // The fixed clock moves on by `seconds` with one idle step at the end: a stall or a slow frame.
+  void leap(double seconds) {
+    for (long i = std::lround(seconds / frameSeconds()); i > 1; --i) advanceFixedClock();
+    advanceWorld();
+  }
+
+  // Idle steps on the fixed clock until the run reaches `seconds`.
+  void stepUntil(double seconds) {
+    while (runTime() < seconds) advanceWorld();
+  }
+
+  static double frameSeconds() { return static_cast<double>(fixedClockStep()) / counterFrequency(); }
+  static double runTime() { return static_cast<double>(readCounter() - g_timelineStart) / counterFrequency(); }
+
   std::vector<Recorded> events(WorldEvent kind) const {
     std::vector<Recorded> found;
     for (const Recorded& event : g_recorded)
@@ -121,6 +135,55 @@ TEST_F(Timeline, TitlesAreCreatedOnceEvenWhenWindowsOverlap) {
   const std::vector<Recorded> titles = events(WorldEvent::TitleCreated);
   ASSERT_EQ(titles.size(), 4u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(titles[i].value, i + 1);
+}
+
+// A step that leaps over a row's whole window runs the row once, in script order: the broadside and
+// title row, the last title line and the restart, and the next run plays the script from its start.
+TEST_F(Timeline, ALeapOverAWindowRunsItsRowOnce) {
+  run(60, 47.9);
+  const size_t before = g_recorded.size();
+  leap(0.2);  // over run time 48: both ships fire and title line 3 rises
+  std::vector<std::string> acted;
+  for (size_t i = before; i < g_recorded.size(); ++i) {
+    const Recorded& e = g_recorded[i];
+    acted.push_back(e.kind == WorldEvent::TitleCreated ? "title " + std::to_string(e.value) : e.ship);
+  }
+  EXPECT_EQ(acted, (std::vector<std::string>{"Schiff Nr. 1", "Schiff Nr. 2", "title 3"}));
+  stepUntil(50.9);
+  leap(0.2);  // over title line 4 at 51 s
+  stepUntil(70.9);
+  leap(0.2);  // over the restart at 71 s
+  ASSERT_EQ(events(WorldEvent::Restart).size(), 1u);
+  stepUntil(10.5);
+  const std::vector<Recorded> titles = events(WorldEvent::TitleCreated);
+  ASSERT_EQ(titles.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(titles[i].value, i + 1);
+  EXPECT_EQ(events(WorldEvent::BroadsideFired).back().ship, "Schiff Nr. 2");  // the next run's opening shot
+  EXPECT_NEAR(events(WorldEvent::BroadsideFired).back().runTime, 10.0, 0.05);
+}
+
+// The two rows at run time 38 leapt over together: the first's orders, then the second's, whose
+// broadsides find both sides reloading.
+TEST_F(Timeline, ALeapOverTwoRowsRunsBothInOrder) {
+  run(60, 37.9);
+  const size_t before = g_recorded.size();
+  leap(0.2);
+  std::vector<WorldEvent> kinds;
+  for (size_t i = before; i < g_recorded.size(); ++i) kinds.push_back(g_recorded[i].kind);
+  EXPECT_EQ(kinds, (std::vector<WorldEvent>{WorldEvent::BroadsideFired, WorldEvent::BroadsideFired,
+                                            WorldEvent::BroadsideRefused, WorldEvent::BroadsideRefused}));
+  EXPECT_EQ(g_ships[0]->turn, 2);
+  EXPECT_EQ(g_ships[0]->speed, -1);
+}
+
+// A stall moves the run on by a quarter of a second, and the world by as much; a fixed step of a
+// whole second (TitlesAreCreatedOnceEvenWhenWindowsOverlap) is never cut.
+TEST_F(Timeline, AStallIsAPause) {
+  run(60, 20.0);
+  const double before = runTime();
+  leap(3.5);
+  EXPECT_NEAR(runTime(), before + 0.25, 1e-6);
+  EXPECT_NEAR(g_frameDelta, 0.25, 1e-9);
 }
 
 // Each restart empties the lists and sets the scenario up anew; the next run plays the script again.
