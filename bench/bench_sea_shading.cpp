@@ -2,6 +2,8 @@
 // from three views, once with the reflection image read nowhere (the open sea, the usual case) and
 // once with it read everywhere. Needs an X display (run under xvfb-run).
 //
+// KARVOSTA_GL=es2 draws through the GL ES 2.0 path instead of the designed one.
+//
 // Comparing program files: KARVOSTA_SEA_PROGRAMS names one or more wave.cg files (separated by
 // spaces; the default is the run tree's own). Each gets its own sea, and every benchmark runs once
 // per file. Run with --benchmark_enable_random_interleaving=true so that the files' repetitions take
@@ -22,6 +24,7 @@
 #include "app/scene.h"
 #include "offscreen_context.h"
 #include "platform/dialog.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "water/reflection_cover.h"
 #include "water/water_surface.h"
@@ -88,6 +91,8 @@ Bench& bench() {
     return b;
   }
   bindOffscreenTarget(kWidth, kHeight);
+  const char* path = std::getenv("KARVOSTA_GL");
+  if (path != nullptr && std::string(path) == "es2") selectGraphicsPath(GraphicsPath::kEs2);
   setUpGlState();
 
   // An empty reflection image, as the reflection pass leaves it where it drew nothing.
@@ -138,12 +143,12 @@ void drawSea(WaterSurface& sea, const View& view, const ReflectionCover& cover) 
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_DEPTH_TEST);
   glDepthMask(GL_TRUE);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(45.0, 1.0, 50.0, 1000.0);
-  gluLookAt(view.eye[0], view.eye[1], view.eye[2], view.target[0], view.target[1], view.target[2], 0.0, 0.0, 1.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  gfxMatrixMode(GL_PROJECTION);
+  gfxLoadIdentity();
+  gfxPerspective(45.0, 1.0, 50.0, 1000.0);
+  gfxLookAt(view.eye[0], view.eye[1], view.eye[2], view.target[0], view.target[1], view.target[2], 0.0, 0.0, 1.0);
+  gfxMatrixMode(GL_MODELVIEW);
+  gfxLoadIdentity();
   sea.draw(view.eye, &cover);
   glFinish();  // count the rendering, not only the submission
 }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstddef>  // Required for: offsetof
 #include <cstring>
+#include <numeric>
 #include <functional>
 #include <map>
 #include <memory>
@@ -181,7 +182,8 @@ void main() {
 )";
 
 const char* const kFragmentPrecision =
-    "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\nprecision mediump float;\n#endif\n";
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\nprecision highp sampler2D;\n#else\n"
+    "precision mediump float;\n#endif\n";
 
 constexpr int kLightingBit = 1, kTextureAddBit = 2, kTextureModulateBit = 4;
 
@@ -206,8 +208,8 @@ FixedProgram makeFixedProgram(int variant) {
   if ((variant & kTextureAddBit) != 0) defines += "#define TEXTURE_ADD\n";
   if ((variant & kTextureModulateBit) != 0) defines += "#define TEXTURE_MODULATE\n";
   const GLuint vertex = compile(GL_VERTEX_SHADER, defines + "precision highp float;\n" + kFixedVertexSource);
-  // High precision where the stage has it: a software renderer has no faster lower one, and converting
-  // between the two costs it per pixel.
+  // High precision where the stage has it, for the texture reads too (their default is low): a
+  // software renderer has no faster lower one, and converting between the two costs it per pixel.
   const GLuint fragment = compile(GL_FRAGMENT_SHADER, defines + kFragmentPrecision + kFixedFragmentSource);
   FixedProgram fixed;
   fixed.program = glCreateProgram();
@@ -496,8 +498,8 @@ class Es2Backend final : public GfxBackend {
   }
   void drawArrays(unsigned int mode, int first, int count) override {
     if (!vertices_.enabled || count <= 0) return;
-    std::vector<Vertex> gathered(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) gathered[static_cast<size_t>(i)] = arrayVertex(first + i);
+    std::vector<Vertex> gathered;
+    gather(static_cast<uint32_t>(first), static_cast<uint32_t>(first + count - 1), gathered);
     submit(mode, gathered, nullptr, count);
   }
   void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) override {
@@ -521,23 +523,52 @@ class Es2Backend final : public GfxBackend {
       }
     }
     if (low > high) return;
-    std::vector<Vertex> gathered(static_cast<size_t>(high - low + 1));
-    for (uint32_t i = low; i <= high; ++i) gathered[i - low] = arrayVertex(static_cast<int>(i));
+    std::vector<Vertex> gathered;
+    gather(low, high, gathered);
     std::vector<uint32_t> primitives, rebased;
+    primitives.reserve(static_cast<size_t>(std::accumulate(counts, counts + drawCount, 0)) * 3);
+    const bool strips = !lines_ && (mode == GL_TRIANGLE_STRIP || mode == GL_QUAD_STRIP);
     for (int d = 0; d < drawCount; ++d) {
       const auto* order = static_cast<const uint32_t*>(indices[d]);
       rebased.assign(order, order + counts[d]);
-      for (uint32_t& i : rebased) i -= low;
-      primitiveIndices(mode, rebased.data(), counts[d], lines_, primitives);
+      if (low != 0) {
+        for (uint32_t& i : rebased) i -= low;
+      }
+      if (strips) {
+        joinStrip(mode, rebased, primitives);
+      } else {
+        primitiveIndices(mode, rebased.data(), counts[d], lines_, primitives);
+      }
     }
-    stream(gathered, primitives);
+    stream(gathered, primitives, strips ? GL_TRIANGLE_STRIP : GL_TRIANGLES);
+  }
+
+  // Appends a strip to one triangle strip, joined by degenerate triangles: the same triangles, with
+  // each vertex shaded once per strip. A quad strip's pairs are swapped, so that each quad splits on
+  // the diagonal from its first vertex as primitiveIndices() splits it, and one vertex more keeps
+  // the triangles' winding.
+  static void joinStrip(GLenum mode, const std::vector<uint32_t>& strip, std::vector<uint32_t>& out) {
+    if (strip.size() < 3) return;
+    std::vector<uint32_t> sequence;
+    if (mode == GL_QUAD_STRIP) {
+      sequence.push_back(strip[1]);
+      for (size_t i = 0; i + 1 < strip.size(); i += 2) sequence.insert(sequence.end(), {strip[i + 1], strip[i]});
+    } else {
+      sequence = strip;
+    }
+    if (!out.empty()) {
+      out.push_back(out.back());
+      out.push_back(sequence.front());
+      if (out.size() % 2 != 0) out.push_back(sequence.front());  // each strip starts on an even triangle
+    }
+    out.insert(out.end(), sequence.begin(), sequence.end());
   }
 
   void drawOne(GLenum mode, int count, const uint32_t* order) {
     if (count <= 0) return;
     const auto [low, high] = std::minmax_element(order, order + count);
-    std::vector<Vertex> gathered(static_cast<size_t>(*high - *low + 1));
-    for (uint32_t i = *low; i <= *high; ++i) gathered[i - *low] = arrayVertex(static_cast<int>(i));
+    std::vector<Vertex> gathered;
+    gather(*low, *high, gathered);
     std::vector<uint32_t> rebased(order, order + count);
     for (uint32_t& i : rebased) i -= *low;
     submit(mode, gathered, rebased.data(), count);
@@ -620,7 +651,7 @@ class Es2Backend final : public GfxBackend {
   void texImage2D(unsigned int target, int level, int internalFormat, int width, int height, int border,
                   unsigned int format, unsigned int type, const void* pixels) override {
     // GL ES takes the format itself as the internal format.
-    glTexImage2D(target, level, static_cast<GLint>(format), width, height, border, format, type, pixels);
+    glTexImage2D(target, level, getenv("KFMT") ? internalFormat : static_cast<GLint>(format), width, height, border, format, type, pixels);
     if (level == 0) textures_[boundTexture_] = Texture{width, height, internalFormat};
   }
   void textureSize(int* width, int* height, int* internalFormat) override {
@@ -721,6 +752,27 @@ class Es2Backend final : public GfxBackend {
     std::copy_n(state_.color, 4, v.color);
     return v;
   }
+  // The vertices `low` to `high` of the client arrays, an array at a time: the sea's draws gather
+  // thousands each frame.
+  void gather(uint32_t low, uint32_t high, std::vector<Vertex>& out) const {
+    out.assign(static_cast<size_t>(high - low + 1), currentVertex());
+    const auto copy = [&](const ClientArray& array, size_t offset, int floats) {
+      if (!array.enabled) return;
+      const char* from = reinterpret_cast<const char*>(element(array, static_cast<int>(low)));
+      const size_t bytes = static_cast<size_t>(floats) * sizeof(float);
+      for (Vertex& v : out) {
+        std::memcpy(reinterpret_cast<char*>(&v) + offset, from, bytes);
+        from += array.stride;
+      }
+    };
+    copy(vertices_, offsetof(Vertex, position), std::min(vertices_.size, 3));
+    copy(normals_, offsetof(Vertex, normal), 3);
+    copy(texCoords_, offsetof(Vertex, texCoord), std::min(texCoords_.size, 2));
+    copy(colors_, offsetof(Vertex, color), std::min(colors_.size, 4));
+    if (colors_.enabled && colors_.size == 3) {
+      for (Vertex& v : out) v.color[3] = 1.0f;
+    }
+  }
   Vertex arrayVertex(int index) const {
     Vertex v = currentVertex();
     if (vertices_.enabled) std::copy_n(element(vertices_, index), std::min(vertices_.size, 3), v.position);
@@ -756,7 +808,8 @@ class Es2Backend final : public GfxBackend {
   }
 
   // Draws triangles (or edges in GL_LINE mode) through the buffers refilled for each draw.
-  void stream(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices) {
+  void stream(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices,
+              GLenum mode = GL_TRIANGLES) {
     if (indices.empty()) return;
     if (streamVertices_ == 0) {
       glGenBuffers(1, &streamVertices_);
@@ -769,7 +822,7 @@ class Es2Backend final : public GfxBackend {
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
     boundIndices_ = streamIndices_;
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(list.bytes()), list.data(), GL_STREAM_DRAW);
-    draw(streamVertices_, streamIndices_, list.type, 0, list.count, lines_);
+    draw(streamVertices_, streamIndices_, list.type, 0, list.count, lines_ ? GL_LINES : mode);
   }
 
   void drawStored(StoredGeometry& stored) {
@@ -782,7 +835,7 @@ class Es2Backend final : public GfxBackend {
       list.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, list.data(), list.bytes(), GL_STATIC_DRAW);
       boundIndices_ = list.buffer;
     }
-    draw(buffers.vertices, list.buffer, list.type, first, static_cast<GLsizei>(count), lines_);
+    draw(buffers.vertices, list.buffer, list.type, first, static_cast<GLsizei>(count), lines_ ? GL_LINES : GL_TRIANGLES);
   }
 
   // A new buffer with `bytes` of `data`, left bound to `target`.
@@ -797,7 +850,7 @@ class Es2Backend final : public GfxBackend {
   // Draws the index buffer `indices` over the vertex buffer `vertices` with the program that draws
   // now. The attribute layout is set when the vertex buffer differs from the last draw's; the
   // bindings stay for the next draw (leave() clears them).
-  void draw(GLuint vertices, GLuint indices, GLenum type, size_t first, GLsizei count, bool lines) {
+  void draw(GLuint vertices, GLuint indices, GLenum type, size_t first, GLsizei count, GLenum mode) {
     if (shaderProgramInUse() == 0) useFixedProgram();
     if (vertices != layoutBuffer_) {
       glBindBuffer(GL_ARRAY_BUFFER, vertices);
@@ -819,7 +872,7 @@ class Es2Backend final : public GfxBackend {
     if (indices != boundIndices_) glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices);
     boundIndices_ = indices;
     const size_t bytes = first * (type == GL_UNSIGNED_SHORT ? 2 : 4);
-    glDrawElements(lines ? GL_LINES : GL_TRIANGLES, count, type, reinterpret_cast<const void*>(bytes));
+    glDrawElements(mode, count, type, reinterpret_cast<const void*>(bytes));
   }
 
   // The fixed pipeline's program for the current state, with its uniforms.
