@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstddef>  // Required for: offsetof
 #include <cstring>
-#include <numeric>
 #include <functional>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -531,9 +531,7 @@ class Es2Backend final : public GfxBackend {
     for (int d = 0; d < drawCount; ++d) {
       const auto* order = static_cast<const uint32_t*>(indices[d]);
       rebased.assign(order, order + counts[d]);
-      if (low != 0) {
-        for (uint32_t& i : rebased) i -= low;
-      }
+      for (uint32_t& i : rebased) i -= low;
       if (strips) {
         joinStrip(mode, rebased, primitives);
       } else {
@@ -651,7 +649,7 @@ class Es2Backend final : public GfxBackend {
   void texImage2D(unsigned int target, int level, int internalFormat, int width, int height, int border,
                   unsigned int format, unsigned int type, const void* pixels) override {
     // GL ES takes the format itself as the internal format.
-    glTexImage2D(target, level, getenv("KFMT") ? internalFormat : static_cast<GLint>(format), width, height, border, format, type, pixels);
+    glTexImage2D(target, level, static_cast<GLint>(format), width, height, border, format, type, pixels);
     if (level == 0) textures_[boundTexture_] = Texture{width, height, internalFormat};
   }
   void textureSize(int* width, int* height, int* internalFormat) override {
@@ -807,7 +805,7 @@ class Es2Backend final : public GfxBackend {
     stream(vertices, indices);
   }
 
-  // Draws triangles (or edges in GL_LINE mode) through the buffers refilled for each draw.
+  // Draws triangles, or a strip (edges in GL_LINE mode), through the buffers refilled for each draw.
   void stream(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices,
               GLenum mode = GL_TRIANGLES) {
     if (indices.empty()) return;
