@@ -105,7 +105,7 @@ for lane in $(seq "$lanes"); do
   Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset 3>"$work_dir/display$lane" >/dev/null 2>&1 &
   servers+=($!)
 done
-trap 'kill "${servers[@]}" 2>/dev/null; rm -rf "$work_dir"' EXIT
+trap 'kill "${servers[@]}" 2>/dev/null || true; rm -rf "$work_dir"' EXIT
 rows=()
 lane_pids=()
 while IFS= read -r row; do rows+=("$row"); done < <(echo reference; echo "$cases" | grep -E 'cannon|explosion|watersplash|wave\.cg'
