@@ -79,11 +79,14 @@ struct IndexList {
   std::vector<uint32_t> longs;
   GLuint buffer = 0;  // a stored list's, made on first use
   IndexList() = default;
-  IndexList(const std::vector<uint32_t>& indices, size_t vertexCount) : count(static_cast<GLsizei>(indices.size())) {
-    if (vertexCount <= 65536) {
+  IndexList(const std::vector<uint32_t>& indices, size_t vertexCount) { assign(indices, vertexCount); }
+  // Keeps the vectors' storage: a list refilled each draw allocates nothing once it has grown.
+  void assign(const std::vector<uint32_t>& indices, size_t vertexCount) {
+    count = static_cast<GLsizei>(indices.size());
+    type = vertexCount <= 65536 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+    if (type == GL_UNSIGNED_SHORT) {
       shorts.assign(indices.begin(), indices.end());
     } else {
-      type = GL_UNSIGNED_INT;
       longs = indices;
     }
   }
@@ -498,9 +501,8 @@ class Es2Backend final : public GfxBackend {
   }
   void drawArrays(unsigned int mode, int first, int count) override {
     if (!vertices_.enabled || count <= 0) return;
-    std::vector<Vertex> gathered;
-    gather(static_cast<uint32_t>(first), static_cast<uint32_t>(first + count - 1), gathered);
-    submit(mode, gathered, nullptr, count);
+    gather(static_cast<uint32_t>(first), static_cast<uint32_t>(first + count - 1), gathered_);
+    submit(mode, gathered_, nullptr, count);
   }
   void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) override {
     if (vertices_.enabled && type == GL_UNSIGNED_INT) drawOne(mode, count, static_cast<const uint32_t*>(indices));
@@ -523,22 +525,21 @@ class Es2Backend final : public GfxBackend {
       }
     }
     if (low > high) return;
-    std::vector<Vertex> gathered;
-    gather(low, high, gathered);
-    std::vector<uint32_t> primitives, rebased;
-    primitives.reserve(static_cast<size_t>(std::accumulate(counts, counts + drawCount, 0)) * 3);
+    gather(low, high, gathered_);
+    primitives_.clear();
+    primitives_.reserve(static_cast<size_t>(std::accumulate(counts, counts + drawCount, 0)) * 3);
     const bool strips = !lines_ && (mode == GL_TRIANGLE_STRIP || mode == GL_QUAD_STRIP);
     for (int d = 0; d < drawCount; ++d) {
       const auto* order = static_cast<const uint32_t*>(indices[d]);
-      rebased.assign(order, order + counts[d]);
-      for (uint32_t& i : rebased) i -= low;
+      rebased_.assign(order, order + counts[d]);
+      for (uint32_t& i : rebased_) i -= low;
       if (strips) {
-        joinStrip(mode, rebased, primitives);
+        joinStrip(mode, rebased_, primitives_);
       } else {
-        primitiveIndices(mode, rebased.data(), counts[d], lines_, primitives);
+        primitiveIndices(mode, rebased_.data(), counts[d], lines_, primitives_);
       }
     }
-    stream(gathered, primitives, strips ? GL_TRIANGLE_STRIP : GL_TRIANGLES);
+    stream(gathered_, primitives_, strips ? GL_TRIANGLE_STRIP : GL_TRIANGLES);
   }
 
   // Appends a strip to one triangle strip, joined by degenerate triangles: the same triangles, with
@@ -547,29 +548,28 @@ class Es2Backend final : public GfxBackend {
   // the triangles' winding.
   static void joinStrip(GLenum mode, const std::vector<uint32_t>& strip, std::vector<uint32_t>& out) {
     if (strip.size() < 3) return;
-    std::vector<uint32_t> sequence;
-    if (mode == GL_QUAD_STRIP) {
-      sequence.push_back(strip[1]);
-      for (size_t i = 0; i + 1 < strip.size(); i += 2) sequence.insert(sequence.end(), {strip[i + 1], strip[i]});
-    } else {
-      sequence = strip;
-    }
+    const bool quads = mode == GL_QUAD_STRIP;
+    const uint32_t first = quads ? strip[1] : strip[0];
     if (!out.empty()) {
       out.push_back(out.back());
-      out.push_back(sequence.front());
-      if (out.size() % 2 != 0) out.push_back(sequence.front());  // each strip starts on an even triangle
+      out.push_back(first);
+      if (out.size() % 2 != 0) out.push_back(first);  // each strip starts on an even triangle
     }
-    out.insert(out.end(), sequence.begin(), sequence.end());
+    if (quads) {
+      out.push_back(first);
+      for (size_t i = 0; i + 1 < strip.size(); i += 2) out.insert(out.end(), {strip[i + 1], strip[i]});
+    } else {
+      out.insert(out.end(), strip.begin(), strip.end());
+    }
   }
 
   void drawOne(GLenum mode, int count, const uint32_t* order) {
     if (count <= 0) return;
     const auto [low, high] = std::minmax_element(order, order + count);
-    std::vector<Vertex> gathered;
-    gather(*low, *high, gathered);
-    std::vector<uint32_t> rebased(order, order + count);
-    for (uint32_t& i : rebased) i -= *low;
-    submit(mode, gathered, rebased.data(), count);
+    gather(*low, *high, gathered_);
+    rebased_.assign(order, order + count);
+    for (uint32_t& i : rebased_) i -= *low;
+    submit(mode, gathered_, rebased_.data(), count);
   }
 
   // Display lists.
@@ -800,9 +800,9 @@ class Es2Backend final : public GfxBackend {
       listDraws_.push_back(stored);
       return;
     }
-    std::vector<uint32_t> indices;
-    primitiveIndices(mode, order, count, lines_, indices);
-    stream(vertices, indices);
+    primitives_.clear();
+    primitiveIndices(mode, order, count, lines_, primitives_);
+    stream(vertices, primitives_);
   }
 
   // Draws triangles, or a strip (edges in GL_LINE mode), through the buffers refilled for each draw.
@@ -816,11 +816,12 @@ class Es2Backend final : public GfxBackend {
     glBindBuffer(GL_ARRAY_BUFFER, streamVertices_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STREAM_DRAW);
-    const IndexList list(indices, vertices.size());
+    streamed_.assign(indices, vertices.size());
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
     boundIndices_ = streamIndices_;
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(list.bytes()), list.data(), GL_STREAM_DRAW);
-    draw(streamVertices_, streamIndices_, list.type, 0, list.count, lines_ ? GL_LINES : mode);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(streamed_.bytes()), streamed_.data(),
+                 GL_STREAM_DRAW);
+    draw(streamVertices_, streamIndices_, streamed_.type, 0, streamed_.count, lines_ ? GL_LINES : mode);
   }
 
   void drawStored(StoredGeometry& stored) {
@@ -948,6 +949,11 @@ class Es2Backend final : public GfxBackend {
   std::vector<std::shared_ptr<StoredGeometry>> listDraws_;
   std::map<int, FixedProgram> programs_;
   GLuint streamVertices_ = 0, streamIndices_ = 0;
+  // Scratch of the streamed draws, kept so that their storage is reused: the sea alone gathers
+  // thousands of vertices several times a frame.
+  std::vector<Vertex> gathered_;
+  std::vector<uint32_t> rebased_, primitives_;
+  IndexList streamed_;
   // GL state this backend leaves set between draws.
   // The vertex buffer the attribute layout was last set on (a layout stays with its buffer, whatever
   // is bound later), and whether the attribute arrays are on.
