@@ -142,7 +142,7 @@ void drawSea(WaterSurface& sea, const View& view, const ReflectionCover& cover) 
   glClearColor(0.7f, 0.8f, 0.9f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_DEPTH_TEST);
-  glDepthMask(GL_TRUE);
+  gfxDepthMask(true);
   gfxMatrixMode(GL_PROJECTION);
   gfxLoadIdentity();
   gfxPerspective(45.0, 1.0, 50.0, 1000.0);

@@ -81,7 +81,7 @@ void drawFade(double gain) {
   gfxDisable(GL_TEXTURE_2D);
   gfxDisable(GL_DEPTH_TEST);
   gfxEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  gfxBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   gfxMatrixMode(GL_PROJECTION);
   gfxPushMatrix();
   gfxLoadIdentity();

@@ -30,7 +30,7 @@ void setUpGlState() {
   g_frustumCulling = true;
   g_renderPath = RenderPath::DisplayList;
   gfxEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
+  gfxDepthFunc(GL_LESS);
   // The modelview matrix stays the identity between drawing operations; the camera lives in the
   // projection matrix, so lighting is computed in world coordinates.
   gfxMatrixMode(GL_MODELVIEW);

@@ -106,7 +106,7 @@ void drawFromAtlas(const char* text, int x, int y, float pixelSize) {
   gfxDisable(GL_CULL_FACE);
   gfxPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   gfxEnable(GL_BLEND);
-  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);  // the programs' colour is premultiplied
+  gfxBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);  // the programs' colour is premultiplied
 
   shaderSetModelViewProjectionParameter(g_text.modelViewProj);
   shaderSetParameter1f(g_text.edgeWidth, fieldStepPerPixel(g_text.atlas, pixelSize));

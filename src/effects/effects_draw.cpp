@@ -214,9 +214,9 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   gfxDisable(GL_LIGHTING);
   gfxDisable(GL_CULL_FACE);
   gfxEnable(GL_DEPTH_TEST);
-  glDepthMask(GL_FALSE);
+  gfxDepthMask(false);
   gfxEnable(GL_BLEND);
-  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  gfxBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   gfxEnable(GL_TEXTURE_2D);
   gfxBindTexture(GL_TEXTURE_2D, g_spriteSheet);
   gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -235,9 +235,9 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
   gfxBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
   if (!textured) gfxDisable(GL_TEXTURE_2D);
-  glBlendFunc(GL_ONE, GL_ZERO);
+  gfxBlendFunc(GL_ONE, GL_ZERO);
   gfxDisable(GL_BLEND);
-  glDepthMask(GL_TRUE);
+  gfxDepthMask(true);
   if (culled) gfxEnable(GL_CULL_FACE);
   if (lit) gfxEnable(GL_LIGHTING);
 }

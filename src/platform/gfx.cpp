@@ -45,6 +45,11 @@ bool gfxIsEnabled(unsigned int cap) { return backend().isEnabled(cap); }
 void gfxPushAttrib(unsigned int mask) { backend().pushAttrib(mask); }
 void gfxPopAttrib() { backend().popAttrib(); }
 void gfxShadeModel(unsigned int mode) { backend().shadeModel(mode); }
+void gfxDepthMask(bool write) { backend().depthMask(write); }
+bool gfxGetDepthMask() { return backend().getDepthMask(); }
+void gfxDepthFunc(unsigned int function) { backend().depthFunc(function); }
+unsigned int gfxGetDepthFunc() { return backend().getDepthFunc(); }
+void gfxBlendFunc(unsigned int source, unsigned int destination) { backend().blendFunc(source, destination); }
 void gfxPolygonMode(unsigned int face, unsigned int mode) { backend().polygonMode(face, mode); }
 void gfxTexEnvi(unsigned int target, unsigned int name, int value) { backend().texEnvi(target, name, value); }
 void gfxGetTexEnviv(unsigned int target, unsigned int name, int* value) { backend().getTexEnviv(target, name, value); }

@@ -13,8 +13,10 @@
 //   GL_LINE polygon mode draws the edges as lines. A program of the shader layer in use replaces the
 //   backend's own and reads the vertex arrays as the attributes the layer declares.
 //
-// Calls GL ES 2.0 shares with desktop GL (clearing, viewport, depth, blending, scissor, framebuffer
-// objects, reading pixels) stay plain GL calls at their callers.
+// Calls GL ES 2.0 shares with desktop GL (clearing, viewport, scissor, framebuffer objects, reading
+// pixels) stay plain GL calls at their callers. Depth writes, the depth function and the blend
+// function are the vocabulary's, so that the es2 backend can answer for them without asking GL: in a
+// browser, a question to GL waits until everything drawn before it is done.
 #pragma once
 
 enum class GraphicsPath { kDesigned, kEs2 };
@@ -34,6 +36,11 @@ bool gfxIsEnabled(unsigned int cap);
 void gfxPushAttrib(unsigned int mask);
 void gfxPopAttrib();
 void gfxShadeModel(unsigned int mode);
+void gfxDepthMask(bool write);
+bool gfxGetDepthMask();
+void gfxDepthFunc(unsigned int function);
+unsigned int gfxGetDepthFunc();
+void gfxBlendFunc(unsigned int source, unsigned int destination);
 void gfxPolygonMode(unsigned int face, unsigned int mode);
 void gfxTexEnvi(unsigned int target, unsigned int name, int value);
 void gfxGetTexEnviv(unsigned int target, unsigned int name, int* value);

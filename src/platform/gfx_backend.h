@@ -15,6 +15,11 @@ struct GfxBackend {
   virtual void pushAttrib(unsigned int mask) = 0;
   virtual void popAttrib() = 0;
   virtual void shadeModel(unsigned int mode) = 0;
+  virtual void depthMask(bool write) = 0;
+  virtual bool getDepthMask() = 0;
+  virtual void depthFunc(unsigned int function) = 0;
+  virtual unsigned int getDepthFunc() = 0;
+  virtual void blendFunc(unsigned int source, unsigned int destination) = 0;
   virtual void polygonMode(unsigned int face, unsigned int mode) = 0;
   virtual void texEnvi(unsigned int target, unsigned int name, int value) = 0;
   virtual void getTexEnviv(unsigned int target, unsigned int name, int* value) = 0;

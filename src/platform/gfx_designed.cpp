@@ -13,6 +13,19 @@ class DesignedBackend final : public GfxBackend {
   void pushAttrib(unsigned int mask) override { glPushAttrib(mask); }
   void popAttrib() override { glPopAttrib(); }
   void shadeModel(unsigned int mode) override { glShadeModel(mode); }
+  void depthMask(bool write) override { glDepthMask(write ? GL_TRUE : GL_FALSE); }
+  bool getDepthMask() override {
+    GLboolean write = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &write);
+    return write == GL_TRUE;
+  }
+  void depthFunc(unsigned int function) override { glDepthFunc(function); }
+  unsigned int getDepthFunc() override {
+    GLint function = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &function);
+    return static_cast<unsigned int>(function);
+  }
+  void blendFunc(unsigned int source, unsigned int destination) override { glBlendFunc(source, destination); }
   void polygonMode(unsigned int face, unsigned int mode) override { glPolygonMode(face, mode); }
   void texEnvi(unsigned int target, unsigned int name, int value) override { glTexEnvi(target, name, value); }
   void getTexEnviv(unsigned int target, unsigned int name, int* value) override { glGetTexEnviv(target, name, value); }

@@ -55,7 +55,7 @@ struct Attributes {
   float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   float normal[3] = {0.0f, 0.0f, 1.0f};
   float texCoord[2] = {0.0f, 0.0f};
-  // GL_COLOR_BUFFER_BIT
+  // GL_COLOR_BUFFER_BIT; kept as GL has it, never asked for (see enter())
   int blendFunction[4] = {GL_ONE, GL_ZERO, GL_ONE, GL_ZERO};  // source and destination, RGB and alpha
 };
 
@@ -284,10 +284,20 @@ void primitiveIndices(GLenum mode, const uint32_t* order, int count, bool lines,
 
 class Es2Backend final : public GfxBackend {
  public:
-  // Another backend may have changed GL's capabilities meanwhile.
+  // Another backend may have changed GL's state meanwhile. From here on this backend keeps what it
+  // may be asked about: in a browser a question to GL waits until all drawing queued before it is
+  // done, and a frame that asks loses the overlap of the page's work with the drawing's.
   void enter() override {
     if (!glContextCurrent()) return;
     for (unsigned int cap : {GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST}) *realCap(cap) = glIsEnabled(cap);
+    GLboolean depthWrites = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    depthWrites_ = depthWrites == GL_TRUE;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction_);
+    glGetIntegerv(GL_BLEND_SRC_RGB, &state_.blendFunction[0]);
+    glGetIntegerv(GL_BLEND_DST_RGB, &state_.blendFunction[1]);
+    glGetIntegerv(GL_BLEND_SRC_ALPHA, &state_.blendFunction[2]);
+    glGetIntegerv(GL_BLEND_DST_ALPHA, &state_.blendFunction[3]);
   }
   void leave() override {
     glUseProgram(0);
@@ -318,10 +328,6 @@ class Es2Backend final : public GfxBackend {
   void pushAttrib(unsigned int mask) override {
     if (record([=] { pushAttrib(mask); })) return;
     state_.mask = mask;
-    glGetIntegerv(GL_BLEND_SRC_RGB, &state_.blendFunction[0]);
-    glGetIntegerv(GL_BLEND_DST_RGB, &state_.blendFunction[1]);
-    glGetIntegerv(GL_BLEND_SRC_ALPHA, &state_.blendFunction[2]);
-    glGetIntegerv(GL_BLEND_DST_ALPHA, &state_.blendFunction[3]);
     saved_.push_back(state_);
   }
   void popAttrib() override {
@@ -353,11 +359,31 @@ class Es2Backend final : public GfxBackend {
     }
     if ((old.mask & GL_COLOR_BUFFER_BIT) != 0) {
       setCap(GL_BLEND, old.blend);
+      std::copy_n(old.blendFunction, 4, state_.blendFunction);
       glBlendFuncSeparate(static_cast<GLenum>(old.blendFunction[0]), static_cast<GLenum>(old.blendFunction[1]),
                           static_cast<GLenum>(old.blendFunction[2]), static_cast<GLenum>(old.blendFunction[3]));
     }
   }
   void shadeModel(unsigned int) override {}  // always smooth
+  void depthMask(bool write) override {
+    if (record([=] { depthMask(write); })) return;
+    depthWrites_ = write;
+    glDepthMask(write ? GL_TRUE : GL_FALSE);
+  }
+  bool getDepthMask() override { return depthWrites_; }
+  void depthFunc(unsigned int function) override {
+    if (record([=] { depthFunc(function); })) return;
+    depthFunction_ = static_cast<GLint>(function);
+    glDepthFunc(function);
+  }
+  unsigned int getDepthFunc() override { return static_cast<unsigned int>(depthFunction_); }
+  void blendFunc(unsigned int source, unsigned int destination) override {
+    if (record([=] { blendFunc(source, destination); })) return;
+    const int function[4] = {static_cast<int>(source), static_cast<int>(destination), static_cast<int>(source),
+                             static_cast<int>(destination)};
+    std::copy_n(function, 4, state_.blendFunction);
+    glBlendFunc(source, destination);
+  }
   void polygonMode(unsigned int, unsigned int mode) override {
     if (record([=] { polygonMode(GL_FRONT_AND_BACK, mode); })) return;
     lines_ = mode == GL_LINE;
@@ -931,6 +957,8 @@ class Es2Backend final : public GfxBackend {
 
   Attributes state_;
   std::vector<Attributes> saved_;
+  bool depthWrites_ = true;
+  GLint depthFunction_ = GL_LESS;
   MatrixStack modelview_, projection_;
   MatrixStack* current_ = &modelview_;
   bool lines_ = false;

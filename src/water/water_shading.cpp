@@ -177,14 +177,13 @@ void WaterSurface::drawSplit(const ReflectionCover& cover) {
     }
     if (!scissoring) gfxDisable(GL_SCISSOR_TEST);
   }
-  GLint depthFunction = GL_LESS;
-  glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
-  glDepthFunc(GL_LESS);
+  const unsigned int depthFunction = gfxGetDepthFunc();
+  gfxDepthFunc(GL_LESS);
   // Both programs read the bump map on the same unit, which stays bound until draw's end.
   shaderBindProgram(openSeaProgram);
   shaderEnableTextureParameter(openSeaBumpParameter);
   drawStrips();
-  glDepthFunc(static_cast<GLenum>(depthFunction));
+  gfxDepthFunc(depthFunction);
 }
 
 void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
@@ -226,10 +225,8 @@ void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
   const GLboolean texturing = gfxIsEnabled(GL_TEXTURE_2D);
   gfxDisable(GL_TEXTURE_2D);
   // The split needs the depth buffer to tell which pixels the sea already has.
-  GLboolean depthWrites = GL_FALSE;
-  glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
   const bool split = cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr &&
-                     gfxIsEnabled(GL_DEPTH_TEST) && depthWrites;
+                     gfxIsEnabled(GL_DEPTH_TEST) && gfxGetDepthMask();
   if (split) {
     drawSplit(*cover);
   } else {
