@@ -2,9 +2,9 @@
 // from the page's load to its first frame in headless Chromium (the first page of a fresh browser,
 // then the median of five more), and frames per second on the same fixed-step frames (seed 3,
 // 0.02 s steps) in the page (SwiftShader) and in the desktop program under Xvfb (llvmpipe), at each
-// size. Both draw without waiting for a display's refresh; the ratio is web / desktop.
+// size. Both draw their frames back to back, not at a display's refresh; the ratio is web / desktop.
 // Usage: node web_speed.js SITE_DIR OUT_DIR DESKTOP_PROGRAM   (bench/web_speed.sh sets it up)
-// Environment: FRAMES (default 1500), SIZES (default "800x600 1280x720").
+// Environment: FRAMES (default 1500), SIZES (default "800x600 1280x720"), ROUNDS (default 3).
 "use strict";
 const { execFileSync } = require("child_process");
 const fs = require("fs");
@@ -15,6 +15,7 @@ const { serve, launch, open, until } = require("../tests/web/browser");
 const [site, out, desktop] = process.argv.slice(2).map((p) => path.resolve(p));
 const frames = Number(process.env.FRAMES || 1500);
 const sizes = (process.env.SIZES || "800x600 1280x720").split(/\s+/);
+const rounds = Number(process.env.ROUNDS || 3);
 const fixedStep = `--fixed-dt 0.02 --seed 3 --mute`;
 
 function siteSize() {
@@ -49,24 +50,31 @@ async function firstFrames(base) {
   console.log(`first frame: ${times[0]} ms on a fresh browser's first page, median ${rest[2]} ms of the next five (${rest.join(", ")})`);
 }
 
+// Runs of the page and of the desktop program alternate, ROUNDS rounds per size, so that the other
+// load of a shared machine falls on both alike; the browser is closed while the desktop draws.
 async function rates(base) {
   const help = execFileSync(desktop, ["--help"]).toString();
   const desktopPath = /--gl\b/.test(help) ? ["--gl", "es2"] : [];
-  const browser = await launch(out);
+  const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
   for (const size of sizes) {
-    const { page, seen } = await open(browser, base,
-      `?seed=3&fixed-dt=0.02&frames=${frames}&size=${size}&mute&autostart&frame-stats`);
-    await until("frames done", () => seen.lines.includes("frames done"), 1200);
-    await page.close();
-    const web = framesPerSecond(seen.info);
-    const args = [...desktopPath, ...fixedStep.split(" "), "--frames", String(frames), "--size", size, "--frame-stats"];
-    const output = execFileSync("xvfb-run", ["-a", "-s", "-screen 0 1920x1080x24", desktop, ...args],
-      { env: { ...process.env, KARVOSTA_NO_DIALOGS: "1" }, stdio: ["ignore", "pipe", "ignore"] }).toString();
-    const native = framesPerSecond(output.split("\n"));
-    console.log(`${size}: web ${web.toFixed(1)} frames/s, desktop ${desktopPath.join(" ") || "designed"} ` +
-                `${native.toFixed(1)} frames/s, ratio ${(web / native).toFixed(2)} (${frames} frames, ${fixedStep})`);
+    const web = [], native = [];
+    for (let round = 0; round < rounds; ++round) {
+      const browser = await launch(out);
+      const { page, seen } = await open(browser, base,
+        `?seed=3&fixed-dt=0.02&frames=${frames}&size=${size}&mute&autostart&frame-stats`);
+      await until("frames done", () => seen.lines.includes("frames done"), 1200);
+      await browser.close();
+      web.push(framesPerSecond(seen.info));
+      const args = [...desktopPath, ...fixedStep.split(" "), "--frames", String(frames), "--size", size, "--frame-stats"];
+      const output = execFileSync("xvfb-run", ["-a", "-s", "-screen 0 1920x1080x24", desktop, ...args],
+        { env: { ...process.env, KARVOSTA_NO_DIALOGS: "1" }, stdio: ["ignore", "pipe", "ignore"] }).toString();
+      native.push(framesPerSecond(output.split("\n")));
+    }
+    const [w, n] = [median(web), median(native)];
+    console.log(`${size}: web ${w.toFixed(1)} frames/s, desktop ${desktopPath.join(" ") || "designed"} ` +
+                `${n.toFixed(1)} frames/s, ratio ${(w / n).toFixed(2)} (medians of ${rounds} rounds of ${frames} frames, ` +
+                `${fixedStep}; web ${web.map((v) => v.toFixed(1)).join(", ")}; desktop ${native.map((v) => v.toFixed(1)).join(", ")})`);
   }
-  await browser.close();
 }
 
 (async () => {

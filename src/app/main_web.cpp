@@ -81,10 +81,18 @@ bool displayFrame() {
   const double start = beginPhase();
   drawOverlays(true);
   ++g_runControl.framesDrawn;
+  const bool last = (g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit) ||
+                    (g_runControl.loopLimit > 0 && g_runControl.loopsDone >= g_runControl.loopLimit);
+  // The browser draws what the program queued in its own time, up to a second behind when the
+  // frames come back to back. Reading a pixel waits for all of it: the last frame stands on the
+  // canvas, and in the frame times, when the run says it is done.
+  if (last) {
+    unsigned char pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+  }
   endPhase(FramePhase::Overlays, start);
   markFrameEnd();
-  return (g_runControl.frameLimit > 0 && g_runControl.framesDrawn >= g_runControl.frameLimit) ||
-         (g_runControl.loopLimit > 0 && g_runControl.loopsDone >= g_runControl.loopLimit);
+  return last;
 }
 
 // One animation frame: the idle step, then the frame. The desktop's main loop runs one more idle
@@ -157,6 +165,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE void karvosta_start() {
   }
   g_running = true;
   emscripten_set_main_loop(onAnimationFrame, 0, 0);
+  // A run of a fixed number of frames is for automation: like the desktop program it draws its
+  // frames back to back, not at the display's refresh, so that it ends sooner and its frames/s say
+  // what the browser can draw. The browser still shows a frame at each refresh.
+  if (g_options.frames > 0) emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
 }
 
 // Called by the page when the canvas's drawing size changes.
