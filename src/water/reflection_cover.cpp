@@ -115,3 +115,36 @@ std::vector<PixelRect> mirroredRects(const ReflectionCover& cover, float reach, 
   for (const Span& s : spans) rects.push_back({s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0});
   return rects;
 }
+
+std::vector<GridPiece> piecesInRect(const std::vector<float>& window, int columns, int rows, const PixelRect& rect,
+                                    int cellsPerPiece) {
+  std::vector<GridPiece> pieces;
+  if (cellsPerPiece < 1 || columns < 2 || rows < 2 || window.size() < 2 * static_cast<size_t>(columns) * rows) {
+    return pieces;
+  }
+  constexpr float kRounding = 1.0f;  // pixels: the GPU's transform differs from this one in the last bits
+  const float left = static_cast<float>(rect.x) - kRounding, right = static_cast<float>(rect.x + rect.width) + kRounding;
+  const float bottom = static_cast<float>(rect.y) - kRounding, top = static_cast<float>(rect.y + rect.height) + kRounding;
+  for (int strip = 0; strip + 1 < rows; ++strip) {
+    for (int first = 0; first + 1 < columns; first += cellsPerPiece) {
+      const int last = std::min(first + cellsPerPiece, columns - 1);  // the piece's last column
+      float xMin = INFINITY, xMax = -INFINITY, yMin = INFINITY, yMax = -INFINITY;
+      bool unknown = false;
+      for (int row = strip; row <= strip + 1 && !unknown; ++row) {
+        for (int column = first; column <= last; ++column) {
+          const float* v = &window[2 * (static_cast<size_t>(row) * columns + column)];
+          if (std::isnan(v[0]) || std::isnan(v[1])) {
+            unknown = true;
+            break;
+          }
+          xMin = std::min(xMin, v[0]), xMax = std::max(xMax, v[0]);
+          yMin = std::min(yMin, v[1]), yMax = std::max(yMax, v[1]);
+        }
+      }
+      if (unknown || (xMax >= left && xMin <= right && yMax >= bottom && yMin <= top)) {
+        pieces.push_back({strip, first, last - first});
+      }
+    }
+  }
+  return pieces;
+}

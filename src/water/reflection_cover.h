@@ -36,8 +36,8 @@ struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
 };
 
-// Each sea draw repeats the grid's vertex work, so the mirrored part of the window is drawn in at
-// most this many rectangles.
+// Each sea draw repeats the vertex work of the grid it is given, so the mirrored part of the window
+// is drawn in at most this many rectangles.
 constexpr int kMaxMirroredRects = 4;
 
 // The window pixels where the sea may show a mirrored object: each box of the cover mirrored left to
@@ -46,3 +46,18 @@ constexpr int kMaxMirroredRects = 4;
 // joined while there are more than kMaxMirroredRects, so the result never overlaps itself. Empty for
 // an empty cover.
 std::vector<PixelRect> mirroredRects(const ReflectionCover& cover, float reach, int windowWidth, int windowHeight);
+
+// A run of cells along one of the grid's strips: strip `strip`, cells `firstCell` to
+// `firstCell + cells - 1` (a strip's cell j lies between its columns j and j + 1).
+struct GridPiece {
+  int strip = 0, firstCell = 0, cells = 0;
+};
+
+// The pieces of a grid's strips, `cellsPerPiece` cells long, that can put a pixel into `rect`: a
+// scissored draw of them gives the same pixels as a draw of every strip, with less of the grid to
+// set up. `window` holds the grid's vertices row by row (`columns` per row) as window x and y
+// relative to the viewport, NaN for a vertex too close to the eye's plane or behind it; a piece
+// with such a corner is always kept. A piece is kept when the box of its corners, widened by a
+// pixel for rounding, meets the rectangle. In the strips' order.
+std::vector<GridPiece> piecesInRect(const std::vector<float>& window, int columns, int rows, const PixelRect& rect,
+                                    int cellsPerPiece);

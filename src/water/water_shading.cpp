@@ -2,7 +2,9 @@
 // map switch. Needs a current GL context; the GL-free grid is in water_surface.cpp.
 #include "water/water_surface.h"
 
+#include <array>
 #include <cassert>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +14,7 @@
 #include "platform/dialog.h"
 #include "platform/gfx.h"
 #include "platform/gl.h"
+#include "platform/matrix4.h"
 #include "sky/sky_colours.h"
 #include "water/reflection_cover.h"
 
@@ -26,6 +29,10 @@ constexpr float kRipple = 0.025f;
 // device units: the ripples' reach (texture units count double there), plus the filter's
 // neighbouring texel with room to spare for images down to 200 pixels.
 constexpr float kMirroredReach = 2.0f * kRipple + 0.01f;
+// Cells per piece of a strip in the mirrored rectangles' draws: a scissored draw still sets up every
+// triangle it is given, and a browser's software renderer pays more for that than for the pixels.
+// 7 divides the demo's 49 cells a strip.
+constexpr int kCellsPerPiece = 7;
 
 // A compiler argument that defines `name` as the colour: the sky's colours, which every program of
 // the sea reflects or hazes toward, are constants in them. A software renderer folds constants away,
@@ -137,6 +144,40 @@ void WaterSurface::drawStrips() {
                        static_cast<int>(stripIndices.size()));
 }
 
+// The grid's vertices in window pixels through GL's current matrices (NaN where a vertex is at or
+// behind the eye's plane), for piecesInRect.
+void WaterSurface::projectGrid(int viewportWidth, int viewportHeight) {
+  Matrix4 projection{}, modelview{};
+  gfxGetMatrix(GL_PROJECTION_MATRIX, projection.data());
+  gfxGetMatrix(GL_MODELVIEW_MATRIX, modelview.data());
+  const Matrix4 clip = multiply(projection, modelview);
+  const size_t vertexCount = positions.size() / 3;
+  gridInWindow.resize(2 * vertexCount);
+  for (size_t v = 0; v < vertexCount; ++v) {
+    const std::array<float, 4> p = transform(clip, {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2], 1.0f});
+    if (p[3] <= 1.0e-6f) {
+      gridInWindow[2 * v] = gridInWindow[2 * v + 1] = std::nanf("");
+      continue;
+    }
+    gridInWindow[2 * v] = (p[0] / p[3] + 1.0f) * 0.5f * static_cast<float>(viewportWidth);
+    gridInWindow[2 * v + 1] = (p[1] / p[3] + 1.0f) * 0.5f * static_cast<float>(viewportHeight);
+  }
+}
+
+// The same strips as drawStrips, only the pieces given: a piece starts on a strip's even index, so
+// its triangles, their order and their winding are those of the whole strip.
+void WaterSurface::drawPieces(const std::vector<GridPiece>& pieces) {
+  if (pieces.empty()) return;
+  pieceCounts.clear();
+  pieceStarts.clear();
+  for (const GridPiece& piece : pieces) {
+    pieceStarts.push_back(stripIndices[static_cast<size_t>(piece.strip)].data() + 2 * piece.firstCell);
+    pieceCounts.push_back(2 * (piece.cells + 1));
+  }
+  gfxMultiDrawElements(quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP, pieceCounts.data(), GL_UNSIGNED_INT,
+                       pieceStarts.data(), static_cast<int>(pieces.size()));
+}
+
 // The sea without programs (no or a broken wave.cg): lit, untextured, in the water's colour.
 void WaterSurface::drawFixedFunction() {
   gfxPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_CURRENT_BIT);
@@ -169,11 +210,12 @@ void WaterSurface::drawSplit(const ReflectionCover& cover) {
   glGetIntegerv(GL_VIEWPORT, viewport);
   const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewport[2], viewport[3]);
   if (!mirrored.empty()) {
+    projectGrid(viewport[2], viewport[3]);
     const GLboolean scissoring = gfxIsEnabled(GL_SCISSOR_TEST);
     gfxEnable(GL_SCISSOR_TEST);
     for (const PixelRect& rect : mirrored) {
       glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
-      drawStrips();
+      drawPieces(piecesInRect(gridInWindow, columns, rows, rect, kCellsPerPiece));
     }
     if (!scissoring) gfxDisable(GL_SCISSOR_TEST);
   }

@@ -8,6 +8,7 @@
 #include "water/surface_pose.h"
 
 class ReflectionCover;
+struct GridPiece;
 
 struct WaveSample {
   float waveHeight;  // world units
@@ -69,6 +70,9 @@ class WaterSurface {
   std::vector<std::vector<uint32_t>> stripIndices;  // rows - 1 strips of 2 * columns indices
   std::vector<int> stripCounts;                      // each strip's size and start, as one draw call takes them
   std::vector<const void*> stripStarts;              // (the starts set when drawn)
+  std::vector<float> gridInWindow;                   // see projectGrid; kept for its storage
+  std::vector<int> pieceCounts;                      // drawPieces' draws, as stripCounts and stripStarts
+  std::vector<const void*> pieceStarts;
   bool bumpMapOff;
   bool quadStripMode;
   unsigned int bumpTexture;        // GL texture names
@@ -98,6 +102,8 @@ class WaterSurface {
   void drawFixedFunction();
   void drawStrips();
   void drawSplit(const ReflectionCover& cover);
+  void projectGrid(int viewportWidth, int viewportHeight);
+  void drawPieces(const std::vector<GridPiece>& pieces);
 
   bool shaded;  // constructed with shading
 };

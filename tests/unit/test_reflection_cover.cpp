@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 #include <random>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "water/reflection_cover.h"
@@ -126,6 +128,50 @@ TEST(MirroredRects, HoldEveryPixelNearAMirroredBoxWithoutOverlapping) {
     }
   }
   EXPECT_TRUE(mirroredRects(ReflectionCover{}, reach, width, height).empty());
+}
+
+// A grid seen in perspective (rows shrinking toward a horizon, skewed): every cell that reaches the
+// rectangle must be in a kept piece, or a scissored draw of the pieces would lose pixels; a corner
+// behind the eye keeps its piece; the pieces come in the strips' order; cells far away are dropped.
+TEST(GridPieces, HoldEveryCellThatReachesTheRectangle) {
+  const int columns = 50, rows = 50, cellsPerPiece = 7;
+  std::vector<float> window(2 * columns * rows);
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      const float depth = 1.0f + 0.2f * row;
+      window[2 * (row * columns + column)] = 400.0f + (column - 25) * 60.0f / depth + 3.0f * row;
+      window[2 * (row * columns + column) + 1] = 600.0f - 500.0f / depth;
+    }
+  }
+  window[2 * (3 * columns + 40)] = std::nanf("");  // behind the eye
+  const PixelRect rect{250, 280, 300, 60};
+  const std::vector<GridPiece> pieces = piecesInRect(window, columns, rows, rect, cellsPerPiece);
+  const auto kept = [&](int strip, int cell) {
+    return std::any_of(pieces.begin(), pieces.end(), [&](const GridPiece& p) {
+      return p.strip == strip && cell >= p.firstCell && cell < p.firstCell + p.cells;
+    });
+  };
+  int cellsReaching = 0;
+  for (int strip = 0; strip + 1 < rows; ++strip) {
+    for (int cell = 0; cell + 1 < columns; ++cell) {
+      float xMin = 1e9f, xMax = -1e9f, yMin = 1e9f, yMax = -1e9f;
+      for (int corner = 0; corner < 4; ++corner) {
+        const float* v = &window[2 * ((strip + corner / 2) * columns + cell + corner % 2)];
+        xMin = std::min(xMin, v[0]), xMax = std::max(xMax, v[0]), yMin = std::min(yMin, v[1]), yMax = std::max(yMax, v[1]);
+      }
+      const bool reaches = xMax >= rect.x && xMin <= rect.x + rect.width && yMax >= rect.y && yMin <= rect.y + rect.height;
+      cellsReaching += reaches ? 1 : 0;
+      if (reaches) EXPECT_TRUE(kept(strip, cell)) << strip << "," << cell;
+    }
+  }
+  EXPECT_GT(cellsReaching, 0);
+  EXPECT_TRUE(kept(2, 39) && kept(3, 39) && kept(3, 40));
+  EXPECT_LT(pieces.size(), static_cast<size_t>(49 * 7 / 4));
+  for (size_t i = 1; i < pieces.size(); ++i) {
+    EXPECT_LT(std::make_pair(pieces[i - 1].strip, pieces[i - 1].firstCell),
+              std::make_pair(pieces[i].strip, pieces[i].firstCell));
+  }
+  EXPECT_EQ(piecesInRect(window, columns, rows, PixelRect{5000, 5000, 10, 10}, cellsPerPiece).size(), 2u);  // the two beside the eye
 }
 
 }  // namespace
