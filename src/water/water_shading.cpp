@@ -138,10 +138,15 @@ void WaterSurface::toggleBumpMap(char* message) {
 }
 
 void WaterSurface::drawStrips() {
-  const GLenum mode = quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP;
   for (size_t i = 0; i < stripIndices.size(); ++i) stripStarts[i] = stripIndices[i].data();  // a copy's own
-  gfxMultiDrawElements(mode, stripCounts.data(), GL_UNSIGNED_INT, stripStarts.data(),
-                       static_cast<int>(stripIndices.size()));
+  drawRuns(stripCounts, stripStarts);
+}
+
+// Runs of strip indices, `counts[i]` from `starts[i]`, in one draw call.
+void WaterSurface::drawRuns(const std::vector<int>& counts, const std::vector<const void*>& starts) {
+  if (starts.empty()) return;
+  gfxMultiDrawElements(quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP, counts.data(), GL_UNSIGNED_INT,
+                       starts.data(), static_cast<int>(starts.size()));
 }
 
 // The grid's vertices in window pixels through GL's current matrices (NaN where a vertex is at or
@@ -167,15 +172,13 @@ void WaterSurface::projectGrid(int viewportWidth, int viewportHeight) {
 // The same strips as drawStrips, only the pieces given: a piece starts on a strip's even index, so
 // its triangles, their order and their winding are those of the whole strip.
 void WaterSurface::drawPieces(const std::vector<GridPiece>& pieces) {
-  if (pieces.empty()) return;
   pieceCounts.clear();
   pieceStarts.clear();
   for (const GridPiece& piece : pieces) {
     pieceStarts.push_back(stripIndices[static_cast<size_t>(piece.strip)].data() + 2 * piece.firstCell);
     pieceCounts.push_back(2 * (piece.cells + 1));
   }
-  gfxMultiDrawElements(quadStripMode ? GL_QUAD_STRIP : GL_TRIANGLE_STRIP, pieceCounts.data(), GL_UNSIGNED_INT,
-                       pieceStarts.data(), static_cast<int>(pieces.size()));
+  drawRuns(pieceCounts, pieceStarts);
 }
 
 // The sea without programs (no or a broken wave.cg): lit, untextured, in the water's colour.

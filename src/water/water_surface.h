@@ -101,6 +101,7 @@ class WaterSurface {
   void releaseShading();
   void drawFixedFunction();
   void drawStrips();
+  void drawRuns(const std::vector<int>& counts, const std::vector<const void*>& starts);
   void drawSplit(const ReflectionCover& cover);
   void projectGrid(int viewportWidth, int viewportHeight);
   void drawPieces(const std::vector<GridPiece>& pieces);
