@@ -116,35 +116,78 @@ std::vector<PixelRect> mirroredRects(const ReflectionCover& cover, float reach, 
   return rects;
 }
 
-std::vector<GridPiece> piecesInRect(const std::vector<float>& window, int columns, int rows, const PixelRect& rect,
-                                    int cellsPerPiece) {
+namespace {
+
+// A piece's corners on the window: their box, and whether some lie behind the eye.
+struct PieceBox {
+  float xMin, xMax, yMin, yMax;
+  bool partlyBehind;
+};
+
+// The pieces for which keep(PieceBox) holds, in the strips' order; a piece wholly behind the eye is
+// never kept (GL's clipping leaves nothing of it).
+template <typename Keep>
+std::vector<GridPiece> selectPieces(const std::vector<float>& window, int columns, int rows, int cellsPerPiece,
+                                    Keep keep) {
   std::vector<GridPiece> pieces;
   if (cellsPerPiece < 1 || columns < 2 || rows < 2 || window.size() < 2 * static_cast<size_t>(columns) * rows) {
     return pieces;
   }
-  constexpr float kRounding = 1.0f;  // pixels: the GPU's transform differs from this one in the last bits
-  const float left = static_cast<float>(rect.x) - kRounding, right = static_cast<float>(rect.x + rect.width) + kRounding;
-  const float bottom = static_cast<float>(rect.y) - kRounding, top = static_cast<float>(rect.y + rect.height) + kRounding;
   for (int strip = 0; strip + 1 < rows; ++strip) {
     for (int first = 0; first + 1 < columns; first += cellsPerPiece) {
       const int last = std::min(first + cellsPerPiece, columns - 1);  // the piece's last column
-      float xMin = INFINITY, xMax = -INFINITY, yMin = INFINITY, yMax = -INFINITY;
-      bool unknown = false;
-      for (int row = strip; row <= strip + 1 && !unknown; ++row) {
+      PieceBox box{INFINITY, -INFINITY, INFINITY, -INFINITY, false};
+      int behind = 0;
+      for (int row = strip; row <= strip + 1; ++row) {
         for (int column = first; column <= last; ++column) {
           const float* v = &window[2 * (static_cast<size_t>(row) * columns + column)];
           if (std::isnan(v[0]) || std::isnan(v[1])) {
-            unknown = true;
-            break;
+            ++behind;
+            continue;
           }
-          xMin = std::min(xMin, v[0]), xMax = std::max(xMax, v[0]);
-          yMin = std::min(yMin, v[1]), yMax = std::max(yMax, v[1]);
+          box.xMin = std::min(box.xMin, v[0]), box.xMax = std::max(box.xMax, v[0]);
+          box.yMin = std::min(box.yMin, v[1]), box.yMax = std::max(box.yMax, v[1]);
         }
       }
-      if (unknown || (xMax >= left && xMin <= right && yMax >= bottom && yMin <= top)) {
-        pieces.push_back({strip, first, last - first});
-      }
+      if (behind == 2 * (last - first + 1)) continue;
+      box.partlyBehind = behind > 0;
+      if (keep(box)) pieces.push_back({strip, first, last - first});
     }
   }
   return pieces;
+}
+
+// Pixels: the GPU's transform differs from projectGrid's in the last bits.
+constexpr float kRounding = 1.0f;
+
+bool meets(const PieceBox& box, const PixelRect& rect) {
+  return box.xMax >= static_cast<float>(rect.x) - kRounding &&
+         box.xMin <= static_cast<float>(rect.x + rect.width) + kRounding &&
+         box.yMax >= static_cast<float>(rect.y) - kRounding &&
+         box.yMin <= static_cast<float>(rect.y + rect.height) + kRounding;
+}
+
+bool within(const PieceBox& box, const PixelRect& rect) {
+  return box.xMin >= static_cast<float>(rect.x) + kRounding &&
+         box.xMax <= static_cast<float>(rect.x + rect.width) - kRounding &&
+         box.yMin >= static_cast<float>(rect.y) + kRounding &&
+         box.yMax <= static_cast<float>(rect.y + rect.height) - kRounding;
+}
+
+}  // namespace
+
+std::vector<GridPiece> piecesInRect(const std::vector<float>& window, int columns, int rows, const PixelRect& rect,
+                                    int cellsPerPiece) {
+  return selectPieces(window, columns, rows, cellsPerPiece,
+                      [&](const PieceBox& box) { return box.partlyBehind || meets(box, rect); });
+}
+
+std::vector<GridPiece> piecesOutside(const std::vector<float>& window, int columns, int rows,
+                                     const PixelRect& viewport, const std::vector<PixelRect>& rects,
+                                     int cellsPerPiece) {
+  return selectPieces(window, columns, rows, cellsPerPiece, [&](const PieceBox& box) {
+    if (box.partlyBehind) return true;
+    return meets(box, viewport) &&
+           std::none_of(rects.begin(), rects.end(), [&](const PixelRect& rect) { return within(box, rect); });
+  });
 }

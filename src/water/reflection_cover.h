@@ -56,8 +56,17 @@ struct GridPiece {
 // The pieces of a grid's strips, `cellsPerPiece` cells long, that can put a pixel into `rect`: a
 // scissored draw of them gives the same pixels as a draw of every strip, with less of the grid to
 // set up. `window` holds the grid's vertices row by row (`columns` per row) as window x and y
-// relative to the viewport, NaN for a vertex too close to the eye's plane or behind it; a piece
-// with such a corner is always kept. A piece is kept when the box of its corners, widened by a
-// pixel for rounding, meets the rectangle. In the strips' order.
+// relative to the viewport, NaN for a vertex on the eye's plane or behind it (clip w <= 0). A piece
+// with all its corners behind is dropped: GL's clipping leaves nothing of it. One with some is
+// kept. Any other is kept when the box of its corners, widened by a pixel for rounding, meets the
+// rectangle. In the strips' order.
 std::vector<GridPiece> piecesInRect(const std::vector<float>& window, int columns, int rows, const PixelRect& rect,
                                     int cellsPerPiece);
+
+// The pieces that can put a pixel into `viewport` outside all of `rects`: every piece piecesInRect
+// would keep for the viewport, less those whose box, narrowed by a pixel for rounding, lies within
+// one of the rectangles. With a scissored draw of each rectangle's pieces, a draw of these gives
+// every pixel of the sea, and pays a program for few of the rectangles' pixels a second time.
+std::vector<GridPiece> piecesOutside(const std::vector<float>& window, int columns, int rows,
+                                     const PixelRect& viewport, const std::vector<PixelRect>& rects,
+                                     int cellsPerPiece);

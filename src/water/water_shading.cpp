@@ -29,9 +29,9 @@ constexpr float kRipple = 0.025f;
 // device units: the ripples' reach (texture units count double there), plus the filter's
 // neighbouring texel with room to spare for images down to 200 pixels.
 constexpr float kMirroredReach = 2.0f * kRipple + 0.01f;
-// Cells per piece of a strip in the mirrored rectangles' draws: a scissored draw still sets up every
-// triangle it is given, and a browser's software renderer pays more for that than for the pixels.
-// 7 divides the demo's 49 cells a strip.
+// Cells per piece of a strip in the split sea's draws: a scissored draw still sets up every triangle
+// it is given, and a browser's software renderer pays more for that than for the pixels. 7 divides
+// the demo's 49 cells a strip.
 constexpr int kCellsPerPiece = 7;
 
 // A compiler argument that defines `name` as the colour: the sky's colours, which every program of
@@ -160,7 +160,7 @@ void WaterSurface::projectGrid(int viewportWidth, int viewportHeight) {
   gridInWindow.resize(2 * vertexCount);
   for (size_t v = 0; v < vertexCount; ++v) {
     const std::array<float, 4> p = transform(clip, {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2], 1.0f});
-    if (p[3] <= 1.0e-6f) {
+    if (!(p[3] > 0.0f)) {
       gridInWindow[2 * v] = gridInWindow[2 * v + 1] = std::nanf("");
       continue;
     }
@@ -204,16 +204,17 @@ void WaterSurface::drawFixedFunction() {
   gfxPopAttrib();
 }
 
-// The mirrored rectangles through fragmentProgram, each clipped by the scissor, then the whole sea
-// through openSeaProgram. A strict depth test turns away every pixel the first draws gave the sea:
-// the same grid through the same vertex program lands at the same depth, and nothing nearer is
-// left to draw there.
+// The mirrored rectangles through fragmentProgram, each clipped by the scissor, then the rest of the
+// sea through openSeaProgram. A strict depth test turns away every pixel the first draws gave the
+// sea: the same grid through the same vertex program lands at the same depth, and nothing nearer is
+// left to draw there. A software renderer may still run the program on those pixels before it
+// tests their depth, so the rest leaves out the pieces that lie within a rectangle.
 void WaterSurface::drawSplit(const ReflectionCover& cover) {
   GLint viewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, viewport);
   const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewport[2], viewport[3]);
+  projectGrid(viewport[2], viewport[3]);
   if (!mirrored.empty()) {
-    projectGrid(viewport[2], viewport[3]);
     const GLboolean scissoring = gfxIsEnabled(GL_SCISSOR_TEST);
     gfxEnable(GL_SCISSOR_TEST);
     for (const PixelRect& rect : mirrored) {
@@ -227,7 +228,8 @@ void WaterSurface::drawSplit(const ReflectionCover& cover) {
   // Both programs read the bump map on the same unit, which stays bound until draw's end.
   shaderBindProgram(openSeaProgram);
   shaderEnableTextureParameter(openSeaBumpParameter);
-  drawStrips();
+  const PixelRect window{0, 0, viewport[2], viewport[3]};
+  drawPieces(piecesOutside(gridInWindow, columns, rows, window, mirrored, kCellsPerPiece));
   gfxDepthFunc(depthFunction);
 }
 

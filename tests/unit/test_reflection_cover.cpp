@@ -133,47 +133,119 @@ TEST(MirroredRects, HoldEveryPixelNearAMirroredBoxWithoutOverlapping) {
 // A grid seen in perspective (rows shrinking toward a horizon, skewed): every cell that reaches the
 // rectangle must be in a kept piece, or a scissored draw of the pieces would lose pixels; a corner
 // behind the eye keeps its piece; the pieces come in the strips' order; cells far away are dropped.
-TEST(GridPieces, HoldEveryCellThatReachesTheRectangle) {
-  const int columns = 50, rows = 50, cellsPerPiece = 7;
+// A 50 x 50 grid seen in perspective on an 800 x 600 window: rows further off are narrower and
+// higher up. The last rows lie behind the eye, and so does one vertex near the front.
+std::vector<float> gridOnWindow(int columns, int rows) {
   std::vector<float> window(2 * columns * rows);
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       const float depth = 1.0f + 0.2f * row;
       window[2 * (row * columns + column)] = 400.0f + (column - 25) * 60.0f / depth + 3.0f * row;
       window[2 * (row * columns + column) + 1] = 600.0f - 500.0f / depth;
+      if (row >= 46) window[2 * (row * columns + column)] = window[2 * (row * columns + column) + 1] = std::nanf("");
     }
   }
-  window[2 * (3 * columns + 40)] = std::nanf("");  // behind the eye
-  const PixelRect rect{250, 280, 300, 60};
-  const std::vector<GridPiece> pieces = piecesInRect(window, columns, rows, rect, cellsPerPiece);
-  const auto kept = [&](int strip, int cell) {
-    return std::any_of(pieces.begin(), pieces.end(), [&](const GridPiece& p) {
-      return p.strip == strip && cell >= p.firstCell && cell < p.firstCell + p.cells;
-    });
-  };
-  int cellsReaching = 0;
+  window[2 * (3 * columns + 40)] = std::nanf("");
+  return window;
+}
+
+// Calls visit(strip, cell, box) for each cell of the grid with all four corners in front of the eye.
+template <typename Visit>
+void forEachCell(const std::vector<float>& window, int columns, int rows, Visit visit) {
   for (int strip = 0; strip + 1 < rows; ++strip) {
     for (int cell = 0; cell + 1 < columns; ++cell) {
-      float xMin = 1e9f, xMax = -1e9f, yMin = 1e9f, yMax = -1e9f;
+      std::array<float, 4> box = {1e9f, -1e9f, 1e9f, -1e9f};  // x min, x max, y min, y max
+      bool behind = false;
       for (int corner = 0; corner < 4; ++corner) {
         const float* v = &window[2 * ((strip + corner / 2) * columns + cell + corner % 2)];
-        xMin = std::min(xMin, v[0]), xMax = std::max(xMax, v[0]);
-        yMin = std::min(yMin, v[1]), yMax = std::max(yMax, v[1]);
+        behind = behind || std::isnan(v[0]);
+        box = {std::min(box[0], v[0]), std::max(box[1], v[0]), std::min(box[2], v[1]), std::max(box[3], v[1])};
       }
-      const bool reaches =
-          xMax >= rect.x && xMin <= rect.x + rect.width && yMax >= rect.y && yMin <= rect.y + rect.height;
-      cellsReaching += reaches ? 1 : 0;
-      EXPECT_TRUE(!reaches || kept(strip, cell)) << strip << "," << cell;
+      if (!behind) visit(strip, cell, box);
     }
   }
-  EXPECT_GT(cellsReaching, 0);
-  EXPECT_TRUE(kept(2, 39) && kept(3, 39) && kept(3, 40));
-  EXPECT_LT(pieces.size(), static_cast<size_t>(49 * 7 / 4));
+}
+
+bool holds(const std::vector<GridPiece>& pieces, int strip, int cell) {
+  return std::any_of(pieces.begin(), pieces.end(), [&](const GridPiece& p) {
+    return p.strip == strip && cell >= p.firstCell && cell < p.firstCell + p.cells;
+  });
+}
+
+bool inStripOrder(const std::vector<GridPiece>& pieces) {
   for (size_t i = 1; i < pieces.size(); ++i) {
-    EXPECT_LT(std::make_pair(pieces[i - 1].strip, pieces[i - 1].firstCell),
-              std::make_pair(pieces[i].strip, pieces[i].firstCell));
+    if (std::make_pair(pieces[i - 1].strip, pieces[i - 1].firstCell) >=
+        std::make_pair(pieces[i].strip, pieces[i].firstCell)) {
+      return false;
+    }
   }
-  EXPECT_EQ(piecesInRect(window, columns, rows, PixelRect{5000, 5000, 10, 10}, cellsPerPiece).size(), 2u);  // the two beside the eye
+  return true;
+}
+
+TEST(GridPieces, HoldEveryCellThatReachesTheRectangle) {
+  const int columns = 50, rows = 50, cellsPerPiece = 7;
+  const std::vector<float> window = gridOnWindow(columns, rows);
+  const PixelRect rect{250, 280, 300, 60};
+  const std::vector<GridPiece> pieces = piecesInRect(window, columns, rows, rect, cellsPerPiece);
+  int cellsReaching = 0;
+  forEachCell(window, columns, rows, [&](int strip, int cell, const std::array<float, 4>& box) {
+    const bool reaches =
+        box[1] >= rect.x && box[0] <= rect.x + rect.width && box[3] >= rect.y && box[2] <= rect.y + rect.height;
+    cellsReaching += reaches ? 1 : 0;
+    EXPECT_TRUE(!reaches || holds(pieces, strip, cell)) << strip << "," << cell;
+  });
+  EXPECT_GT(cellsReaching, 0);
+  // A piece with a corner behind the eye may reach anywhere; one with all behind reaches nowhere.
+  EXPECT_TRUE(holds(pieces, 2, 39) && holds(pieces, 3, 39) && holds(pieces, 3, 40));
+  EXPECT_TRUE(holds(pieces, 45, 0) && !holds(pieces, 46, 0) && !holds(pieces, 48, 48));
+  EXPECT_LT(pieces.size(), static_cast<size_t>(49 * 7 / 4));
+  EXPECT_TRUE(inStripOrder(pieces));
+  const std::vector<GridPiece> far = piecesInRect(window, columns, rows, PixelRect{5000, 5000, 10, 10}, cellsPerPiece);
+  EXPECT_EQ(far.size(), 2u + 7u);  // the two beside the vertex behind the eye, and the row into the eye's plane
+}
+
+// With the rectangles drawn first, the rest of the sea needs every cell that may reach a pixel of
+// the window outside them: all but the cells well inside a rectangle.
+TEST(GridPieces, OutsideTheRectanglesHoldEveryCellThatMayReachAPixelThere) {
+  const int columns = 50, rows = 50, cellsPerPiece = 7;
+  const std::vector<float> window = gridOnWindow(columns, rows);
+  const PixelRect viewport{0, 0, 800, 600};
+  const std::vector<PixelRect> rects = {{250, 300, 300, 80}, {600, 420, 120, 40}};
+  const std::vector<GridPiece> pieces = piecesOutside(window, columns, rows, viewport, rects, cellsPerPiece);
+  const std::vector<GridPiece> all = piecesInRect(window, columns, rows, viewport, cellsPerPiece);
+  forEachCell(window, columns, rows, [&](int strip, int cell, const std::array<float, 4>& box) {
+    // Within a pixel of a rectangle's edge, the GPU's rounding may put the cell's pixels outside.
+    const bool wellInside = std::any_of(rects.begin(), rects.end(), [&](const PixelRect& r) {
+      return box[0] >= r.x + 1.0f && box[1] <= r.x + r.width - 1.0f && box[2] >= r.y + 1.0f &&
+             box[3] <= r.y + r.height - 1.0f;
+    });
+    if (!wellInside && holds(all, strip, cell)) {
+      EXPECT_TRUE(holds(pieces, strip, cell)) << strip << "," << cell;
+    }
+  });
+  EXPECT_TRUE(holds(pieces, 3, 40) && !holds(pieces, 47, 0));
+  EXPECT_LT(pieces.size(), all.size());
+  EXPECT_TRUE(inStripOrder(pieces));
+  EXPECT_EQ(piecesOutside(window, columns, rows, viewport, {}, cellsPerPiece).size(), all.size());
+
+  // One piece and rectangles around it: left out with room on every side, kept where an edge comes
+  // within a pixel of it on either axis.
+  float xMin = 1e9f, xMax = -1e9f, yMin = 1e9f, yMax = -1e9f;
+  for (int row = 4; row <= 5; ++row) {
+    for (int column = 21; column <= 28; ++column) {
+      const float* v = &window[2 * (row * columns + column)];
+      xMin = std::min(xMin, v[0]), xMax = std::max(xMax, v[0]), yMin = std::min(yMin, v[1]), yMax = std::max(yMax, v[1]);
+    }
+  }
+  // Room in pixels on the left, right, bottom and top.
+  const auto around = [&](int left, int right, int bottom, int top) {
+    const int x0 = static_cast<int>(std::floor(xMin)) - left, y0 = static_cast<int>(std::floor(yMin)) - bottom;
+    const int x1 = static_cast<int>(std::ceil(xMax)) + right, y1 = static_cast<int>(std::ceil(yMax)) + top;
+    const PixelRect rect{x0, y0, x1 - x0, y1 - y0};
+    return holds(piecesOutside(window, columns, rows, viewport, {rect}, cellsPerPiece), 4, 21);
+  };
+  EXPECT_FALSE(around(3, 3, 3, 3));
+  EXPECT_TRUE(around(0, 3, 3, 3) && around(3, 0, 3, 3) && around(3, 3, 0, 3) && around(3, 3, 3, 0));
 }
 
 }  // namespace
