@@ -157,3 +157,22 @@ bool MatrixStack::pop() {
   stack_.pop_back();
   return true;
 }
+
+bool boxOutsideClipVolume(const Matrix4& clip, const std::array<float, 3>& low, const std::array<float, 3>& high) {
+  if (!(low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2])) return false;  // no box
+  // Outside each plane: x > w, x < -w, y > w, y < -w, z > w, z < -w, one bit each.
+  unsigned int allOutside = 0x3f;
+  for (int corner = 0; corner < 8 && allOutside != 0; ++corner) {
+    const std::array<float, 4> p = transform(clip, {(corner & 1) ? high[0] : low[0], (corner & 2) ? high[1] : low[1],
+                                                    (corner & 4) ? high[2] : low[2], 1.0f});
+    const float w = p[3];
+    unsigned int outside = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+      const float room = 1.0e-4f * (std::fabs(p[axis]) + std::fabs(w));
+      if (p[axis] - w > room) outside |= 1u << (2 * axis);
+      if (-p[axis] - w > room) outside |= 2u << (2 * axis);
+    }
+    allOutside &= outside;
+  }
+  return allOutside != 0;
+}

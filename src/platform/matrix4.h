@@ -23,6 +23,10 @@ Matrix4 orthoMatrix(double left, double right, double bottom, double top, double
 std::array<float, 9> normalMatrix(const Matrix4& modelview, bool rescale);
 // m × (x, y, z, w).
 std::array<float, 4> transform(const Matrix4& m, const std::array<float, 4>& v);
+// True when GL's clipping leaves nothing of the box from `low` to `high` under `clip` (projection ×
+// modelview): all eight corners lie beyond one plane of the clip volume, by more than a GPU's
+// rounding could move them. False for a box with low above high on any axis.
+bool boxOutsideClipVolume(const Matrix4& clip, const std::array<float, 3>& low, const std::array<float, 3>& high);
 
 // GL's stack: the top is the current matrix; push copies it, pop drops it (never the last one).
 class MatrixStack {

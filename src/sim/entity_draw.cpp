@@ -11,6 +11,7 @@
 #include "camera/view_wedge.h"
 #include "platform/gfx.h"
 #include "platform/gl.h"
+#include "platform/matrix4.h"
 #include "platform/shader_layer.h"
 #include "sim/world.h"
 #include "water/reflection_cover.h"
@@ -40,8 +41,20 @@ void addToCover(ReflectionCover* cover, const std::array<float, 3>& low, const s
 }
 
 // A model as drawn: MeshModel::draw leaves its own scale on the matrix, where its box then fits.
+// With culling on, a model that GL would clip away entirely is left out (its scale still applied):
+// a browser's software renderer pays for every draw and every triangle sent, seen or not.
 void drawModel(const MeshModel* model, ReflectionCover* cover) {
   if (model == nullptr) return;
+  if (g_frustumCulling) {
+    constexpr auto scale = static_cast<float>(kModelDrawScale);
+    Matrix4 clip{};
+    shaderCurrentModelViewProjection(clip.data());
+    if (boxOutsideClipVolume(multiply(clip, scaleMatrix(scale, scale, scale)), model->boundsLow, model->boundsHigh)) {
+      gfxScalef(scale, scale, scale);
+      ++g_entityDrawCounts.modelsOutside;
+      return;
+    }
+  }
   model->draw(g_renderPath);
   addToCover(cover, model->boundsLow, model->boundsHigh);
 }

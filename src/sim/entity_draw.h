@@ -5,15 +5,18 @@
 class ReflectionCover;
 struct Ship;
 
-// F5: ships outside the camera's view wedge are skipped (on at start-up).
+// F5: ships outside the camera's view wedge are skipped, and so is every model (ship or duck) that
+// lies wholly outside the view (on at start-up).
 extern bool g_frustumCulling;
 
-// What the latest drawEntities call drew; lets tests see culling and the sinking box.
+// What the latest drawEntities call drew; lets tests see culling and the sinking box. A ship or duck
+// whose model lies outside the view counts as drawn, and in modelsOutside.
 struct EntityDrawCounts {
   int ships = 0;
   int ducks = 0;
   int balls = 0;
   int sinkBoxes = 0;
+  int modelsOutside = 0;
 };
 extern EntityDrawCounts g_entityDrawCounts;
 

@@ -2,6 +2,10 @@
 // look-at, the mirrored camera as the sea reads its image, the stack, and the normals' matrix. No GL.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+#include <utility>
+
 #include "camera/camera_rig.h"
 #include "platform/matrix4.h"
 
@@ -71,6 +75,43 @@ TEST(Matrices, NormalsTurnWithTheModelAndRescalingUndoesItsScale) {
   EXPECT_NEAR(rescaled[1], 1.0f, 1e-6f);
   EXPECT_NEAR(scaled[1], 2.0f, 1e-6f);
   EXPECT_NEAR(normalMatrix(scaleMatrix(1, 1, 4), true)[8], 1.0f, 1e-6f);  // a flattened model's up stays unit
+}
+
+// A box is culled only when nothing of it could be drawn: no point of a culled box lies in the clip
+// volume, and a box that reaches into the view, or around the eye, is kept.
+TEST(Matrices, ABoxOutsideTheClipVolumeHoldsNoPointOfTheView) {
+  const double eye[3] = {0.0, 0.0, 10.0}, centre[3] = {100.0, 0.0, 0.0}, up[3] = {0.0, 0.0, 1.0};
+  const Matrix4 clip = multiply(perspectiveMatrix(45.0, 4.0 / 3.0, 1.0, 2000.0), lookAtMatrix(eye, centre, up));
+  using Box = std::pair<std::array<float, 3>, std::array<float, 3>>;
+  EXPECT_FALSE(boxOutsideClipVolume(clip, {90, -5, 0}, {110, 5, 8}));         // ahead
+  EXPECT_TRUE(boxOutsideClipVolume(clip, {-60, -5, 0}, {-40, 5, 8}));         // behind the eye
+  EXPECT_TRUE(boxOutsideClipVolume(clip, {90, 200, 0}, {110, 220, 8}));       // far to the left
+  EXPECT_FALSE(boxOutsideClipVolume(clip, {-5, -5, 5}, {5, 5, 15}));          // around the eye
+  EXPECT_FALSE(boxOutsideClipVolume(clip, {90, 5, 0}, {110, -5, 8}));         // no box
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> place(-300.0f, 300.0f), size(0.5f, 60.0f), share(0.0f, 1.0f);
+  int culled = 0, kept = 0;
+  for (int trial = 0; trial < 2000; ++trial) {
+    Box box;
+    for (int axis = 0; axis < 3; ++axis) {
+      box.first[axis] = place(random) / (axis == 2 ? 10.0f : 1.0f);
+      box.second[axis] = box.first[axis] + size(random);
+    }
+    const bool outside = boxOutsideClipVolume(clip, box.first, box.second);
+    (outside ? culled : kept) += 1;
+    if (!outside) continue;
+    for (int sample = 0; sample < 200; ++sample) {
+      std::array<float, 4> point{0, 0, 0, 1};
+      for (int axis = 0; axis < 3; ++axis) {
+        point[axis] = box.first[axis] + share(random) * (box.second[axis] - box.first[axis]);
+      }
+      const std::array<float, 4> p = transform(clip, point);
+      const bool inView = std::fabs(p[0]) <= p[3] && std::fabs(p[1]) <= p[3] && std::fabs(p[2]) <= p[3];
+      ASSERT_FALSE(inView) << "trial " << trial;
+    }
+  }
+  EXPECT_GT(culled, 100);
+  EXPECT_GT(kept, 100);
 }
 
 }  // namespace
