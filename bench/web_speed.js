@@ -4,7 +4,7 @@
 // 0.02 s steps) in the page (SwiftShader) and in the desktop program under Xvfb (llvmpipe), at each
 // size. Both draw their frames back to back, not at a display's refresh; the ratio is web / desktop.
 // Usage: node web_speed.js SITE_DIR OUT_DIR DESKTOP_PROGRAM   (bench/web_speed.sh sets it up)
-// Environment: FRAMES (default 1500), SIZES (default "800x600 1280x720"), ROUNDS (default 3).
+// Environment: FRAMES (default 1500), SIZES (default "800x600 1280x720"), ROUNDS (default 5).
 "use strict";
 const { execFileSync } = require("child_process");
 const fs = require("fs");
@@ -15,7 +15,7 @@ const { serve, launch, open, until } = require("../tests/web/browser");
 const [site, out, desktop] = process.argv.slice(2).map((p) => path.resolve(p));
 const frames = Number(process.env.FRAMES || 1500);
 const sizes = (process.env.SIZES || "800x600 1280x720").split(/\s+/);
-const rounds = Number(process.env.ROUNDS || 3);
+const rounds = Number(process.env.ROUNDS || 5);
 const fixedStep = `--fixed-dt 0.02 --seed 3 --mute`;
 
 function siteSize() {

@@ -3,7 +3,7 @@
 # program on the same fixed-step frames (see bench/web_speed.js). Builds the page and the desktop
 # program first.
 # Usage: bench/web_speed.sh     Environment: FRAMES (default 1500), SIZES (default "800x600 1280x720"),
-# ROUNDS (default 3).
+# ROUNDS (default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-web.sh >/dev/null
