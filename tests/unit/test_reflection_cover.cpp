@@ -9,29 +9,17 @@
 #include <utility>
 #include <vector>
 
+#include "platform/matrix4.h"
 #include "water/reflection_cover.h"
 
 namespace {
 
 using Vec3 = std::array<float, 3>;
 
-// GL's perspective projection (as gluPerspective builds it) of an eye at the origin looking down -z,
-// column-major.
-std::array<float, 16> perspective(float fovyDegrees, float aspect, float zNear, float zFar) {
-  const float f = 1.0f / std::tan(fovyDegrees * 3.14159265f / 360.0f);
-  std::array<float, 16> m{};
-  m[0] = f / aspect;
-  m[5] = f;
-  m[10] = (zFar + zNear) / (zNear - zFar);
-  m[11] = -1.0f;
-  m[14] = 2.0f * zFar * zNear / (zNear - zFar);
-  return m;
-}
-
 // Every point of the box in front of the near plane (z <= -zNear) that lands on the image lies in
 // the cover: the cover never loses a drawn pixel.
 TEST(ReflectionCover, HoldsEveryVisiblePointOfTheBoxesAdded) {
-  const auto m = perspective(60.0f, 1.3f, 1.0f, 5000.0f);
+  const Matrix4 m = perspectiveMatrix(60.0, 1.3, 1.0, 5000.0);
   std::mt19937 random(7);
   std::uniform_real_distribution<float> coordinate(-300.0f, 300.0f), size(1.0f, 200.0f), unit(0.0f, 1.0f);
   int straddling = 0, seen = 0;
@@ -61,7 +49,7 @@ TEST(ReflectionCover, HoldsEveryVisiblePointOfTheBoxesAdded) {
 }
 
 TEST(ReflectionCover, AddsNothingForWhatCannotBeSeen) {
-  const auto m = perspective(60.0f, 1.0f, 1.0f, 5000.0f);
+  const Matrix4 m = perspectiveMatrix(60.0, 1.0, 1.0, 5000.0);
   const struct {
     const char* what;
     Vec3 low, high;
@@ -130,9 +118,6 @@ TEST(MirroredRects, HoldEveryPixelNearAMirroredBoxWithoutOverlapping) {
   EXPECT_TRUE(mirroredRects(ReflectionCover{}, reach, width, height).empty());
 }
 
-// A grid seen in perspective (rows shrinking toward a horizon, skewed): every cell that reaches the
-// rectangle must be in a kept piece, or a scissored draw of the pieces would lose pixels; a corner
-// behind the eye keeps its piece; the pieces come in the strips' order; cells far away are dropped.
 // A 50 x 50 grid seen in perspective on an 800 x 600 window: rows further off are narrower and
 // higher up. The last rows lie behind the eye, and so does one vertex near the front.
 std::vector<float> gridOnWindow(int columns, int rows) {
@@ -142,7 +127,7 @@ std::vector<float> gridOnWindow(int columns, int rows) {
       const float depth = 1.0f + 0.2f * row;
       window[2 * (row * columns + column)] = 400.0f + (column - 25) * 60.0f / depth + 3.0f * row;
       window[2 * (row * columns + column) + 1] = 600.0f - 500.0f / depth;
-      if (row >= 46) window[2 * (row * columns + column)] = window[2 * (row * columns + column) + 1] = std::nanf("");
+      if (row >= 46) window[2 * (row * columns + column)] = std::nanf("");
     }
   }
   window[2 * (3 * columns + 40)] = std::nanf("");
@@ -173,16 +158,15 @@ bool holds(const std::vector<GridPiece>& pieces, int strip, int cell) {
 }
 
 bool inStripOrder(const std::vector<GridPiece>& pieces) {
-  for (size_t i = 1; i < pieces.size(); ++i) {
-    if (std::make_pair(pieces[i - 1].strip, pieces[i - 1].firstCell) >=
-        std::make_pair(pieces[i].strip, pieces[i].firstCell)) {
-      return false;
-    }
-  }
-  return true;
+  return std::is_sorted(pieces.begin(), pieces.end(), [](const GridPiece& a, const GridPiece& b) {
+    return std::make_pair(a.strip, a.firstCell) < std::make_pair(b.strip, b.firstCell);
+  });
 }
 
-TEST(GridPieces, HoldEveryCellThatReachesTheRectangle) {
+// Every cell that reaches a rectangle must be in a kept piece, or a scissored draw of the pieces
+// would lose pixels; a corner behind the eye keeps its piece; the pieces come in the strips' order;
+// cells far away are dropped.
+TEST(GridPieces, HoldEveryCellThatMayReachTheirPixels) {
   const int columns = 50, rows = 50, cellsPerPiece = 7;
   const std::vector<float> window = gridOnWindow(columns, rows);
   const PixelRect rect{250, 280, 300, 60};
@@ -202,16 +186,12 @@ TEST(GridPieces, HoldEveryCellThatReachesTheRectangle) {
   EXPECT_TRUE(inStripOrder(pieces));
   const std::vector<GridPiece> far = piecesInRect(window, columns, rows, PixelRect{5000, 5000, 10, 10}, cellsPerPiece);
   EXPECT_EQ(far.size(), 2u + 7u);  // the two beside the vertex behind the eye, and the row into the eye's plane
-}
 
-// With the rectangles drawn first, the rest of the sea needs every cell that may reach a pixel of
-// the window outside them: all but the cells well inside a rectangle.
-TEST(GridPieces, OutsideTheRectanglesHoldEveryCellThatMayReachAPixelThere) {
-  const int columns = 50, rows = 50, cellsPerPiece = 7;
-  const std::vector<float> window = gridOnWindow(columns, rows);
+  // With the rectangles drawn first, the rest of the sea needs every cell that may reach a pixel of
+  // the window outside them: all but the cells well inside a rectangle.
   const PixelRect viewport{0, 0, 800, 600};
   const std::vector<PixelRect> rects = {{250, 300, 300, 80}, {600, 420, 120, 40}};
-  const std::vector<GridPiece> pieces = piecesOutside(window, columns, rows, viewport, rects, cellsPerPiece);
+  const std::vector<GridPiece> rest = piecesOutside(window, columns, rows, viewport, rects, cellsPerPiece);
   const std::vector<GridPiece> all = piecesInRect(window, columns, rows, viewport, cellsPerPiece);
   forEachCell(window, columns, rows, [&](int strip, int cell, const std::array<float, 4>& box) {
     // Within a pixel of a rectangle's edge, the GPU's rounding may put the cell's pixels outside.
@@ -220,28 +200,25 @@ TEST(GridPieces, OutsideTheRectanglesHoldEveryCellThatMayReachAPixelThere) {
              box[3] <= r.y + r.height - 1.0f;
     });
     if (!wellInside && holds(all, strip, cell)) {
-      EXPECT_TRUE(holds(pieces, strip, cell)) << strip << "," << cell;
+      EXPECT_TRUE(holds(rest, strip, cell)) << strip << "," << cell;
     }
   });
-  EXPECT_TRUE(holds(pieces, 3, 40) && !holds(pieces, 47, 0));
-  EXPECT_LT(pieces.size(), all.size());
-  EXPECT_TRUE(inStripOrder(pieces));
+  EXPECT_TRUE(holds(rest, 3, 40) && !holds(rest, 47, 0));
+  EXPECT_LT(rest.size(), all.size());
+  EXPECT_TRUE(inStripOrder(rest));
   EXPECT_EQ(piecesOutside(window, columns, rows, viewport, {}, cellsPerPiece).size(), all.size());
 
   // One piece and rectangles around it: left out with room on every side, kept where an edge comes
   // within a pixel of it on either axis.
-  float xMin = 1e9f, xMax = -1e9f, yMin = 1e9f, yMax = -1e9f;
-  for (int row = 4; row <= 5; ++row) {
-    for (int column = 21; column <= 28; ++column) {
-      const float* v = &window[2 * (row * columns + column)];
-      xMin = std::min(xMin, v[0]), xMax = std::max(xMax, v[0]), yMin = std::min(yMin, v[1]), yMax = std::max(yMax, v[1]);
-    }
-  }
-  // Room in pixels on the left, right, bottom and top.
-  const auto around = [&](int left, int right, int bottom, int top) {
-    const int x0 = static_cast<int>(std::floor(xMin)) - left, y0 = static_cast<int>(std::floor(yMin)) - bottom;
-    const int x1 = static_cast<int>(std::ceil(xMax)) + right, y1 = static_cast<int>(std::ceil(yMax)) + top;
-    const PixelRect rect{x0, y0, x1 - x0, y1 - y0};
+  float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;  // the piece of strip 4 from cell 21
+  forEachCell(window, columns, rows, [&](int strip, int cell, const std::array<float, 4>& b) {
+    if (strip != 4 || cell < 21 || cell >= 28) return;
+    x0 = std::min(x0, b[0]), x1 = std::max(x1, b[1]), y0 = std::min(y0, b[2]), y1 = std::max(y1, b[3]);
+  });
+  const auto around = [&](int left, int right, int bottom, int top) {  // room in pixels
+    const PixelRect rect{static_cast<int>(std::floor(x0)) - left, static_cast<int>(std::floor(y0)) - bottom,
+                         static_cast<int>(std::ceil(x1) - std::floor(x0)) + left + right,
+                         static_cast<int>(std::ceil(y1) - std::floor(y0)) + bottom + top};
     return holds(piecesOutside(window, columns, rows, viewport, {rect}, cellsPerPiece), 4, 21);
   };
   EXPECT_FALSE(around(3, 3, 3, 3));
