@@ -186,8 +186,8 @@ std::vector<GridPiece> piecesOutside(const std::vector<float>& window, int colum
                                      const PixelRect& viewport, const std::vector<PixelRect>& rects,
                                      int cellsPerPiece) {
   return selectPieces(window, columns, rows, cellsPerPiece, [&](const PieceBox& box) {
-    if (box.partlyBehind) return true;
-    return meets(box, viewport) &&
-           std::none_of(rects.begin(), rects.end(), [&](const PixelRect& rect) { return within(box, rect); });
+    return box.partlyBehind ||
+           (meets(box, viewport) &&
+            std::none_of(rects.begin(), rects.end(), [&](const PixelRect& rect) { return within(box, rect); }));
   });
 }

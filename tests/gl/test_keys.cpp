@@ -93,10 +93,12 @@ TEST(KeysQuit, EscapeAndXEndTheProgram) {
 }
 
 // With culling on, a ship outside the camera's view wedge is skipped in both passes; ducks and
-// balls are always drawn.
-TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeOnly) {
+// balls are always drawn, a model wholly outside the view without a draw of its own.
+TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeAndModelsOutsideTheView) {
   MeshModel empty;
   empty.radius = 20;
+  empty.boundsLow = {-1, -1, -1}, empty.boundsHigh = {1, 1, 1};  // beyond x = +-1 where placed here
+  for (unsigned int matrix : {GL_PROJECTION, GL_MODELVIEW}) gfxMatrixMode(matrix), gfxLoadIdentity();
   CameraRig camera;
   camera.x = -200.0f;  // the wedge's apex near x = -15, opening toward -x
   g_shipModel1 = g_shipModel2 = g_duckModel = &empty;
@@ -117,6 +119,7 @@ TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeOnly) {
       EXPECT_EQ(g_entityDrawCounts.ships, culling ? 1 : 2) << "pass " << static_cast<int>(pass);
       EXPECT_EQ(g_entityDrawCounts.ducks, 1);
       EXPECT_EQ(g_entityDrawCounts.balls, 1);
+      EXPECT_EQ(g_entityDrawCounts.modelsOutside, culling ? 2 : 0);  // the ship in the wedge and the duck
       EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
   }

@@ -91,10 +91,8 @@ TEST(Matrices, ABoxOutsideTheClipVolumeHoldsNoPointOfTheView) {
   int culled = 0, kept = 0;
   for (int trial = 0; trial < 2000; ++trial) {
     std::array<float, 3> low{}, high{};
-    for (int axis = 0; axis < 3; ++axis) {
-      low[axis] = place(random) / (axis == 2 ? 10.0f : 1.0f);  // boxes near the water
-      high[axis] = low[axis] + size(random);
-    }
+    for (int axis = 0; axis < 3; ++axis) low[axis] = place(random) / (axis == 2 ? 10.0f : 1.0f);  // near the water
+    for (int axis = 0; axis < 3; ++axis) high[axis] = low[axis] + size(random);
     const bool outside = boxOutsideClipVolume(clip, low, high);
     (outside ? culled : kept) += 1;
     for (int sample = 0; outside && sample < 200; ++sample) {
