@@ -1,6 +1,7 @@
 // The idle step: the heartbeat that moves the clock, the script, the sea, the world and the camera.
 #include <algorithm>
-#include <cmath>
+#include <chrono>
+#include <thread>  // Required for: sleep_for() while a fixed-clock run waits for its frame
 
 #include "app/frame_profile.h"
 #include "app/frame_rate.h"
@@ -16,25 +17,16 @@
 #include "timeline/timeline.h"
 #include "water/water_surface.h"
 
-namespace {
-
-// Seconds: the most one idle step moves the demo on. Frames here take 5 to 60 ms; a longer gap is a
-// stall (a suspend, a debugger, a busy machine, a dragged window, a hidden browser tab). The demo then
-// moves on by this much and resumes where it stood, as after a pause: the rest of the gap is dropped
-// from the run's time, so that no ball is flung across the map and no title leaps off the screen. A
-// fixed clock's step, up to 1 s, is never cut.
-constexpr double kLongestStep = 0.25;
-
-}  // namespace
-
 bool advanceWorld() {
   // Update: one named step per line, in this order; the timeline runs before this turn's delta
   // exists and does not use it.
   advanceFixedClock();
   const int64_t previous = g_frameCounter;
   g_frameCounter = readCounter();
-  const int64_t longest = std::max(std::llround(kLongestStep * static_cast<double>(g_perfFrequency)),
-                                   static_cast<long long>(fixedClockStep()));
+  // A stall moves the demo on by the longest frame and resumes where it stood, as after a pause: the
+  // rest of the gap is dropped from the run's time, so that no ball is flung across the map and no
+  // title leaps off the screen. The frame-rate meter drops the gap too (countFrame).
+  const int64_t longest = longestFrameGap();
   if (g_frameCounter - previous > longest) g_timelineStart += g_frameCounter - previous - longest;
   const double elapsed = static_cast<double>(g_frameCounter - g_timelineStart) / static_cast<double>(g_perfFrequency);
   const bool restarted = runTimeline(
@@ -54,6 +46,15 @@ bool advanceWorld() {
 }
 
 void onIdle() {
+  // On the fixed clock each step follows a shown frame: frame N of --frames shows the world after
+  // N - 1 steps. GLUT keeps calling the idle step while the window is not yet mapped or wholly
+  // covered, and shows no frame then; a step taken meanwhile would move the run on unseen, by as
+  // many steps as the machine had time for. Real time moves on whatever is shown.
+  if (fixedClockStep() > 0 && g_runControl.stepsTaken >= g_runControl.framesDrawn) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));  // not a busy wait while hidden
+    return;
+  }
+  ++g_runControl.stepsTaken;
   if (advanceWorld()) ++g_runControl.loopsDone;
   glutPostRedisplay();
 }

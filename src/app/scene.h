@@ -45,6 +45,7 @@ bool toggleMessageVisible(int64_t now);
 struct RunControl {
   int frameLimit = -1;
   int framesDrawn = 0;
+  int stepsTaken = 0;  // idle steps of the window's main loop
   int loopLimit = -1;
   int loopsDone = 0;  // complete runs: the script's restarts
   std::string screenshotPath;

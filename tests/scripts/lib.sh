@@ -3,7 +3,8 @@ set -euo pipefail
 build_dir=$(realpath "$1")
 bin_dir="$build_dir/bin"
 work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
+# KEEP=1 leaves the work folder (screenshots, logs) for a look after a failure.
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work_dir"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

@@ -1,9 +1,11 @@
 // The demo script driven through the real idle step on a fixed clock: every row acts once per run,
-// however wide its window, and each restart begins the script again.
+// however wide its window, a stall leaves the firing windows as they were, and each restart begins
+// the script again.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,30 @@ class Timeline : public ::testing::Test {
     while (runTime() < seconds) advanceWorld();
   }
 
+  // As the window runs: an idle step, then a frame that the meter counts, so the script's windows
+  // follow the measured rate. From a fresh run start with no rate measured yet.
+  void startMeasuredRun(int framesPerSecond) {
+    useFixedClock(1.0 / framesPerSecond);
+    g_perfFrequency = counterFrequency();
+    g_frameCounter = g_timelineStart = readCounter();
+    startFrameRateWindow(readCounter());
+  }
+  void stepAndShowUntil(double seconds) {
+    while (runTime() < seconds) {
+      advanceWorld();
+      countDisplayedFrame();
+    }
+  }
+
+  // Broadside orders, fired or refused, by the script row they belong to (its run time, in tenths of a
+  // second).
+  std::map<long, int> ordersByRow() const {
+    std::map<long, int> rows;
+    for (const Recorded& e : g_recorded)
+      if (e.kind == WorldEvent::BroadsideFired || e.kind == WorldEvent::BroadsideRefused) ++rows[std::lround(e.runTime * 10)];
+    return rows;
+  }
+
   static double frameSeconds() { return static_cast<double>(fixedClockStep()) / counterFrequency(); }
   static double runTime() { return static_cast<double>(readCounter() - g_timelineStart) / counterFrequency(); }
 
@@ -162,6 +188,26 @@ TEST_F(Timeline, ALeapOverAWindowRunsItsRowOnce) {
   EXPECT_NEAR(events(WorldEvent::BroadsideFired).back().runTime, 10.0, 0.05);
 }
 
+// Leaps in the second and third runs of the script act as in the first.
+TEST_F(Timeline, LeapsInLaterRunsActAsInTheFirst) {
+  run(60, 0.0);
+  for (int loop = 1; loop <= 3; ++loop) {
+    stepUntil(47.9);
+    const size_t before = g_recorded.size();
+    leap(0.2);  // over run time 48: both ships fire and title line 3 rises
+    std::vector<std::string> acted;
+    for (size_t i = before; i < g_recorded.size(); ++i) {
+      const Recorded& e = g_recorded[i];
+      acted.push_back(e.kind == WorldEvent::TitleCreated ? "title " + std::to_string(e.value) : e.ship);
+    }
+    EXPECT_EQ(acted, (std::vector<std::string>{"Schiff Nr. 1", "Schiff Nr. 2", "title 3"})) << "run " << loop;
+    stepUntil(70.9);
+    leap(0.2);  // over the restart
+    EXPECT_EQ(events(WorldEvent::Restart).size(), static_cast<size_t>(loop));
+  }
+  EXPECT_EQ(events(WorldEvent::TitleCreated).size(), 12u);
+}
+
 // The two rows at run time 38 leapt over together: the first's orders, then the second's, whose
 // broadsides find both sides reloading.
 TEST_F(Timeline, ALeapOverTwoRowsRunsBothInOrder) {
@@ -174,6 +220,26 @@ TEST_F(Timeline, ALeapOverTwoRowsRunsBothInOrder) {
                                             WorldEvent::BroadsideRefused, WorldEvent::BroadsideRefused}));
   EXPECT_EQ(g_ships[0]->turn, 2);
   EXPECT_EQ(g_ships[0]->speed, -1);
+}
+
+// A stall of 10 s between two rows: the meter keeps its rate across it, so every row after it acts on
+// as many steps as in a run without the stall. Measured over the stall, the rate would fall to a few
+// frames a second, and the next rows' windows would open seconds early and act on every step.
+TEST_F(Timeline, AStallLeavesTheFiringWindowsAsTheyWere) {
+  startMeasuredRun(64);  // a step of 1/64 s: the quarter second a stall keeps is 16 whole steps
+  stepAndShowUntil(29.5);
+  const std::map<long, int> steady = ordersByRow();
+  ASSERT_EQ(steady.size(), 5u);  // the rows at run time 10, 18, 20, 23 and 26
+
+  clearWorld();
+  setupScenario();
+  g_recorded.clear();
+  startMeasuredRun(64);
+  stepAndShowUntil(16.5);
+  leap(10.0);
+  countDisplayedFrame();
+  stepAndShowUntil(29.5);
+  EXPECT_EQ(ordersByRow(), steady);
 }
 
 // A stall moves the run on by a quarter of a second, and the world by as much; a fixed step of a

@@ -20,15 +20,38 @@ namespace {
 constexpr int64_t kSecond = 1000000000;  // counts per second
 
 TEST(FrameRateMeter, CountsFramesOverAWindowOfMoreThanOneSecond) {
+  constexpr int64_t kLongest = kSecond / 4;
   FrameRateMeter meter;
-  for (int i = 1; i <= 59; ++i) EXPECT_FALSE(countFrame(meter, i * kSecond / 59, kSecond));
+  for (int i = 1; i <= 59; ++i) EXPECT_FALSE(countFrame(meter, i * kSecond / 59, kSecond, kLongest));
   EXPECT_EQ(meter.framesPerSecond, 0);  // exactly one second is not yet evaluated
-  EXPECT_TRUE(countFrame(meter, kSecond + kSecond / 100, kSecond));
+  EXPECT_TRUE(countFrame(meter, kSecond + kSecond / 100, kSecond, kLongest));
   EXPECT_EQ(meter.framesPerSecond, 59);  // 60 frames in 1.01 s, truncated
-  for (int i = 1; i <= 30; ++i) countFrame(meter, kSecond + kSecond / 100 + i * kSecond / 25, kSecond);
+  for (int i = 1; i <= 30; ++i) countFrame(meter, kSecond + kSecond / 100 + i * kSecond / 25, kSecond, kLongest);
   EXPECT_EQ(meter.framesPerSecond, 25);  // the next window starts where the last closed
   FrameRateMeter noClock;
-  EXPECT_FALSE(countFrame(noClock, 100, 0));
+  EXPECT_FALSE(countFrame(noClock, 100, 0, kLongest));
+}
+
+// A stall of 10 s in the middle of a window: the rate measured before it stands until a window of
+// frames after it closes, and that window holds only frames after the stall.
+TEST(FrameRateMeter, AStallKeepsTheLastRateAndMeasuresAfresh) {
+  constexpr int64_t kLongest = kSecond / 4;
+  FrameRateMeter meter;
+  int64_t now = 0;
+  for (int i = 0; i < 90; ++i) countFrame(meter, now += kSecond / 60, kSecond, kLongest);
+  ASSERT_EQ(meter.framesPerSecond, 60);
+  now += 10 * kSecond;
+  // The first frame after the stall opens the new window; 32 frames a second follow it.
+  for (int i = 0; i <= 32; ++i) {
+    ASSERT_FALSE(countFrame(meter, now, kSecond, kLongest)) << "frame " << i << " after the stall";
+    ASSERT_EQ(meter.framesPerSecond, 60) << "frame " << i << " after the stall";
+    now += kSecond / 32;
+  }
+  EXPECT_TRUE(countFrame(meter, now, kSecond, kLongest));
+  EXPECT_EQ(meter.framesPerSecond, 32);
+  // A gap of exactly the longest frame is a frame, not a stall.
+  countFrame(meter, now += kLongest, kSecond, kLongest);
+  EXPECT_EQ(meter.framesCounted, 1);
 }
 
 TEST(WavePhase, OneCycleTakesOneAndAQuarterSecondsAndAnyDeltaStaysInRange) {
