@@ -43,18 +43,21 @@ timeline | src/timeline/timeline.cpp | s/kWindowFrames = 2.0;/kWindowFrames = 3.
 timeline | src/timeline/timeline.cpp | s/  g_ducks.clear();// | a restart keeps the old ducks
 timeline | src/timeline/timeline.cpp | s/const bool jumped = !g_progress.acted\[i\] \&\& /const bool jumped = false \&\& / | a row whose whole window a step leaps over never acts (a stall skips the restart)
 timeline | src/app/idle.cpp | s/if (g_frameCounter - previous > longest) g_timelineStart/if (false) g_timelineStart/ | a stall leaps the run forward instead of pausing it
+timeline | src/app/frame_rate.cpp | s/  if (gap > longestGap) {/  if (false) {/ | the frame-rate meter counts a stall's whole gap, so the firing windows open seconds wide after it
+timeline | src/app/idle.cpp | s/g_runControl.stepsTaken >= g_runControl.framesDrawn/false/ | a fixed-clock run steps on while its window is hidden
 timeline | src/app/event_log.cpp | s/^  std::setvbuf(g_eventLog, nullptr, _IOLBF, BUFSIZ);$// | the event log buffered: a run ended by a signal loses its last lines
 camera | src/camera/view_wedge.cpp | s/kHalfOpening = 22.5;/kHalfOpening = 25.0;/ | the view wedge opens wider
 camera | src/camera/camera_rig.cpp | s/mirrored.eye.z = -view.eye.z;/mirrored.eye.z = view.eye.z;/ | the mirrored camera's eye stays above the water
 sea | src/water/water_surface.cpp | s/std::ceil(d \* tableScale/std::floor(d * tableScale/ | the wave table's index rounded down instead of up
 sea | bin/wave.cg | s/0.5 \* (gl_Position.w - gl_Position.x)/0.5 * (gl_Position.w + gl_Position.x)/ | the reflection lookup not mirrored in x
 sea | src/water/water_shading.cpp | s/kMirroredReach = 2.0f \* kRipple + 0.01f;/kMirroredReach = 0.0f;/ | the sea reads the reflection only inside the objects' outlines
-sea | src/water/water_shading.cpp | s/  glDepthFunc(GL_LESS);/  glDepthFunc(GL_LEQUAL);/ | the open sea drawn over the reflected parts (depth test less-or-equal)
+sea | src/water/water_shading.cpp | s/  gfxDepthFunc(GL_LESS);/  gfxDepthFunc(GL_LEQUAL);/ | the open sea drawn over the reflected parts (depth test less-or-equal)
 sound | src/sound/sound_bank.cpp | s/kExplosionFirstSlot = 1;/kExplosionFirstSlot = 2;/ | explosions moved one slot up
 sound | src/sound/sound_bank.cpp | s/layer.play(slot, sample), volume)/layer.play(slot, sample), volume \/ 2)/ | every one-shot at half its volume
 sound | src/platform/sound_layer.cpp | s/kept.chunk != nullptr && kept.bytes == fileBytes_/kept.chunk != nullptr/ | the sound cache blind to a file changed in place
 drawing | src/assets/mesh_draw.cpp | s/f < object->numFaces; ++f, corner += 3/f + 1 < object->numFaces; ++f, corner += 3/ | the glBegin/glEnd path drops each object's last triangle
 drawing | src/assets/mesh_model.cpp | s/object->closedSurface = isClosedOutward(\*object);/object->closedSurface = true;/ | every object counted closed, its back faces culled
+drawing | src/platform/gfx_designed.cpp | s/bool sparesUnseenWork() override { return false; }/bool sparesUnseenWork() override { return true; }/ | the designed path draws the sea in pieces and culls models outside the view
 drawing | src/sim/entity_draw.cpp | s/3.5 \* halfMinor/0.0 * halfMinor/ | the box under a sinking ship has no width
 recorder | src/platform/recorder.cpp | s/if (removeFile && recorder->fileCreated)/if (!removeFile \&\& recorder->fileCreated)/ | a failed recording leaves its temporary file behind
 recorder | src/platform/sound_mixdown.cpp | s/kSoundMaxVolume)) \/ kSoundMaxVolume;/kSoundMaxVolume)) \/ 512;/ | the soundtrack mixes every channel at half its volume

@@ -26,7 +26,8 @@ RunControl g_runControl;
 
 namespace {
 
-// What the latest reflection pass drew, for the sea to read the image only there.
+// What the latest reflection pass drew, for the sea to read the image only there (on a path that
+// spares unseen work).
 ReflectionCover g_reflectionCover;
 
 void drawReflectionPass() {
@@ -37,8 +38,9 @@ void drawReflectionPass() {
   setupView(ViewPass::Reflection);
   g_reflectionCover.clear();
   // Objects only: the reflection shows them on black with alpha 0, where the sea mirrors its sky.
-  drawEntities(ViewPass::Reflection, &g_reflectionCover);
-  drawEffects(ViewPass::Reflection, &g_reflectionCover);
+  ReflectionCover* const cover = gfxSparesUnseenWork() ? &g_reflectionCover : nullptr;
+  drawEntities(ViewPass::Reflection, cover);
+  drawEffects(ViewPass::Reflection, cover);
   gfxEnable(GL_TEXTURE_2D);
   gfxBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   // Without the off-screen target the picture is in the back buffer and is copied from there.
@@ -58,7 +60,8 @@ void drawMainPass() {
     gfxPopMatrix();
   }
   drawEntities(ViewPass::Main);
-  if (g_water != nullptr) g_water->draw(&g_viewEye.x, &g_reflectionCover);
+  // Without a cover the sea reads the reflection image everywhere, in whole strips.
+  if (g_water != nullptr) g_water->draw(&g_viewEye.x, gfxSparesUnseenWork() ? &g_reflectionCover : nullptr);
   drawEffects(ViewPass::Main);  // blended over the finished scene, sea included
 }
 

@@ -132,5 +132,6 @@ bool gfxHasFramebufferObjects() { return backend().hasFramebufferObjects(); }
 void gfxSolidSphere(double radius, int slices, int stacks) { backend().solidSphere(radius, slices, stacks); }
 void gfxSolidCube(double size) { backend().solidCube(size); }
 bool gfxHasBitmapFonts() { return backend().hasBitmapFonts(); }
+bool gfxSparesUnseenWork() { return backend().sparesUnseenWork(); }
 void gfxRasterPos2i(int x, int y) { backend().rasterPos2i(x, y); }
 void gfxBitmapCharacter(int font, int character) { backend().bitmapCharacter(font, character); }

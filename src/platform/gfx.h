@@ -114,6 +114,14 @@ bool gfxHasFramebufferObjects();
 void gfxSolidSphere(double radius, int slices, int stacks);
 void gfxSolidCube(double size);
 
+// Whether the scene leaves out work the picture does not show: models wholly outside the view (with
+// culling on), the sea's grid in pieces that skip what lies off the screen or under a mirrored
+// rectangle, and the sea's open part shaded without the reflection image. The es2 path does: a
+// browser's software renderer pays for every draw and every triangle sent, seen or not, and runs
+// the fragment program on pixels the depth test then turns away. The designed path draws as
+// designed: the sea in whole strips, one draw each, and culling of ships by the view wedge only.
+bool gfxSparesUnseenWork();
+
 // Bitmap text at the raster position (GLUT's Helvetica 18 or Times Roman 24; 0 or 1). The es2
 // backend has no bitmap fonts: gfxHasBitmapFonts says whether text can be drawn this way.
 bool gfxHasBitmapFonts();

@@ -74,6 +74,7 @@ struct GfxBackend {
   virtual void solidSphere(double radius, int slices, int stacks) = 0;
   virtual void solidCube(double size) = 0;
   virtual bool hasBitmapFonts() = 0;
+  virtual bool sparesUnseenWork() = 0;
   virtual void rasterPos2i(int x, int y) = 0;
   virtual void bitmapCharacter(int font, int character) = 0;
 };

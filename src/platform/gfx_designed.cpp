@@ -113,6 +113,7 @@ class DesignedBackend final : public GfxBackend {
   void solidSphere(double radius, int slices, int stacks) override { glutSolidSphere(radius, slices, stacks); }
   void solidCube(double size) override { glutSolidCube(size); }
   bool hasBitmapFonts() override { return true; }
+  bool sparesUnseenWork() override { return false; }
   void rasterPos2i(int x, int y) override { glRasterPos2i(x, y); }
   void bitmapCharacter(int font, int character) override {
     glutBitmapCharacter(font == 1 ? GLUT_BITMAP_TIMES_ROMAN_24 : GLUT_BITMAP_HELVETICA_18, character);

@@ -702,6 +702,7 @@ class Es2Backend final : public GfxBackend {
 
   // No bitmap fonts.
   bool hasBitmapFonts() override { return false; }
+  bool sparesUnseenWork() override { return true; }
   void rasterPos2i(int, int) override {}
   void bitmapCharacter(int, int) override {}
 

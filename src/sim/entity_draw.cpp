@@ -41,11 +41,11 @@ void addToCover(ReflectionCover* cover, const std::array<float, 3>& low, const s
 }
 
 // A model as drawn: MeshModel::draw leaves its own scale on the matrix, where its box then fits.
-// With culling on, a model that GL would clip away entirely is left out (its scale still applied):
-// a browser's software renderer pays for every draw and every triangle sent, seen or not.
+// With culling on, a path that spares unseen work leaves out a model that GL would clip away
+// entirely (its scale still applied).
 void drawModel(const MeshModel* model, ReflectionCover* cover) {
   if (model == nullptr) return;
-  if (g_frustumCulling) {
+  if (g_frustumCulling && gfxSparesUnseenWork()) {
     constexpr auto scale = static_cast<float>(kModelDrawScale);
     Matrix4 clip{};
     shaderCurrentModelViewProjection(clip.data());

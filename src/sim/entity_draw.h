@@ -5,12 +5,13 @@
 class ReflectionCover;
 struct Ship;
 
-// F5: ships outside the camera's view wedge are skipped, and so is every model (ship or duck) that
-// lies wholly outside the view (on at start-up).
+// F5: ships outside the camera's view wedge are skipped (on at start-up). A drawing path that spares
+// unseen work (gfxSparesUnseenWork) also skips every model, ship or duck, that lies wholly outside
+// the view.
 extern bool g_frustumCulling;
 
 // What the latest drawEntities call drew; lets tests see culling and the sinking box. A ship or duck
-// whose model lies outside the view counts as drawn, and in modelsOutside.
+// whose model was skipped as wholly outside the view counts as drawn, and in modelsOutside.
 struct EntityDrawCounts {
   int ships = 0;
   int ducks = 0;

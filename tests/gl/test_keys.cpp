@@ -11,6 +11,7 @@
 #include "effects/effects.h"
 #include "gl_context.h"
 #include "platform/clock.h"
+#include "platform/gfx.h"
 #include "platform/gl.h"
 #include "sim/entity_draw.h"
 #include "sim/world.h"
@@ -92,8 +93,9 @@ TEST(KeysQuit, EscapeAndXEndTheProgram) {
   for (unsigned char key : {'\x1b', 'x', 'X'}) EXPECT_EXIT(onKeyboard(key, 0, 0), ::testing::ExitedWithCode(0), "");
 }
 
-// With culling on, a ship outside the camera's view wedge is skipped in both passes; ducks and
-// balls are always drawn, a model wholly outside the view without a draw of its own.
+// With culling on, a ship outside the camera's view wedge is skipped in both passes, and ducks and
+// balls are always drawn. The es2 path also leaves out the draw of a model wholly outside the view;
+// the designed path draws it.
 TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeAndModelsOutsideTheView) {
   MeshModel empty;
   empty.radius = 20;
@@ -112,17 +114,25 @@ TEST_F(Keys, CullingSkipsShipsOutsideTheViewWedgeAndModelsOutsideTheView) {
   g_cannonballs.append(new Cannonball{40.0f, 30.0f, 0.0f, 0, 0, 0, {}});
   OffscreenTarget target(16, 16);
   target.bind();
-  for (bool culling : {true, false}) {
-    g_frustumCulling = culling;
-    for (ViewPass pass : {ViewPass::Reflection, ViewPass::Main}) {
-      drawEntities(pass);
-      EXPECT_EQ(g_entityDrawCounts.ships, culling ? 1 : 2) << "pass " << static_cast<int>(pass);
-      EXPECT_EQ(g_entityDrawCounts.ducks, 1);
-      EXPECT_EQ(g_entityDrawCounts.balls, 1);
-      EXPECT_EQ(g_entityDrawCounts.modelsOutside, culling ? 2 : 0);  // the ship in the wedge and the duck
-      EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  for (GraphicsPath path : {GraphicsPath::kDesigned, GraphicsPath::kEs2}) {
+    selectGraphicsPath(path);
+    const bool sparing = path == GraphicsPath::kEs2;
+    for (bool culling : {true, false}) {
+      g_frustumCulling = culling;
+      for (ViewPass pass : {ViewPass::Reflection, ViewPass::Main}) {
+        const std::string where = std::string(sparing ? "es2" : "designed") + (culling ? ", culling" : "") +
+                                  ", pass " + std::to_string(static_cast<int>(pass));
+        drawEntities(pass);
+        EXPECT_EQ(g_entityDrawCounts.ships, culling ? 1 : 2) << where;
+        EXPECT_EQ(g_entityDrawCounts.ducks, 1) << where;
+        EXPECT_EQ(g_entityDrawCounts.balls, 1) << where;
+        // The ship in the wedge and the duck lie outside the view.
+        EXPECT_EQ(g_entityDrawCounts.modelsOutside, culling && sparing ? 2 : 0) << where;
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << where;
+      }
     }
   }
+  selectGraphicsPath(GraphicsPath::kDesigned);
   target.unbind();
   clearWorld();
   g_water = sea;
