@@ -11,6 +11,7 @@ shift || true
 packages=(build-essential cmake pkg-config freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libepoxy-dev libsdl2-dev libsdl2-mixer-dev libmp3lame-dev libpng-dev libgtest-dev googletest
   libbenchmark-dev xvfb xauth xdotool mesa-utils x11-utils locales
+  apitrace  # the designed path's draws, counted through GL by the test suite
   libfreetype-dev fonts-liberation2  # the screen texts' glyph atlas: FreeType's distance fields, Liberation Sans
   libegl1 libegl-dev libegl-mesa0 libgles2  # a GL ES 2.0 context off-screen, for the es2 drawing path's test
   dpkg-dev file lintian desktop-file-utils appstream)  # the package (cpack, dpkg-shlibdeps) and its checks
