@@ -149,7 +149,7 @@ void drawSea(WaterSurface& sea, const View& view, const ReflectionCover& cover) 
   gfxLookAt(view.eye[0], view.eye[1], view.eye[2], view.target[0], view.target[1], view.target[2], 0.0, 0.0, 1.0);
   gfxMatrixMode(GL_MODELVIEW);
   gfxLoadIdentity();
-  sea.draw(view.eye, &cover);
+  sea.draw(view.eye, kWidth, kHeight, &cover);
   glFinish();  // count the rendering, not only the submission
 }
 

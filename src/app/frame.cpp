@@ -61,7 +61,9 @@ void drawMainPass() {
   }
   drawEntities(ViewPass::Main);
   // Without a cover the sea reads the reflection image everywhere, in whole strips.
-  if (g_water != nullptr) g_water->draw(&g_viewEye.x, gfxSparesUnseenWork() ? &g_reflectionCover : nullptr);
+  if (g_water != nullptr) {
+    g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight, gfxSparesUnseenWork() ? &g_reflectionCover : nullptr);
+  }
   drawEffects(ViewPass::Main);  // blended over the finished scene, sea included
 }
 

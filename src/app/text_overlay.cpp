@@ -77,8 +77,8 @@ bool makeAtlasPrograms() {
 
 void makeAtlasTexture() {
   glGenTextures(1, &g_text.texture);
-  GLint previous = 0, alignment = 4;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+  const unsigned int previous = gfxBoundTexture();
+  GLint alignment = 4;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   gfxBindTexture(GL_TEXTURE_2D, g_text.texture);
   // Linear filtering of a distance field keeps the outline sharp when magnified; without mipmaps the
@@ -91,7 +91,7 @@ void makeAtlasTexture() {
   gfxTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, g_text.atlas.imageWidth, g_text.atlas.imageHeight, 0, GL_ALPHA,
                 GL_UNSIGNED_BYTE, g_text.atlas.field.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-  gfxBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+  gfxBindTexture(GL_TEXTURE_2D, previous);
 }
 
 // The text's glyph quads through the atlas's programs, over everything drawn so far (no depth test,

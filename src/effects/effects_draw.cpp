@@ -207,9 +207,9 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   // Premultiplied colours: covering sprites blend over the picture, glowing ones (coverage 0) add.
   // The state is put back by hand: the scene's is known (lit, depth written, no blending), and
   // saving it all costs a software renderer more than the little drawn here.
-  GLint environment = GL_ADD, texture = 0;
+  GLint environment = GL_ADD;
   gfxGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+  const unsigned int texture = gfxBoundTexture();
   const bool lit = gfxIsEnabled(GL_LIGHTING), culled = gfxIsEnabled(GL_CULL_FACE), textured = gfxIsEnabled(GL_TEXTURE_2D);
   gfxDisable(GL_LIGHTING);
   gfxDisable(GL_CULL_FACE);
@@ -233,7 +233,7 @@ void drawEffects(ViewPass pass, ReflectionCover* cover) {
   gfxDisableClientState(GL_VERTEX_ARRAY);
   gfxColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   gfxTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
-  gfxBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+  gfxBindTexture(GL_TEXTURE_2D, texture);
   if (!textured) gfxDisable(GL_TEXTURE_2D);
   gfxBlendFunc(GL_ONE, GL_ZERO);
   gfxDisable(GL_BLEND);

@@ -122,6 +122,7 @@ void gfxTexImage2D(unsigned int target, int level, int internalFormat, int width
                    unsigned int format, unsigned int type, const void* pixels) {
   backend().texImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
 }
+unsigned int gfxBoundTexture() { return backend().boundTexture(); }
 void gfxTextureSize(int* width, int* height, int* internalFormat) {
   backend().textureSize(width, height, internalFormat);
 }

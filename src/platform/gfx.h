@@ -100,12 +100,13 @@ void gfxDeleteLists(unsigned int list, int range);
 
 // The fixed stage's texture unit (unit 0): binding, parameters and images. gfxTexImage2D takes
 // sized internal formats (GL_RGBA8) too; gfxTextureSize answers for the texture bound there:
-// width and height of level 0 (0 without an image).
+// width and height of level 0 (0 without an image). gfxBoundTexture is the texture bound there.
 void gfxBindTexture(unsigned int target, unsigned int texture);
 void gfxTexParameteri(unsigned int target, unsigned int name, int value);
 void gfxTexImage2D(unsigned int target, int level, int internalFormat, int width, int height, int border,
                    unsigned int format, unsigned int type, const void* pixels);
 void gfxTextureSize(int* width, int* height, int* internalFormat);
+unsigned int gfxBoundTexture();
 // Renderbuffer storage of a sized format, or the nearest the backend has (GL_RGBA8, GL_DEPTH_COMPONENT24).
 void gfxRenderbufferStorage(unsigned int internalFormat, int width, int height);
 bool gfxHasFramebufferObjects();

@@ -69,6 +69,7 @@ struct GfxBackend {
   virtual void texImage2D(unsigned int target, int level, int internalFormat, int width, int height, int border,
                           unsigned int format, unsigned int type, const void* pixels) = 0;
   virtual void textureSize(int* width, int* height, int* internalFormat) = 0;
+  virtual unsigned int boundTexture() = 0;
   virtual void renderbufferStorage(unsigned int internalFormat, int width, int height) = 0;
   virtual bool hasFramebufferObjects() = 0;
   virtual void solidSphere(double radius, int slices, int stacks) = 0;

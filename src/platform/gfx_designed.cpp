@@ -99,6 +99,11 @@ class DesignedBackend final : public GfxBackend {
                   unsigned int format, unsigned int type, const void* pixels) override {
     glTexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
   }
+  unsigned int boundTexture() override {
+    GLint texture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    return static_cast<unsigned int>(texture);
+  }
   void textureSize(int* width, int* height, int* internalFormat) override {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, height);

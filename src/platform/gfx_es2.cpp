@@ -678,6 +678,7 @@ class Es2Backend final : public GfxBackend {
     glTexImage2D(target, level, static_cast<GLint>(format), width, height, border, format, type, pixels);
     if (level == 0) textures_[boundTexture_] = Texture{width, height, internalFormat};
   }
+  unsigned int boundTexture() override { return boundTexture_; }
   void textureSize(int* width, int* height, int* internalFormat) override {
     const auto found = textures_.find(boundTexture_);
     const Texture texture = found != textures_.end() ? found->second : Texture{};

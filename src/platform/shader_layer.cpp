@@ -39,6 +39,9 @@ struct LinkedPair {
   ShaderProgram* vertex = nullptr;
   ShaderProgram* fragment = nullptr;
   GLuint program = 0;  // 0 when linking failed
+  // Each parameter's uniform location in `program` (-1: not there), asked of GL once: in a browser
+  // a question waits until everything drawn before it is done.
+  mutable std::vector<std::pair<const ShaderParameter*, GLint>> locations;
 };
 
 struct ShaderContext {
@@ -152,6 +155,23 @@ GLuint linkStages(ShaderContext* context, ShaderProgram* vertex, ShaderProgram* 
   return program;
 }
 
+GLint uniformLocation(const LinkedPair& pair, const ShaderParameter& parameter) {
+  for (const auto& [known, location] : pair.locations)
+    if (known == &parameter) return location;
+  const GLint location = glGetUniformLocation(pair.program, parameter.name.c_str());
+  pair.locations.emplace_back(&parameter, location);
+  return location;
+}
+
+// Every parameter the pair's stages have so far, located when the pair is linked; one named later
+// is located at its first upload.
+void locateAll(const LinkedPair& pair) {
+  for (const ShaderProgram* stage : {pair.vertex, pair.fragment}) {
+    if (stage == nullptr) continue;
+    for (const auto& parameter : stage->parameters) uniformLocation(pair, *parameter);
+  }
+}
+
 // The cached link of a stage combination, linking it on first use.
 const LinkedPair* findOrLink(ShaderContext* context, ShaderProgram* vertex, ShaderProgram* fragment) {
   for (const LinkedPair& pair : context->linked) {
@@ -162,7 +182,8 @@ const LinkedPair* findOrLink(ShaderContext* context, ShaderProgram* vertex, Shad
     // Said once: the failure is cached, later frames fall back quietly.
     std::fprintf(stderr, "shader layer: %s\n", g_lastError.c_str());
   }
-  context->linked.push_back({vertex, fragment, program});
+  context->linked.push_back({vertex, fragment, program, {}});
+  if (program != 0) locateAll(context->linked.back());
   return &context->linked.back();
 }
 
@@ -171,9 +192,9 @@ bool inUse(const ShaderProgram* program) {
          (g_state.pairInUse->vertex == program || g_state.pairInUse->fragment == program);
 }
 
-void uploadParameter(GLuint program, const ShaderParameter& parameter) {
+void uploadParameter(const LinkedPair& pair, const ShaderParameter& parameter) {
   if (parameter.kind == ParameterKind::kUnset) return;
-  const GLint location = glGetUniformLocation(program, parameter.name.c_str());
+  const GLint location = uniformLocation(pair, parameter);
   if (location < 0) return;
   switch (parameter.kind) {
     case ParameterKind::kFloat1: glUniform1fv(location, 1, parameter.values); break;
@@ -185,9 +206,9 @@ void uploadParameter(GLuint program, const ShaderParameter& parameter) {
   }
 }
 
-void uploadAll(GLuint program, const ShaderProgram* source) {
+void uploadAll(const LinkedPair& pair, const ShaderProgram* source) {
   if (source == nullptr) return;
-  for (const auto& parameter : source->parameters) uploadParameter(program, *parameter);
+  for (const auto& parameter : source->parameters) uploadParameter(pair, *parameter);
 }
 
 // Puts the GL program matching the enabled stages in use and gives it every parameter value.
@@ -214,21 +235,21 @@ void selectProgram() {
   // Values set while another program ran reach this one here; while it stays in use, each set
   // uploads at once.
   if (pair != nullptr && changed) {
-    uploadAll(program, pair->vertex);
-    uploadAll(program, pair->fragment);
+    uploadAll(*pair, pair->vertex);
+    uploadAll(*pair, pair->fragment);
   }
 }
 
 void parameterChanged(const ShaderParameter& parameter) {
-  if (inUse(parameter.program)) uploadParameter(g_state.programInUse, parameter);
+  if (inUse(parameter.program)) uploadParameter(*g_state.pairInUse, parameter);
 }
 
+// Outside this function the active unit is always unit 0, the fixed stage's: nothing else in the
+// program selects another, so the layer knows it without asking GL.
 void bindUnit(int unit, unsigned int texture) {
-  GLint active = GL_TEXTURE0;
-  glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
   glActiveTexture(GL_TEXTURE0 + unit);
   glBindTexture(GL_TEXTURE_2D, texture);
-  glActiveTexture(static_cast<GLenum>(active));
+  glActiveTexture(GL_TEXTURE0);
 }
 
 }  // namespace
@@ -344,7 +365,7 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     glDeleteShader(shader);
     return nullptr;
   }
-  context->linked.push_back({isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get(), alone});
+  context->linked.push_back({isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get(), alone, {}});
   context->programs.push_back(std::move(program));
   return context->programs.back().get();
 }

@@ -209,16 +209,14 @@ void WaterSurface::drawFixedFunction() {
 // sea: the same grid through the same vertex program lands at the same depth, and nothing nearer is
 // left to draw there. A software renderer may still run the program on those pixels before it
 // tests their depth, so the rest leaves out the pieces that lie within a rectangle.
-void WaterSurface::drawSplit(const ReflectionCover& cover) {
-  GLint viewport[4] = {0, 0, 0, 0};
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewport[2], viewport[3]);
-  projectGrid(viewport[2], viewport[3]);
+void WaterSurface::drawSplit(const ReflectionCover& cover, int viewportWidth, int viewportHeight) {
+  const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewportWidth, viewportHeight);
+  projectGrid(viewportWidth, viewportHeight);
   if (!mirrored.empty()) {
     const GLboolean scissoring = gfxIsEnabled(GL_SCISSOR_TEST);
     gfxEnable(GL_SCISSOR_TEST);
     for (const PixelRect& rect : mirrored) {
-      glScissor(viewport[0] + rect.x, viewport[1] + rect.y, rect.width, rect.height);
+      glScissor(rect.x, rect.y, rect.width, rect.height);
       drawPieces(piecesInRect(gridInWindow, columns, rows, rect, kCellsPerPiece));
     }
     if (!scissoring) gfxDisable(GL_SCISSOR_TEST);
@@ -228,12 +226,12 @@ void WaterSurface::drawSplit(const ReflectionCover& cover) {
   // Both programs read the bump map on the same unit, which stays bound until draw's end.
   shaderBindProgram(openSeaProgram);
   shaderEnableTextureParameter(openSeaBumpParameter);
-  const PixelRect window{0, 0, viewport[2], viewport[3]};
+  const PixelRect window{0, 0, viewportWidth, viewportHeight};
   drawPieces(piecesOutside(gridInWindow, columns, rows, window, mirrored, kCellsPerPiece));
   gfxDepthFunc(depthFunction);
 }
 
-void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
+void WaterSurface::draw(const float cameraXY[2], int viewportWidth, int viewportHeight, const ReflectionCover* cover) {
   assert(shaded && "draw on a sea constructed without shading");
   if (vertexProgram == nullptr) {
     drawFixedFunction();
@@ -275,7 +273,7 @@ void WaterSurface::draw(const float cameraXY[2], const ReflectionCover* cover) {
   const bool split = cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr &&
                      gfxIsEnabled(GL_DEPTH_TEST) && gfxGetDepthMask();
   if (split) {
-    drawSplit(*cover);
+    drawSplit(*cover, viewportWidth, viewportHeight);
   } else {
     drawStrips();
   }

@@ -44,11 +44,12 @@ class WaterSurface {
   void toggleStripMode(char* message);
   void toggleBumpMap(char* message);
 
-  // Draws the grid with the current heights into the current viewport; cameraXY is the eye's x and y.
-  // With a cover, the reflection image is read only where the cover (and the ripples' reach around
-  // it) can show an object; without one, or without a depth test to tell the parts apart, everywhere.
-  // The picture is the same either way. Needs shading (see the constructor).
-  void draw(const float cameraXY[2], const ReflectionCover* cover = nullptr);
+  // Draws the grid with the current heights into the current viewport, `viewportWidth` x
+  // `viewportHeight` pixels from the framebuffer's corner; cameraXY is the eye's x and y. With a
+  // cover, the reflection image is read only where the cover (and the ripples' reach around it) can
+  // show an object; without one, or without a depth test to tell the parts apart, everywhere. The
+  // picture is the same either way. Needs shading (see the constructor).
+  void draw(const float cameraXY[2], int viewportWidth, int viewportHeight, const ReflectionCover* cover = nullptr);
 
   int32_t columns;
   int32_t xMin;
@@ -102,7 +103,7 @@ class WaterSurface {
   void drawFixedFunction();
   void drawStrips();
   void drawRuns(const std::vector<int>& counts, const std::vector<const void*>& starts);
-  void drawSplit(const ReflectionCover& cover);
+  void drawSplit(const ReflectionCover& cover, int viewportWidth, int viewportHeight);
   void projectGrid(int viewportWidth, int viewportHeight);
   void drawPieces(const std::vector<GridPiece>& pieces);
 

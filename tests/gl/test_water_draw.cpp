@@ -124,7 +124,7 @@ class WaterDraw : public GlPathTest {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     setupView(ViewPass::Main);
     if (drawObjects != nullptr) drawObjects();
-    sea->draw(&g_viewEye.x, cover);
+    sea->draw(&g_viewEye.x, kSize, kSize, cover);
     std::vector<uint8_t> pixels = main->readPixels();
     main->unbind();
     return pixels;
