@@ -35,7 +35,9 @@ void BM_FrameTexts(benchmark::State& state) {
   g_windowHeight = height;
   const float scale = screenTextRule().scale;
   for (int i = 0; i < 4; ++i) {
-    g_scrollTexts.append(new ScrollText(width / 2 - 100 * scale, kTitles[i], height - 100 * i, scale));
+    ScrollText* line = new ScrollText(100, kTitles[i], width, height, scale);
+    line->y -= 100.0f * i;
+    g_scrollTexts.append(line);
   }
   std::strcpy(g_messageText, "View Frustum Culling  OFF");
   state.SetLabel(screenTextRule().atlas ? "atlas" : "bitmap");

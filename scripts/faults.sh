@@ -45,6 +45,7 @@ timeline | src/timeline/timeline.cpp | s/const bool jumped = !g_progress.acted\[
 timeline | src/app/idle.cpp | s/if (g_frameCounter - previous > longest) g_timelineStart/if (false) g_timelineStart/ | a stall leaps the run forward instead of pausing it
 timeline | src/app/frame_rate.cpp | s/  if (gap > longestGap) {/  if (false) {/ | the frame-rate meter counts a stall's whole gap, so the firing windows open seconds wide after it
 timeline | src/app/idle.cpp | s/g_runControl.stepsTaken >= g_runControl.framesDrawn/false/ | a fixed-clock run steps on while its window is hidden
+text | src/sim/world.cpp | s/if (height != line.height \&\& line.height > 0) line.y/if (false) line.y/ | a title line keeps its pixel height when the picture is resized, and rises from the wrong place
 timeline | src/app/event_log.cpp | s/^  std::setvbuf(g_eventLog, nullptr, _IOLBF, BUFSIZ);$// | the event log buffered: a run ended by a signal loses its last lines
 camera | src/camera/view_wedge.cpp | s/kHalfOpening = 22.5;/kHalfOpening = 25.0;/ | the view wedge opens wider
 camera | src/camera/camera_rig.cpp | s/mirrored.eye.z = -view.eye.z;/mirrored.eye.z = view.eye.z;/ | the mirrored camera's eye stays above the water

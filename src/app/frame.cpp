@@ -18,6 +18,7 @@
 #include "platform/gl.h"
 #include "platform/png_writer.h"
 #include "sim/entity_draw.h"
+#include "sim/world.h"  // Required for: the title lines, fitted to a new picture size
 #include "sky/sky_dome.h"
 #include "water/reflection_cover.h"
 #include "water/water_surface.h"
@@ -132,4 +133,7 @@ void onReshape(int width, int height) {
   glViewport(0, 0, width, height);
   g_windowWidth = width;
   g_windowHeight = height;
+  // Rising title lines keep their place in the picture: centred, as far up, as fast across.
+  const float scale = screenTextRule().scale;
+  for (ScrollText* line : g_scrollTexts) fitScrollText(*line, width, height, scale);
 }

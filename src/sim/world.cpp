@@ -39,8 +39,18 @@ void copyCut(char* field, std::size_t fieldSize, const char* text) {
 
 }  // namespace
 
-ScrollText::ScrollText(float startX, const char* lineText, int windowHeight, float scale)
-    : x(startX), y(static_cast<float>(windowHeight)), speed(kScrollSpeed * scale), text(lineText) {}
+ScrollText::ScrollText(int lineOffset, const char* lineText, int width, int pictureHeight, float scale)
+    : y(static_cast<float>(pictureHeight)), text(lineText), offset(lineOffset), height(pictureHeight) {
+  fitScrollText(*this, width, pictureHeight, scale);
+}
+
+void fitScrollText(ScrollText& line, int width, int height, float scale) {
+  // At scale 1 the difference is whole pixels, as designed.
+  line.x = static_cast<float>(width / 2 - line.offset * static_cast<double>(scale));
+  if (height != line.height && line.height > 0) line.y = line.y / static_cast<float>(line.height) * static_cast<float>(height);
+  line.height = height;
+  line.speed = kScrollSpeed * scale;
+}
 
 void spawnShip(int32_t type, const char* name, float x, float y, float heading) {
   Ship* ship = new Ship{};  // value-initialised: every game value 0 unless a model gives one

@@ -56,15 +56,22 @@ struct Duck {
 // A title line rising over the screen: window pixels, origin top left, y growing downwards. Drawn by
 // the text overlay, moved and removed by the simulation step.
 struct ScrollText {
-  // Starts with its baseline on the bottom edge of a window `windowHeight` pixels high. `scale` is
-  // the picture's pixels per designed pixel: the line rises that much faster, so it crosses a taller
-  // picture in the same time.
-  ScrollText(float x, const char* text, int windowHeight, float scale = 1.0f);
+  // A line `offset` designed pixels left of the centre of a picture `width` x `height` pixels, its
+  // baseline on the bottom edge. `scale` is the picture's pixels per designed pixel: the offset counts
+  // that much, and the line rises that much faster, so it crosses a taller picture in the same time.
+  ScrollText(int offset, const char* text, int width, int height, float scale = 1.0f);
   float x;           // left end of the baseline, pixels
   float y;           // baseline, pixels from the top edge
   float speed;       // pixels per 1/25 s: 2, times the scale
   const char* text;  // not owned
+  int offset;        // designed pixels from the left end to the picture's centre
+  int height;        // pixels: the height of the picture x and y are in
 };
+
+// The line in a picture that changed size (a resized window, full screen): the same designed offset
+// from the new centre, the same share of its way up, and the speed that crosses the new picture in
+// the same time. A picture of the same size leaves the line as it was.
+void fitScrollText(ScrollText& line, int width, int height, float scale);
 
 // An ordered list of heap records that it owns: a record is freed when its pointer leaves the list
 // (removal or emptying), so nothing may keep a pointer to a record after that. Iteration runs in

@@ -84,9 +84,7 @@ void createTitle(int number, const TimelineInput& input) {
   assert(number >= 1 && number <= 4 && "the script names title lines 1 to 4");
   if (g_titlesShown >= number) return;
   const Title& line = kTitles[number - 1];
-  // At scale 1 the difference is whole pixels, as designed.
-  const float x = static_cast<float>(input.windowWidth / 2 - line.offset * static_cast<double>(input.textScale));
-  g_scrollTexts.append(new ScrollText(x, line.text, input.windowHeight, input.textScale));
+  g_scrollTexts.append(new ScrollText(line.offset, line.text, input.windowWidth, input.windowHeight, input.textScale));
   ++g_titlesShown;
   reportWorldEvent(WorldEvent::TitleCreated, nullptr, -1, number);
 }

@@ -13,6 +13,7 @@
 #include "app/scene.h"
 #include "app/frame_rate.h"
 #include "app/text_rule.h"
+#include "assets/glyph_atlas.h"
 #include "assets/mesh_model.h"
 #include "camera/camera_rig.h"
 #include "platform/clock.h"
@@ -318,6 +319,41 @@ TEST_F(Timeline, TitleLinesCrossEveryPictureInTheDesignedTime) {
   ASSERT_EQ(g_scrollTexts.size(), 1u);
   EXPECT_EQ(g_scrollTexts[0]->x, 301.0f);
   EXPECT_EQ(g_scrollTexts[0]->speed, 2.0f);
+}
+
+// A picture that changes size while title line 1 rises (a resized window, "Full screen" in the page):
+// the line keeps its designed place about the new picture's centre (the designed offsets leave it
+// 27 pixels left of centre at 800 x 600), as far up its way, and leaves the picture when it would
+// have left the old one. Measured with the atlas's own widths, as the line is drawn.
+TEST_F(Timeline, ATitleLineKeepsItsPlaceWhenThePictureChangesSize) {
+  GlyphAtlas atlas;
+  ASSERT_TRUE(loadGlyphAtlas(KARVOSTA_RUNTIME_DIR "/data/fonts/sans.txt", atlas));
+  const struct {
+    int width, height;
+  } pictures[] = {{800, 600}, {1920, 1080}, {1280, 720}, {1067, 600}, {800, 600}};
+  const auto scaleOf = [](int height) { return height / 600.0f; };
+  runTimeline({45.0, readCounter(), 60, 800, 600, 1.0f});  // title 1
+  ASSERT_EQ(g_scrollTexts.size(), 1u);
+  ScrollText& line = *g_scrollTexts[0];
+  double risen = 0.0;  // share of its way up
+  const float designedCentre = line.x + textWidth(atlas, line.text, kHelvetica18Em) / 2.0f - 400.0f;
+  for (const auto& picture : pictures) {
+    const std::string where = std::to_string(picture.width) + "x" + std::to_string(picture.height);
+    const float scale = scaleOf(picture.height);
+    fitScrollText(line, picture.width, picture.height, scale);
+    const float centre = line.x + textWidth(atlas, line.text, kHelvetica18Em * scale) / 2.0f;
+    EXPECT_NEAR(centre, picture.width / 2.0f + designedCentre * scale, 1.0f) << where;
+    EXPECT_NEAR(1.0 - line.y / picture.height, risen, 1e-4) << where;
+    for (int step = 0; step < 50; ++step) updateEntities(0.02);  // a second up
+    risen += 1.0 / 12.0;  // the designed crossing: 12 s
+    EXPECT_NEAR(1.0 - line.y / picture.height, risen, 1e-4) << where;
+  }
+  // The same size again leaves the line exactly where it is.
+  const ScrollText before = line;
+  fitScrollText(line, 800, 600, 1.0f);
+  EXPECT_EQ(line.x, 301.0f);
+  EXPECT_EQ(line.y, before.y);
+  EXPECT_EQ(line.speed, before.speed);
 }
 
 }  // namespace
