@@ -4,7 +4,7 @@
 #include <cstring>  // Required for: std::strcmp()
 
 #include "platform/gfx_backend.h"
-#include "platform/shader_layer.h"
+#include "platform/gl.h"
 
 namespace {
 GfxBackend* g_backend = nullptr;
@@ -18,12 +18,17 @@ GfxBackend& backend() {
 }
 }  // namespace
 
+bool glContextCurrent() {
+  // Without a current context GL 1.0 calls reach a no-op dispatch and answer null. Later entry
+  // points must not be called then at all: libepoxy would fail to resolve them and abort.
+  return glGetString(GL_VERSION) != nullptr;
+}
+
 void selectGraphicsPath(GraphicsPath path) {
   if (g_backend != nullptr) g_backend->leave();
   g_path = path;
   g_backend = path == GraphicsPath::kEs2 ? &es2GfxBackend() : &designedGfxBackend();
   g_backend->enter();
-  shaderUseDialect(path == GraphicsPath::kEs2 ? kShaderDialectGlslEs100 : kShaderDialectGlsl120);
 }
 
 GraphicsPath graphicsPath() { return g_path; }
@@ -109,6 +114,7 @@ void gfxMultiDrawElements(unsigned int mode, const int* counts, unsigned int typ
                           int drawCount) {
   backend().multiDrawElements(mode, counts, type, indices, drawCount);
 }
+void gfxUseProgram(unsigned int program) { backend().useProgram(program); }
 unsigned int gfxGenLists(int range) { return backend().genLists(range); }
 void gfxNewList(unsigned int list, unsigned int mode) { backend().newList(list, mode); }
 void gfxEndList() { backend().endList(); }

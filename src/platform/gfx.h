@@ -10,8 +10,8 @@
 //   itself and draws through programs of its own that light and texture as that pipeline does (one
 //   directional light, GL_ADD and GL_MODULATE texture environments); vertices go through buffers
 //   (streamed each draw, or made once by a display list), quads and polygons become triangles, and
-//   GL_LINE polygon mode draws the edges as lines. A program of the shader layer in use replaces the
-//   backend's own and reads the vertex arrays as the attributes the layer declares.
+//   GL_LINE polygon mode draws the edges as lines. A program of the shader layer in use
+//   (gfxUseProgram) replaces the backend's own.
 //
 // Calls GL ES 2.0 shares with desktop GL (clearing, viewport, scissor, framebuffer objects, reading
 // pixels) stay plain GL calls at their callers. Depth writes, the depth function and the blend
@@ -21,7 +21,10 @@
 
 enum class GraphicsPath { kDesigned, kEs2 };
 
-// Picks the backend and the shader layer's dialect; the designed one until called.
+// Whether a GL context is current on this thread (GL objects can be made or deleted).
+bool glContextCurrent();
+
+// Picks the backend (and so the shader layer's dialect); the designed one until called.
 void selectGraphicsPath(GraphicsPath path);
 GraphicsPath graphicsPath();
 // "designed" or "es2" to the path; false for any other name.
@@ -90,6 +93,14 @@ void gfxDrawElements(unsigned int mode, int count, unsigned int type, const void
 // `drawCount` draws of gfxDrawElements in a row, over the same arrays: the es2 backend makes them one.
 void gfxMultiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
                           int drawCount);
+
+// A program of the shader layer, or 0 for none. While one is in use it draws: the designed backend
+// hands it to GL, the es2 backend draws with it instead of its own programs, giving it the vertex
+// arrays as the attributes below.
+void gfxUseProgram(unsigned int program);
+// Attribute locations of the vertex inputs of a program given to gfxUseProgram on the es2 path (the
+// shader layer binds its GLSL ES inputs to them).
+enum GfxAttribute { kGfxAttributePosition = 0, kGfxAttributeNormal, kGfxAttributeTexCoord, kGfxAttributeColor };
 
 // Display lists (GL_COMPILE only).
 unsigned int gfxGenLists(int range);

@@ -59,6 +59,7 @@ struct GfxBackend {
   virtual void drawElements(unsigned int mode, int count, unsigned int type, const void* indices) = 0;
   virtual void multiDrawElements(unsigned int mode, const int* counts, unsigned int type, const void* const* indices,
                                  int drawCount) = 0;
+  virtual void useProgram(unsigned int program) = 0;
   virtual unsigned int genLists(int range) = 0;
   virtual void newList(unsigned int list, unsigned int mode) = 0;
   virtual void endList() = 0;

@@ -86,6 +86,7 @@ class DesignedBackend final : public GfxBackend {
                          int drawCount) override {
     for (int i = 0; i < drawCount; ++i) glDrawElements(mode, counts[i], type, indices[i]);
   }
+  void useProgram(unsigned int program) override { glUseProgram(program); }
   unsigned int genLists(int range) override { return glGenLists(range); }
   void newList(unsigned int list, unsigned int mode) override { glNewList(list, mode); }
   void endList() override { glEndList(); }

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx.h"
 #include "platform/gfx_backend.h"
 #include "platform/gl.h"
 #include "platform/matrix4.h"
-#include "platform/shader_layer.h"
 
 namespace {
 
@@ -218,10 +218,10 @@ FixedProgram makeFixedProgram(int variant) {
   fixed.program = glCreateProgram();
   glAttachShader(fixed.program, vertex);
   glAttachShader(fixed.program, fragment);
-  glBindAttribLocation(fixed.program, kShaderAttributePosition, "vertexPosition");
-  glBindAttribLocation(fixed.program, kShaderAttributeNormal, "vertexNormal");
-  glBindAttribLocation(fixed.program, kShaderAttributeTexCoord, "vertexTexCoord");
-  glBindAttribLocation(fixed.program, kShaderAttributeColor, "vertexColor");
+  glBindAttribLocation(fixed.program, kGfxAttributePosition, "vertexPosition");
+  glBindAttribLocation(fixed.program, kGfxAttributeNormal, "vertexNormal");
+  glBindAttribLocation(fixed.program, kGfxAttributeTexCoord, "vertexTexCoord");
+  glBindAttribLocation(fixed.program, kGfxAttributeColor, "vertexColor");
   glLinkProgram(fixed.program);
   glDeleteShader(vertex);
   glDeleteShader(fragment);
@@ -301,7 +301,7 @@ class Es2Backend final : public GfxBackend {
   }
   void leave() override {
     glUseProgram(0);
-    for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glDisableVertexAttribArray(a);
+    for (GLuint a = kGfxAttributePosition; a <= kGfxAttributeColor; ++a) glDisableVertexAttribArray(a);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     layoutBuffer_ = boundIndices_ = programInUse_ = 0;
@@ -599,6 +599,14 @@ class Es2Backend final : public GfxBackend {
   }
 
   // Display lists.
+  // The layer's program draws until it hands back 0; GL keeps it until this backend's own is needed.
+  void useProgram(unsigned int program) override {
+    layerProgram_ = program;
+    if (program != 0 && program != programInUse_) {
+      glUseProgram(program);
+      programInUse_ = program;
+    }
+  }
   unsigned int genLists(int range) override {
     const unsigned int first = static_cast<unsigned int>(lists_.size()) + 1;
     lists_.resize(lists_.size() + static_cast<size_t>(range));
@@ -878,20 +886,20 @@ class Es2Backend final : public GfxBackend {
   // now. The attribute layout is set when the vertex buffer differs from the last draw's; the
   // bindings stay for the next draw (leave() clears them).
   void draw(GLuint vertices, GLuint indices, GLenum type, size_t first, GLsizei count, GLenum mode) {
-    if (shaderProgramInUse() == 0) useFixedProgram();
+    if (layerProgram_ == 0) useFixedProgram();
     if (vertices != layoutBuffer_) {
       glBindBuffer(GL_ARRAY_BUFFER, vertices);
       const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
-      glVertexAttribPointer(kShaderAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+      glVertexAttribPointer(kGfxAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                             offset(offsetof(Vertex, position)));
-      glVertexAttribPointer(kShaderAttributeNormal, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+      glVertexAttribPointer(kGfxAttributeNormal, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                             offset(offsetof(Vertex, normal)));
-      glVertexAttribPointer(kShaderAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+      glVertexAttribPointer(kGfxAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                             offset(offsetof(Vertex, texCoord)));
-      glVertexAttribPointer(kShaderAttributeColor, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+      glVertexAttribPointer(kGfxAttributeColor, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                             offset(offsetof(Vertex, color)));
       if (!arraysOn_) {
-        for (GLuint a = kShaderAttributePosition; a <= kShaderAttributeColor; ++a) glEnableVertexAttribArray(a);
+        for (GLuint a = kGfxAttributePosition; a <= kGfxAttributeColor; ++a) glEnableVertexAttribArray(a);
         arraysOn_ = true;
       }
       layoutBuffer_ = vertices;
@@ -911,11 +919,9 @@ class Es2Backend final : public GfxBackend {
     auto found = programs_.find(variant);
     if (found == programs_.end()) found = programs_.emplace(variant, makeFixedProgram(variant)).first;
     FixedProgram& p = found->second;
-    // The shader layer puts its own programs in use; what it did last is known by its count.
-    if (p.program != programInUse_ || shaderProgramSwitches() != layerSwitches_) {
+    if (p.program != programInUse_) {
       glUseProgram(p.program);
       programInUse_ = p.program;
-      layerSwitches_ = shaderProgramSwitches();
     }
     const Matrix4 clip = multiply(projection_.top(), modelview_.top());
     if (!p.uploaded || clip != p.clip) {
@@ -990,8 +996,8 @@ class Es2Backend final : public GfxBackend {
   GLuint layoutBuffer_ = 0;
   bool arraysOn_ = false;
   GLuint boundIndices_ = 0;   // the index buffer bound
-  GLuint programInUse_ = 0;   // the program this backend last put in use
-  unsigned int layerSwitches_ = 0;
+  GLuint programInUse_ = 0;   // the program GL runs: the layer's or this backend's own
+  GLuint layerProgram_ = 0;   // the shader layer's program in use (gfxUseProgram), 0 for none
 };
 
 void Es2Backend::solidSphere(double radius, int slices, int stacks) {

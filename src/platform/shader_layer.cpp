@@ -58,14 +58,13 @@ struct LayerState {
   bool fragmentEnabled = false;
   ShaderProgram* vertexProgram = nullptr;
   ShaderProgram* fragmentProgram = nullptr;
-  GLuint programInUse = 0;
   const LinkedPair* pairInUse = nullptr;
-  unsigned int switches = 0;  // glUseProgram calls so far
 };
 
 LayerState g_state;
 std::string g_lastError;
-ShaderDialect g_dialect = kShaderDialectGlsl120;
+// The drawing path picks the dialect: GLSL ES 1.00 where only what GL ES 2.0 offers may be used.
+bool esDialect() { return graphicsPath() == GraphicsPath::kEs2; }
 
 // What the source file's vertex inputs and colour output are in each dialect (see the header).
 const char* const kGlsl120Names =
@@ -125,7 +124,7 @@ GLuint compileStage(GLenum type, const char* const* strings, int count) {
 // stages: a vertex stage alone gets one that shows its colour, a fragment stage alone cannot run.
 GLuint linkStages(ShaderContext* context, ShaderProgram* vertex, ShaderProgram* fragment) {
   GLuint fragmentShader = fragment != nullptr ? fragment->shader : 0;
-  if (g_dialect == kShaderDialectGlslEs100) {
+  if (esDialect()) {
     if (vertex == nullptr) {
       fail("link error:\nGLSL ES needs a vertex program");
       return 0;
@@ -138,11 +137,11 @@ GLuint linkStages(ShaderContext* context, ShaderProgram* vertex, ShaderProgram* 
   const GLuint program = glCreateProgram();
   if (vertex != nullptr) glAttachShader(program, vertex->shader);
   if (fragmentShader != 0) glAttachShader(program, fragmentShader);
-  if (g_dialect == kShaderDialectGlslEs100) {
-    glBindAttribLocation(program, kShaderAttributePosition, "vertexPosition");
-    glBindAttribLocation(program, kShaderAttributeNormal, "vertexNormal");
-    glBindAttribLocation(program, kShaderAttributeTexCoord, "vertexTexCoord");
-    glBindAttribLocation(program, kShaderAttributeColor, "vertexColor");
+  if (esDialect()) {
+    glBindAttribLocation(program, kGfxAttributePosition, "vertexPosition");
+    glBindAttribLocation(program, kGfxAttributeNormal, "vertexNormal");
+    glBindAttribLocation(program, kGfxAttributeTexCoord, "vertexTexCoord");
+    glBindAttribLocation(program, kGfxAttributeColor, "vertexColor");
   }
   glLinkProgram(program);
   GLint linked = GL_FALSE;
@@ -229,9 +228,7 @@ void selectProgram() {
   const GLuint program = pair != nullptr ? pair->program : 0;
   const bool changed = pair != g_state.pairInUse;
   g_state.pairInUse = pair;
-  g_state.programInUse = program;
-  glUseProgram(program);
-  ++g_state.switches;
+  gfxUseProgram(program);
   // Values set while another program ran reach this one here; while it stays in use, each set
   // uploads at once.
   if (pair != nullptr && changed) {
@@ -253,12 +250,6 @@ void bindUnit(int unit, unsigned int texture) {
 }
 
 }  // namespace
-
-bool glContextCurrent() {
-  // Without a current context GL 1.0 calls reach a no-op dispatch and answer null. Later entry
-  // points must not be called then at all: libepoxy would fail to resolve them and abort.
-  return glGetString(GL_VERSION) != nullptr;
-}
 
 ShaderContext* shaderCreateContext() {
   if (!glContextCurrent()) {
@@ -290,7 +281,6 @@ void shaderDestroyContext(ShaderContext* context) {
     // The window and its context are gone (shutdown after the main loop): GL has freed the
     // objects with the context, and no program is in use any more.
     g_state.pairInUse = nullptr;
-    g_state.programInUse = 0;
   }
   delete context;
 }
@@ -325,8 +315,8 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
   }
 
   const bool isVertex = profile == kShaderProfileGlslVertex;
-  std::string prefix = g_dialect == kShaderDialectGlslEs100 ? "#version 100\n" : "#version 120\n";
-  prefix += g_dialect == kShaderDialectGlsl120 ? kGlsl120Names : isVertex ? kEsVertexNames : kEsFragmentNames;
+  std::string prefix = esDialect() ? "#version 100\n" : "#version 120\n";
+  prefix += !esDialect() ? kGlsl120Names : isVertex ? kEsVertexNames : kEsFragmentNames;
   prefix += std::string("#define ") + entry + " main\n#define ENTRY_" + entry + "\n";
   for (const char* const* arg = args; arg != nullptr && *arg != nullptr; ++arg) {
     // "-DNAME" or "-DNAME=VALUE", on one line.
@@ -340,7 +330,7 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
     prefix += "#define " + text.substr(2, equals - 2) + value + "\n";
   }
   // The log counts lines of the file: after "#line N" the next line is N + 1 in GLSL 1.20, N in GLSL ES.
-  prefix += g_dialect == kShaderDialectGlslEs100 ? "#line 1\n" : "#line 0\n";
+  prefix += esDialect() ? "#line 1\n" : "#line 0\n";
   const char* strings[2] = {prefix.c_str(), source.c_str()};
   const GLuint shader = compileStage(isVertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, strings, 2);
   if (shader == 0) {
@@ -357,10 +347,10 @@ ShaderProgram* shaderCreateProgramFromFile(ShaderContext* context, const char* p
   // the result is also the program that runs when only this stage is enabled. (A GLSL ES fragment
   // stage cannot run alone: its entry is found when it is first linked with a vertex stage.)
   GLuint alone = 0;
-  if (isVertex || g_dialect == kShaderDialectGlsl120) {
+  if (isVertex || !esDialect()) {
     alone = linkStages(context, isVertex ? program.get() : nullptr, isVertex ? nullptr : program.get());
   }
-  if (alone == 0 && (isVertex || g_dialect == kShaderDialectGlsl120)) {
+  if (alone == 0 && (isVertex || !esDialect())) {
     fail(where + g_lastError);
     glDeleteShader(shader);
     return nullptr;
@@ -474,8 +464,5 @@ void shaderBindProgram(ShaderProgram* program) {
   selectProgram();
 }
 
-void shaderUseDialect(ShaderDialect dialect) { g_dialect = dialect; }
 
-unsigned int shaderProgramInUse() { return g_state.programInUse; }
 
-unsigned int shaderProgramSwitches() { return g_state.switches; }

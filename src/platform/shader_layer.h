@@ -39,24 +39,12 @@ enum ShaderProfile {
   kShaderProfileGlslFragment,
 };
 
-enum ShaderDialect { kShaderDialectGlsl120, kShaderDialectGlslEs100 };
-
-// The dialect programs are compiled in from now on; GLSL 1.20 until changed. The drawing
-// vocabulary's selectGraphicsPath sets it with the backend.
-void shaderUseDialect(ShaderDialect dialect);
-
-// Attribute locations of the vertex inputs in GLSL ES programs.
-enum ShaderAttribute { kShaderAttributePosition = 0, kShaderAttributeNormal, kShaderAttributeTexCoord,
-                       kShaderAttributeColor };
 
 // A new context; null when no GL context is current.
 ShaderContext* shaderCreateContext();
 // Releases every program and parameter of the context; switches off any of its programs in use.
 // Safe after the GL context has gone: then only the layer's own records are freed.
 void shaderDestroyContext(ShaderContext* context);
-
-// Whether a GL context is current on this thread (GL objects can be made or deleted).
-bool glContextCurrent();
 
 // The best profile of the stage: GLSL when GL 2.0 or the ARB shader extensions are there.
 ShaderProfile shaderLatestProfile(ShaderStage stage);
@@ -98,9 +86,3 @@ void shaderDisableProfile(ShaderProfile profile);
 // Makes the program the one of its profile's stage (it runs while that profile is enabled).
 void shaderBindProgram(ShaderProgram* program);
 
-// GL name of the program the enabled stages run, 0 when GL's fixed pipeline (or the drawing
-// backend's own program) draws.
-unsigned int shaderProgramInUse();
-// How often the layer has put a program (or none) in use so far: whoever else puts programs in use
-// knows by it whether GL's program is still its own.
-unsigned int shaderProgramSwitches();
