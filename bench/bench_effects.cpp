@@ -18,10 +18,10 @@
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
+#include "drawing/gl.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
-#include "platform/gl.h"
 #include "timeline/timeline.h"
 
 namespace {

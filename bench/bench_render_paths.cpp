@@ -13,9 +13,9 @@
 
 #include "app/scene.h"
 #include "assets/mesh_model.h"
+#include "drawing/gl.h"
 #include "offscreen_context.h"
 #include "platform/dialog.h"
-#include "platform/gl.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "app/scene.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "offscreen_context.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 #include "water/reflection_cover.h"
 #include "water/water_surface.h"
 

@@ -2,10 +2,10 @@
 // every ball ends at once.
 #include <benchmark/benchmark.h>
 
-#include "sound/sound_bank.h"
 #include "assets/mesh_model.h"
 #include "sim/simulation.h"
 #include "sim/world.h"
+#include "sound/sound_bank.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "audio/sound_layer.h"
 #include "platform/random.h"
-#include "platform/sound_layer.h"
 #include "sound/sound_bank.h"
 
 namespace {

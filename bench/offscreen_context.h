@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/gl.h"
+#include "drawing/gl.h"
 
 // Opens the hidden window (once per process) and makes its context current. False without an X
 // display, where freeglut would end the process.

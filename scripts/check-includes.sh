@@ -8,12 +8,15 @@ root=${1:-"$(dirname "$0")/../src"}
 # The order of the subsystems, lowest first; folders on one line share a level.
 levels="
 platform
+drawing audio
 assets sound
 water camera sky
 sim
 effects
 timeline
 app
+film
+main
 "
 
 declare -A level

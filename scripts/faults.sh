@@ -55,59 +55,59 @@ sea | src/water/water_shading.cpp | s/kMirroredReach = 2.0f \* kRipple + 0.01f;/
 sea | src/water/water_shading.cpp | s/  gfxDepthFunc(GL_LESS);/  gfxDepthFunc(GL_LEQUAL);/ | the open sea drawn over the reflected parts (depth test less-or-equal)
 sound | src/sound/sound_bank.cpp | s/kExplosionFirstSlot = 1;/kExplosionFirstSlot = 2;/ | explosions moved one slot up
 sound | src/sound/sound_bank.cpp | s/layer.play(slot, sample), volume)/layer.play(slot, sample), volume \/ 2)/ | every one-shot at half its volume
-sound | src/platform/sound_layer.cpp | s/kept.chunk != nullptr && kept.bytes == fileBytes_/kept.chunk != nullptr/ | the sound cache blind to a file changed in place
+sound | src/audio/sound_layer.cpp | s/kept.chunk != nullptr && kept.bytes == fileBytes_/kept.chunk != nullptr/ | the sound cache blind to a file changed in place
 drawing | src/assets/mesh_draw.cpp | s/f < object->numFaces; ++f, corner += 3/f + 1 < object->numFaces; ++f, corner += 3/ | the glBegin/glEnd path drops each object's last triangle
 drawing | src/assets/mesh_model.cpp | s/object->closedSurface = isClosedOutward(\*object);/object->closedSurface = true;/ | every object counted closed, its back faces culled
-drawing | src/platform/gfx_designed.cpp | s/bool sparesUnseenWork() override { return false; }/bool sparesUnseenWork() override { return true; }/ | the designed path draws the sea in pieces and culls models outside the view
+drawing | src/drawing/gfx_designed.cpp | s/bool sparesUnseenWork() override { return false; }/bool sparesUnseenWork() override { return true; }/ | the designed path draws the sea in pieces and culls models outside the view
 drawing | src/sim/entity_draw.cpp | s/3.5 \* halfMinor/0.0 * halfMinor/ | the box under a sinking ship has no width
-recorder | src/platform/recorder.cpp | s/if (removeFile && recorder->fileCreated)/if (!removeFile \&\& recorder->fileCreated)/ | a failed recording leaves its temporary file behind
-recorder | src/platform/sound_mixdown.cpp | s/kSoundMaxVolume)) \/ kSoundMaxVolume;/kSoundMaxVolume)) \/ 512;/ | the soundtrack mixes every channel at half its volume
-recorder | src/app/record.cpp | s/^  catchStopSignals();$/  (void)0;/ | stop signals not caught while recording: Ctrl-C leaves the .part, a closed stderr kills the film
+recorder | src/film/recorder.cpp | s/if (removeFile && recorder->fileCreated)/if (!removeFile \&\& recorder->fileCreated)/ | a failed recording leaves its temporary file behind
+recorder | src/audio/sound_mixdown.cpp | s/kSoundMaxVolume)) \/ kSoundMaxVolume;/kSoundMaxVolume)) \/ 512;/ | the soundtrack mixes every channel at half its volume
+recorder | src/film/record.cpp | s/^  catchStopSignals();$/  (void)0;/ | stop signals not caught while recording: Ctrl-C leaves the .part, a closed stderr kills the film
 recorder | src/platform/stop_signals.cpp | s/g_caughtSignals\[i\] = g_earlier\[i\].sa_handler != SIG_IGN;/g_caughtSignals[i] = true;/ | a signal the parent ignored (nohup) is caught and stops the film
-sound | src/platform/sound_mixdown.cpp | s/if (result < 0 \&\& result != AVERROR(EAGAIN)) ++damaged;/if (result < 0 \&\& result != AVERROR(EAGAIN)) ok = false;/ | one bad packet drops the whole sound file
-film | src/app/record.cpp | s/drawOverlays(options.counter);/drawOverlays(true);/ | films keep the frame counter
-sound | src/platform/wav_reader.cpp | s/ + (length \& 1)// | a WAV file's odd-sized chunk read without its pad byte
-sound | src/platform/sound_layer_web.cpp | s/    alSourcePlay(source);// | the web page's sound layer never starts a source
-web | src/app/main_web.cpp | s/return EM_TRUE;/return EM_FALSE;/ | the demo's keys reach the browser too: F5 reloads the page, F3 opens a search
+sound | src/audio/sound_mixdown.cpp | s/if (result < 0 \&\& result != AVERROR(EAGAIN)) ++damaged;/if (result < 0 \&\& result != AVERROR(EAGAIN)) ok = false;/ | one bad packet drops the whole sound file
+film | src/film/record.cpp | s/drawOverlays(options.counter);/drawOverlays(true);/ | films keep the frame counter
+sound | src/audio/wav_reader.cpp | s/ + (length \& 1)// | a WAV file's odd-sized chunk read without its pad byte
+sound | src/audio/sound_layer_web.cpp | s/    alSourcePlay(source);// | the web page's sound layer never starts a source
+web | src/main/main_web.cpp | s/return EM_TRUE;/return EM_FALSE;/ | the demo's keys reach the browser too: F5 reloads the page, F3 opens a search
 web | web/page.js | s/if (audio()) audio().suspend();// | the sound plays before the viewer's click, under the picture that waits
 web | web/page.js | s/if (!response.ok) throw/if (false) throw/ | a missing data file's error page taken for the data
-film | src/app/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
-film | src/platform/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
+film | src/film/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
+film | src/audio/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
 effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side
 effects | src/effects/particle_pool.cpp | s/slots_\[i\].birth < slots_\[index\].birth/slots_[i].birth > slots_[index].birth/ | a full pool gives up its newest particle instead of its oldest
-effects | src/effects/effects_draw.cpp | s/glDepthMask(GL_TRUE);/glDepthMask(GL_FALSE);/ | depth writes stay off after the effects are drawn
+effects | src/effects/effects_draw.cpp | s/  gfxDepthMask(true);/  gfxDepthMask(false);/ | depth writes stay off after the effects are drawn
 sea | bin/wave.cg | s/gl_FragColor = vec4(sea + glint \* kSunColor, 1.0);/gl_FragColor = vec4(sea, 1.0);/ | the open sea without the sun's glints, unlike the sea around mirrored objects
 sea | bin/wave.cg | s/ + object \* objectShare +/ +/ | the mirrored ships and ducks are dropped from the sea
-sea | src/platform/shader_layer.cpp | s/for (const char\* const\* arg = args;/for (const char* const* arg = nullptr;/ | compiler arguments ignored: the sea's programs are built without the sky's colours
+sea | src/drawing/shader_layer.cpp | s/for (const char\* const\* arg = args;/for (const char* const* arg = nullptr;/ | compiler arguments ignored: the sea's programs are built without the sky's colours
 drawing | src/app/reflection_target.cpp | s/gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8,/gfxTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8,/ | a reflection without alpha: the sea mirrors opaque black where nothing was drawn
-drawing | src/platform/gfx_es2.cpp | s/lit += lightOn \* (facing \* diffuse.rgb + highlight \* specular);/lit += lightOn * highlight * specular;/ | the GL ES path lights without the diffuse term
-drawing | src/platform/gfx_es2.cpp | s/{at(a), at(b), at(c), at(a), at(c), at(d)}/{at(a), at(b), at(c), at(a), at(b), at(d)}/ | the GL ES path splits quads into a wrong second triangle
-drawing | src/platform/gfx_es2.cpp | s/textureEnvironment_ == GL_ADD ? kTextureAddBit : kTextureModulateBit/kTextureModulateBit/ | the GL ES path modulates where the fixed pipeline adds the texture
-drawing | src/platform/gfx_es2.cpp | s/lines_ = mode == GL_LINE;/lines_ = false;/ | the GL ES path ignores F3's outlines
-drawing | src/platform/gfx_es2.cpp | s/if (!compiling_) return false;/return false;/ | the GL ES path's display lists do their state calls at once instead of keeping them
-drawing | src/platform/matrix4.cpp | s/at(m, 2, c) = static_cast<float>(-forward\[c\]);/at(m, 2, c) = static_cast<float>(forward[c]);/ | the GL ES path's look-at looks backwards
+drawing | src/drawing/gfx_es2.cpp | s/lit += lightOn \* (facing \* diffuse.rgb + highlight \* specular);/lit += lightOn * highlight * specular;/ | the GL ES path lights without the diffuse term
+drawing | src/drawing/gfx_es2.cpp | s/{at(a), at(b), at(c), at(a), at(c), at(d)}/{at(a), at(b), at(c), at(a), at(b), at(d)}/ | the GL ES path splits quads into a wrong second triangle
+drawing | src/drawing/gfx_es2.cpp | s/textureEnvironment_ == GL_ADD ? kTextureAddBit : kTextureModulateBit/kTextureModulateBit/ | the GL ES path modulates where the fixed pipeline adds the texture
+drawing | src/drawing/gfx_es2.cpp | s/lines_ = mode == GL_LINE;/lines_ = false;/ | the GL ES path ignores F3's outlines
+drawing | src/drawing/gfx_es2.cpp | s/if (!compiling_) return false;/return false;/ | the GL ES path's display lists do their state calls at once instead of keeping them
+drawing | src/drawing/matrix4.cpp | s/at(m, 2, c) = static_cast<float>(-forward\[c\]);/at(m, 2, c) = static_cast<float>(forward[c]);/ | the GL ES path's look-at looks backwards
 text | src/app/text_rule.cpp | s/(mode == TextMode::Auto \&\& !designed)/(mode == TextMode::Auto)/ | the designed 800 x 600 window draws its texts from the atlas too
-text | src/sim/world.cpp | s/speed(kScrollSpeed \* scale)/speed(kScrollSpeed)/ | title lines rise at the designed pixel speed in a taller picture, so they crawl
+text | src/sim/world.cpp | s/line.speed = kScrollSpeed \* scale;/line.speed = kScrollSpeed;/ | title lines rise at the designed pixel speed in a taller picture, so they crawl
 text | src/assets/glyph_atlas.cpp | s/const float top = y - static_cast<float>(glyph->top) \* scale;/const float top = y + static_cast<float>(glyph->top) * scale;/ | glyphs hang below the baseline
 text | src/assets/glyph_atlas.cpp | s/ || !seenEnd) {/) {/ | a metrics file cut in its last line is taken for whole
 text | tools/assetgen/font_atlas.cpp | s/const int pictureRow = height - 1 - (glyph.box.y + row);/const int pictureRow = glyph.box.y + row;/ | the atlas's picture written top row first, so each glyph box holds another part of the picture
 text | bin/text.cg | s/gl_FragColor = vec4(color \* ink, alpha);/gl_FragColor = vec4(color, alpha);/ | the dark edge round the letters drawn green: the letters swell
-film | src/app/film_soundtrack.cpp | s/    if (caughtStopSignal() != 0) return false;/    (void)0;/ | waiting for the soundtrack ignores the stop signals: a hung soundtrack holds Ctrl-C off for good
-film | src/app/record.cpp | /startSoundtrack(options, plan/d;s/^  FramebufferTarget target;/  if (settings.sampleRate > 0 \&\& !startSoundtrack(options, plan, film.soundtrackJob, error)) return FilmEnd::Failed;\n  FramebufferTarget target;/ | the soundtrack's process forked after the encoders started their threads
-film | src/app/record.cpp | s/plan.firstFrame, plan.frameCount - 1)/plan.firstFrame, plan.frameCount)/ | a poster in the film's last half frame rounds to a frame never drawn
-film | src/app/record.cpp | s/film.posterPart = recorderTemporaryPath(options.poster);/film.posterPart = options.poster;/ | the poster written under its own name: a film that fails at its end deletes the poster it would have replaced
-film | src/app/record.cpp | s/  if (!film.posterPart.empty()) std::remove(film.posterPart.c_str());/  (void)0;/ | a film that fails at its end leaves its poster's temporary file
-film | src/platform/loudness.cpp | s/  change.measured = measured > kGateLufs;/  change.measured = measured > kGateLufs;\n  if (!change.measured) return true;/ | a track too short to measure skips the limiter
-film | src/platform/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0);  \/\/ linear/std::pow(10.0, (kTruePeakCeiling - 1.0) \/ 20.0);  \/\/ linear/ | the limiter holds peaks 1 dB below the ceiling
-film | src/app/record.cpp | s/options.fade \* settings.framesPerSecond));/options.fade * settings.framesPerSecond * 2));/ | the picture fades over twice the asked time
-film | src/app/film_soundtrack.cpp | s/samples - 1, plan.fadeSeconds \* plan.sampleRate));/samples - 1, plan.fadeSeconds * plan.sampleRate \/ 2));/ | the sound fades over half the asked time
-film | src/app/record.cpp | s/plan.loudness = options.loudness;/plan.loudness = kDefaultLoudness;/ | --loudness ignored: every film at -16 LUFS
-film | src/app/record.cpp | s/settings.sampleRate = options.mute ? 0 : kSoundtrackRate;/settings.sampleRate = kSoundtrackRate;/ | --mute ignored by a film: it has sound
-recorder | src/platform/recorder.cpp | /the encoder's thread cannot start/,/return nullptr/s/releaseRecorder(recorder, true)/releaseRecorder(recorder, false)/ | an encoder thread that cannot start leaves the temporary file
-recorder | src/app/film_soundtrack.cpp | s/  if (WIFSIGNALED(status)) {/  if (false) {/ | the soundtrack's process dies by a signal and the message does not say which
-recorder | src/app/record.cpp | s/catch (const std::bad_alloc\&)/catch (const std::bad_exception\&)/;s/catch (const std::exception\& failure)/catch (const std::bad_exception\& failure)/ | a lack of memory in the film is not caught: std::terminate, the temporary file left
-recorder | src/platform/sound_mixdown.cpp | s/  AVChannelLayout in{};/  AVChannelLayout in;/ | the decoder copies a channel layout into one never initialised
-recorder | src/platform/sound_mixdown.cpp | s/          av_channel_layout_compare(\&frame->ch_layout, \&resampled.layout) != 0) {/          false) {/ | a frame whose channels differ from the one before goes to the resampler set up for those
+film | src/film/film_soundtrack.cpp | s/    if (caughtStopSignal() != 0) return false;/    (void)0;/ | waiting for the soundtrack ignores the stop signals: a hung soundtrack holds Ctrl-C off for good
+film | src/film/record.cpp | /startSoundtrack(options, plan/d;s/^  FramebufferTarget target;/  if (settings.sampleRate > 0 \&\& !startSoundtrack(options, plan, film.soundtrackJob, error)) return FilmEnd::Failed;\n  FramebufferTarget target;/ | the soundtrack's process forked after the encoders started their threads
+film | src/film/record.cpp | s/plan.firstFrame, plan.frameCount - 1)/plan.firstFrame, plan.frameCount)/ | a poster in the film's last half frame rounds to a frame never drawn
+film | src/film/record.cpp | s/film.posterPart = recorderTemporaryPath(options.poster);/film.posterPart = options.poster;/ | the poster written under its own name: a film that fails at its end deletes the poster it would have replaced
+film | src/film/record.cpp | s/  if (!film.posterPart.empty()) std::remove(film.posterPart.c_str());/  (void)0;/ | a film that fails at its end leaves its poster's temporary file
+film | src/audio/loudness.cpp | s/  change.measured = measured > kGateLufs;/  change.measured = measured > kGateLufs;\n  if (!change.measured) return true;/ | a track too short to measure skips the limiter
+film | src/audio/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0);  \/\/ linear/std::pow(10.0, (kTruePeakCeiling - 1.0) \/ 20.0);  \/\/ linear/ | the limiter holds peaks 1 dB below the ceiling
+film | src/film/record.cpp | s/options.fade \* settings.framesPerSecond));/options.fade * settings.framesPerSecond * 2));/ | the picture fades over twice the asked time
+film | src/film/film_soundtrack.cpp | s/samples - 1, plan.fadeSeconds \* plan.sampleRate));/samples - 1, plan.fadeSeconds * plan.sampleRate \/ 2));/ | the sound fades over half the asked time
+film | src/film/record.cpp | s/plan.loudness = options.loudness;/plan.loudness = kDefaultLoudness;/ | --loudness ignored: every film at -16 LUFS
+film | src/film/record.cpp | s/settings.sampleRate = options.mute ? 0 : kSoundtrackRate;/settings.sampleRate = kSoundtrackRate;/ | --mute ignored by a film: it has sound
+recorder | src/film/recorder.cpp | /the encoder's thread cannot start/,/return nullptr/s/releaseRecorder(recorder, true)/releaseRecorder(recorder, false)/ | an encoder thread that cannot start leaves the temporary file
+recorder | src/film/film_soundtrack.cpp | s/  if (WIFSIGNALED(status)) {/  if (false) {/ | the soundtrack's process dies by a signal and the message does not say which
+recorder | src/film/record.cpp | s/catch (const std::bad_alloc\&)/catch (const std::bad_exception\&)/;s/catch (const std::exception\& failure)/catch (const std::bad_exception\& failure)/ | a lack of memory in the film is not caught: std::terminate, the temporary file left
+recorder | src/audio/sound_mixdown.cpp | s/  AVChannelLayout in{};/  AVChannelLayout in;/ | the decoder copies a channel layout into one never initialised
+recorder | src/audio/sound_mixdown.cpp | s/          av_channel_layout_compare(\&frame->ch_layout, \&resampled.layout) != 0) {/          false) {/ | a frame whose channels differ from the one before goes to the resampler set up for those
 options | src/app/options.cpp | s/length > kLongestFilm/length > 2 * kLongestFilm/ | films up to twice the stated bound are let through
 options | src/app/options.cpp | s/-40.0, -5.0, "a loudness/-40.0, -4.0, "a loudness/ | --loudness taken up to -4 LUFS
 options | src/app/options.cpp | s/2.0 \* options.fade > length/2.0 * options.fade >= length/ | a fade of exactly half the film refused

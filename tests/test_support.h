@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_layer.h"
+#include "audio/sound_layer.h"
 
 namespace test {
 

@@ -140,7 +140,7 @@
 
   // The data are on their way while WebGL starts: both take a while. The context is the program's
   // own (a canvas keeps the first context made on it), so it has the attributes the program asks for
-  // in app/main_web.cpp.
+  // in main/main_web.cpp.
   const data = fetchData("karvosta.data");
   const attributes = { alpha: false, depth: true, stencil: false, antialias: false,
                        preserveDrawingBuffer: query.has("frames") };

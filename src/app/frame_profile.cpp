@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/frame_intervals.h"
-#include "platform/gl.h"
+#include "drawing/gl.h"
 
 namespace {
 

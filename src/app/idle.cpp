@@ -10,9 +10,9 @@
 #include "app/text_overlay.h"  // Required for: screenTextRule() (the titles' scale)
 #include "app/wave_phase.h"
 #include "camera/camera_rig.h"
+#include "drawing/gl.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
-#include "platform/gl.h"
 #include "sim/simulation.h"
 #include "timeline/timeline.h"
 #include "water/water_surface.h"

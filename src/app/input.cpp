@@ -5,10 +5,10 @@
 #include "app/globals.h"
 #include "app/scene.h"
 #include "assets/mesh_model.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 #include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "water/water_surface.h"
 

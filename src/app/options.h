@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/text_rule.h"       // Required for: TextMode
-#include "platform/gfx.h"       // Required for: GraphicsPath
-#include "platform/loudness.h"  // Required for: kDefaultLoudness
+#include "audio/loudness.h"  // Required for: kDefaultLoudness
+#include "drawing/gfx.h"       // Required for: GraphicsPath
 
 struct Options {
   int frames = -1;           // --frames N: end normally after N displayed frames (-1: never)

@@ -2,8 +2,8 @@
 // pass's target with the reflection texture attached.
 #include "app/reflection_target.h"
 
-#include "platform/gfx.h"
-#include "platform/gl.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 
 namespace {
 FramebufferTarget g_target;    // its colour buffer: the image until a texture is attached, and the fallback

@@ -25,9 +25,6 @@ int runHeadless(const Options& options);
 // lines, and with `withCounter` the frame counter and the toggle message (a window's, not a film's).
 void drawScene();
 void drawOverlays(bool withCounter);
-// Films the demo into options.record (off-screen, fixed clock, off-line soundtrack) and returns the
-// process's exit code. Needs a display for its GL context.
-int runRecording(const Options& options, char* programPath);
 
 // GLUT callbacks.
 void onIdle();

@@ -10,14 +10,13 @@
 #include "assets/gl_state.h"
 #include "assets/mesh_model.h"
 #include "assets/texture.h"
+#include "audio/sound_layer.h"
 #include "camera/camera_rig.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "effects/effects.h"
 #include "platform/clock.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 #include "platform/random.h"
-#include "platform/shader_layer.h"  // Required for: glContextCurrent()
-#include "platform/sound_layer.h"
 #include "sim/entity_draw.h"  // Required for: g_frustumCulling
 #include "sim/world.h"
 #include "sky/sky_dome.h"

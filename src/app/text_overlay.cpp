@@ -9,10 +9,10 @@
 #include "app/globals.h"
 #include "assets/gl_state.h"
 #include "assets/glyph_atlas.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
+#include "drawing/shader_layer.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
-#include "platform/shader_layer.h"
 #include "sim/world.h"
 
 namespace {

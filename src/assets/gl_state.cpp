@@ -1,8 +1,8 @@
 // Fixed-pipeline state shared by every drawing: texture wrap and flat materials.
 #include "assets/gl_state.h"
 
-#include "platform/gfx.h"
-#include "platform/gl.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 
 void resetTextureWrap() {
   gfxTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

@@ -8,8 +8,8 @@
 #include "assets/gl_state.h"
 #include "assets/model_frame.h"
 #include "assets/texture.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 
 RenderPath g_renderPath = RenderPath::DisplayList;
 

@@ -2,8 +2,8 @@
 #include "assets/texture.h"
 
 #include "assets/bmp_image.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 
 void loadBmpTexture(const char* path) {
   // Linear minification needs no mipmaps, so level 0 alone makes the texture complete.

@@ -1,8 +1,8 @@
 // View setup in GL: perspective and look-at in the projection matrix.
 #include "camera/view.h"
 
-#include "platform/gfx.h"
-#include "platform/gl.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 
 ViewVector g_viewEye = kBaseEye;
 ViewVector g_viewTarget = kBaseTarget;

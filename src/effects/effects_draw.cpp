@@ -7,10 +7,10 @@
 
 #include "assets/bmp_image.h"
 #include "camera/camera_rig.h"  // Required for: mirrorView()
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
+#include "drawing/shader_layer.h"  // Required for: shaderCurrentModelViewProjection()
 #include "effects/effects.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
-#include "platform/shader_layer.h"  // Required for: shaderCurrentModelViewProjection()
 #include "water/reflection_cover.h"
 
 namespace {

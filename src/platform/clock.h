@@ -1,3 +1,7 @@
+// platform/: the operating system's narrow stand-ins: the clock, stop signals, the run-time tree,
+// error dialogs, whole-file reading, the one random generator and the angle conversion. Nothing here
+// draws, plays or knows the demo.
+//
 // Monotonic clock standing in for a high-resolution performance counter: 64-bit counts and their
 // frequency. Only the application shell reads it; everything else receives elapsed seconds.
 #pragma once

@@ -5,9 +5,9 @@
 #include <cmath>  // Required for: std::sin, std::sqrt
 
 #include "assets/gl_state.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "platform/angles.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 #include "water/water_surface.h"  // Required for: g_waveAmplitude
 
 unsigned int g_domeTexture = 0;

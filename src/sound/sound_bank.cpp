@@ -4,8 +4,8 @@
 #include <cmath>  // Required for: std::ceil()
 #include <cstdio>
 
+#include "audio/sound_layer.h"
 #include "platform/random.h"
-#include "platform/sound_layer.h"
 
 SoundBank* g_sounds = nullptr;
 

@@ -11,10 +11,10 @@
 
 #include "assets/gl_state.h"
 #include "assets/texture.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
+#include "drawing/matrix4.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
-#include "platform/matrix4.h"
 #include "sky/sky_colours.h"
 #include "water/reflection_cover.h"
 

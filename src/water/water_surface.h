@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/shader_layer.h"
+#include "drawing/shader_layer.h"
 #include "water/surface_pose.h"
 
 class ReflectionCover;

@@ -16,10 +16,10 @@
 #include "app/reflection_target.h"
 #include "app/scene.h"
 #include "assets/mesh_model.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 #include "timeline/timeline.h"
 
 namespace {

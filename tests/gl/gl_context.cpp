@@ -3,9 +3,9 @@
 
 #include <cstdlib>  // Required for: std::getenv
 
-#include "platform/gfx.h"
-#include "platform/gl.h"
-#include "platform/matrix4.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
+#include "drawing/matrix4.h"
 
 bool ensureGlContext() {
   static bool created = false;

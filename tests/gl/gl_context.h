@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx.h"
+#include "drawing/gfx.h"
 
 // False when there is no X display to open the window on (run the tests under xvfb-run); freeglut
 // would otherwise end the process.

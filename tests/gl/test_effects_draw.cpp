@@ -7,9 +7,9 @@
 
 #include "app/scene.h"
 #include "camera/view.h"
+#include "drawing/gl.h"
 #include "effects/effects.h"
 #include "gl_context.h"
-#include "platform/gl.h"
 #include "sim/events.h"
 #include "sim/world.h"
 

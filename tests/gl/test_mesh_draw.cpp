@@ -10,10 +10,10 @@
 
 #include "../test_support.h"
 #include "assets/mesh_model.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "gl_context.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 
 namespace {
 

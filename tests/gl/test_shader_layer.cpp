@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
+#include "drawing/gl.h"
+#include "drawing/shader_layer.h"
 #include "gl_context.h"
-#include "platform/gl.h"
-#include "platform/shader_layer.h"
 
 namespace {
 

@@ -16,9 +16,9 @@
 #include "app/scene.h"
 #include "app/text_overlay.h"
 #include "assets/glyph_atlas.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "gl_context.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/loudness.h"
+#include "audio/loudness.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "camera/camera_rig.h"
-#include "platform/matrix4.h"
+#include "drawing/matrix4.h"
 
 namespace {
 

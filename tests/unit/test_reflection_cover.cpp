@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/matrix4.h"
+#include "drawing/matrix4.h"
 #include "water/reflection_cover.h"
 
 namespace {

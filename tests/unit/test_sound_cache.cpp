@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/sound_layer.h"
 #include "../test_support.h"
+#include "audio/sound_layer.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_mixdown.h"
+#include "audio/sound_mixdown.h"
 
 namespace fs = std::filesystem;
 

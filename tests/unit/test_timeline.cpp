@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/scene.h"
-#include "app/frame_rate.h"
 #include "app/text_rule.h"
 #include "assets/glyph_atlas.h"
 #include "assets/mesh_model.h"

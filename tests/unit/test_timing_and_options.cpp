@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/options.h"
 #include "app/frame_rate.h"
+#include "app/options.h"
 #include "app/wave_phase.h"
+#include "film/recorder.h"  // Required for: recorderSettingsProblem()
 #include "platform/random.h"
-#include "platform/recorder.h"  // Required for: recorderSettingsProblem()
 
 namespace {
 

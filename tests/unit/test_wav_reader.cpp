@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/wav_reader.h"
 #include "../test_support.h"
+#include "audio/wav_reader.h"
 
 namespace {
 

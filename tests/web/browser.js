@@ -35,7 +35,7 @@ function launch(scratch) {
     args: ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
       "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
       // No --disable-frame-rate-limit: it keeps the compositor spinning on a core of its own. Runs
-      // of a fixed number of frames draw back to back in any case (app/main_web.cpp).
+      // of a fixed number of frames draw back to back in any case (main/main_web.cpp).
       "--disable-quic", "--user-data-dir=" + fs.mkdtempSync(path.join(scratch, "chromium-"))],
   });
 }

@@ -1,11 +1,11 @@
 // Shader layer over GLSL 1.20 or GLSL ES 1.00 through GL 2.0 entry points: compiling entries of one
 // source file, linking stage pairs on demand, keeping parameter values and uploading them to the
 // program in use.
-#include "platform/shader_layer.h"
+#include "drawing/shader_layer.h"
 
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "platform/file_read.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Matrices and the matrix stack: GL's and GLU's formulas, column-major.
-#include "platform/matrix4.h"
+#include "drawing/matrix4.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // Off-line sound layer: files decoded once with libavformat/libavcodec and resampled with
 // libswresample; channels summed at their volumes into a stereo float stream.
-#include "platform/sound_mixdown.h"
+#include "audio/sound_mixdown.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,3 +1,7 @@
+// audio/: sound out of the program. The sound layer (SDL2_mixer on the desktop, OpenAL in the page)
+// with the web build's WAV reader, and the off-line side a film needs: the mixdown of the same slots
+// and channels, and the loudness measure and limiter. The game's sound bank (sound/) plays through it.
+//
 // Sound layer: numbered sample slots and numbered channels, the narrow audio interface the sound bank
 // plays through. The desktop's implementation mixes with SDL2_mixer, the web page's plays through
 // OpenAL (sound_layer_web.cpp); tests install a recording one.

@@ -8,7 +8,7 @@
 #include <sys/types.h>  // Required for: pid_t
 #include <vector>
 
-#include "platform/loudness.h"
+#include "audio/loudness.h"
 
 struct Options;
 class SoundMixdown;

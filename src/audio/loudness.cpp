@@ -1,6 +1,6 @@
 // Film loudness over libavfilter: "ebur128" measures, "volume" and "alimiter" (at four times the
 // sample rate, so it sees the peaks between samples) set the level.
-#include "platform/loudness.h"
+#include "audio/loudness.h"
 
 extern "C" {
 #include <libavfilter/avfilter.h>

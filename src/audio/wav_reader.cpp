@@ -1,5 +1,5 @@
 // WAV reading: the chunks of a RIFF/WAVE file walked with every size checked against the bytes present.
-#include "platform/wav_reader.h"
+#include "audio/wav_reader.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 // The page's data holds every sound as WAV (the build decodes the shipped MP3s under their own names:
 // the content decides, not the extension), so nothing is decoded here but PCM. As on the desktop,
 // buffers are kept per path with the bytes they came from, and every load still reads its file.
-#include "platform/sound_layer.h"
+#include "audio/sound_layer.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/wav_reader.h"
 #include "platform/file_read.h"
-#include "platform/wav_reader.h"
 
 namespace {
 

@@ -14,20 +14,22 @@
 
 #include <unistd.h>  // Required for: isatty()
 
-#include "app/film_soundtrack.h"
+#include "film/record.h"
+
 #include "app/frame_profile.h"
 #include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/reflection_target.h"
 #include "app/scene.h"
+#include "assets/png_writer.h"
+#include "audio/sound_mixdown.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
+#include "film/film_soundtrack.h"
+#include "film/recorder.h"
 #include "platform/clock.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
-#include "platform/png_writer.h"
-#include "platform/recorder.h"
 #include "platform/run_tree.h"
-#include "platform/sound_mixdown.h"
 #include "platform/stop_signals.h"
 #include "timeline/timeline.h"
 

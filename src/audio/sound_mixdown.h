@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sound_layer.h"
+#include "audio/sound_layer.h"
 
 class SoundMixdown final : public SoundLayer {
  public:

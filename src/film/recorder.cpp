@@ -1,7 +1,7 @@
 // Video recorder over FFmpeg: libx264 (or any H.264 encoder) and the native AAC encoder into the MP4
 // muxer, swscale for the colour conversion of each picture. Conversion and encoding run on a thread of
 // their own, fed through a short queue, so the caller goes on drawing while a picture is encoded.
-#include "platform/recorder.h"
+#include "film/recorder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,10 +1,10 @@
 // Drawing vocabulary: the backend in use and the calls that reach it.
-#include "platform/gfx.h"
+#include "drawing/gfx.h"
 
 #include <cstring>  // Required for: std::strcmp()
 
-#include "platform/gfx_backend.h"
-#include "platform/gl.h"
+#include "drawing/gfx_backend.h"
+#include "drawing/gl.h"
 
 namespace {
 GfxBackend* g_backend = nullptr;

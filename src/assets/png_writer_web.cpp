@@ -1,6 +1,6 @@
 // PNG output in the web build: none. A page has no files to write a screenshot to (the program
 // refuses --screenshot there); whoever compares pictures reads the canvas instead.
-#include "platform/png_writer.h"
+#include "assets/png_writer.h"
 
 #include <cerrno>
 

@@ -5,7 +5,7 @@
 // chunks are kept per path together with the bytes they came from. Every load still reads the file
 // (a missing or unreadable one fails as before) and compares its bytes with the kept ones: the same
 // bytes reuse the chunk, changed bytes are decoded anew.
-#include "platform/sound_layer.h"
+#include "audio/sound_layer.h"
 
 #include "platform/file_read.h"
 

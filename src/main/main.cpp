@@ -1,3 +1,6 @@
+// main/: the program's entries, above everything they start: the desktop's (a window, a film or a
+// headless run) and the web page's (main_web.cpp).
+//
 // Program entry: options, the window and its callbacks, start-up, the main loop, shutdown.
 #include <cerrno>
 #include <cstdio>
@@ -8,10 +11,11 @@
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
+#include "film/record.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
 #include "platform/run_tree.h"
 #include "timeline/timeline.h"
 

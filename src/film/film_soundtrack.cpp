@@ -1,7 +1,7 @@
 // A film's soundtrack from a child process: the film's start-up without graphics, the idle step alone
 // on the film's clock, the sound bank playing into the off-line mixer, then the fade and the
 // loudness, all while the film starts up and before its first picture.
-#include "app/film_soundtrack.h"
+#include "film/film_soundtrack.h"
 
 #include <algorithm>  // Required for: std::clamp(), std::min()
 #include <cerrno>
@@ -19,8 +19,8 @@
 #include "app/frame_rate.h"
 #include "app/globals.h"
 #include "app/scene.h"
+#include "audio/sound_mixdown.h"
 #include "platform/clock.h"
-#include "platform/sound_mixdown.h"
 #include "platform/stop_signals.h"
 #include "sim/events.h"
 #include "timeline/timeline.h"  // Required for: g_timelineStart

@@ -1,7 +1,7 @@
 // The designed drawing backend: every call of the vocabulary is the compatibility-profile GL (GLU,
 // GLUT) call of the same name with the same arguments, so the pictures are exactly GL's own.
-#include "platform/gfx_backend.h"
-#include "platform/gl.h"
+#include "drawing/gfx_backend.h"
+#include "drawing/gl.h"
 
 namespace {
 

@@ -1,3 +1,8 @@
+// drawing/: how the scene reaches GL. The vocabulary below with its two backends (the designed
+// compatibility-profile calls, and GL ES 2.0), the shader layer the sea and the texts run their
+// programs through, the matrices, and the one GL include. Every subsystem that draws does so through
+// this room; the calls GL ES 2.0 shares with desktop GL stay plain GL at their callers (see below).
+//
 // Drawing vocabulary: the fixed-pipeline calls the scene is drawn with (matrices, light and
 // materials, immediate mode, client arrays, display lists, the texture unit of the fixed stage), and
 // the one place that picks who carries them out. The header is GL-free; the functions take GL's

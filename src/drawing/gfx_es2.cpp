@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx.h"
-#include "platform/gfx_backend.h"
-#include "platform/gl.h"
-#include "platform/matrix4.h"
+#include "drawing/gfx.h"
+#include "drawing/gfx_backend.h"
+#include "drawing/gl.h"
+#include "drawing/matrix4.h"
 
 namespace {
 

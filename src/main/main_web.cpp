@@ -15,11 +15,11 @@
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/scene.h"
+#include "audio/sound_layer.h"
+#include "drawing/gfx.h"
+#include "drawing/gl.h"
 #include "platform/clock.h"
 #include "platform/dialog.h"
-#include "platform/gfx.h"
-#include "platform/gl.h"
-#include "platform/sound_layer.h"
 #include "timeline/timeline.h"
 #include "water/water_surface.h"  // Required for: g_wavePhase
 

@@ -1,5 +1,5 @@
 // PNG writer over libpng.
-#include "platform/png_writer.h"
+#include "assets/png_writer.h"
 
 #include <png.h>
 
