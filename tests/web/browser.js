@@ -7,22 +7,26 @@ const path = require("path");
 const puppeteer = require("puppeteer-core");
 
 // Serves `site` as a static host would, on a free port of 127.0.0.1; under /missing-data/ the same
-// site lacks its data file.
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png" };
+// site lacks its data file, under /slow-data/ its data arrive 3 s late.
+const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm", ".png": "image/png",
+                ".jpg": "image/jpeg" };
 function serve(site) {
   const server = http.createServer((request, response) => {
     let name = new URL(request.url, "http://host").pathname;
-    const missingData = name.startsWith("/missing-data/");
-    if (missingData) name = name.slice("/missing-data".length);
+    const [, folder] = /^\/(missing-data|slow-data)\//.exec(name) || [];
+    if (folder) name = name.slice(folder.length + 1);
     if (name === "/") name = "/index.html";
     const file = path.join(site, path.normalize(name));
-    if (!file.startsWith(site) || (missingData && name === "/karvosta.data") || !fs.existsSync(file)) {
+    const data = name === "/karvosta.data";
+    if (!file.startsWith(site) || (folder === "missing-data" && data) || !fs.existsSync(file)) {
       response.writeHead(404).end();
       return;
     }
     const type = types[path.extname(file)] || "application/octet-stream";
-    response.writeHead(200, { "Content-Type": type, "Content-Length": fs.statSync(file).size });
-    fs.createReadStream(file).pipe(response);
+    setTimeout(() => {
+      response.writeHead(200, { "Content-Type": type, "Content-Length": fs.statSync(file).size });
+      fs.createReadStream(file).pipe(response);
+    }, folder === "slow-data" && data ? 3000 : 0);
   });
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
@@ -40,11 +44,88 @@ function launch(scratch) {
   });
 }
 
+// Installed in the page before its own scripts, for the tests to count what the page holds; a
+// visitor's page has none of it.
+// - window.startedBuffers: the length (sample frames) of every buffer Web Audio starts.
+// - window.live(): the WebGL objects not deleted, by kind, with the bytes of texture images, buffer
+//   data and renderbuffers among them, and the audio contexts not closed.
+function countingHooks() {
+  window.startedBuffers = [];
+  const start = AudioBufferSourceNode.prototype.start;
+  AudioBufferSourceNode.prototype.start = function (...args) {
+    window.startedBuffers.push(this.buffer ? this.buffer.length : -1);
+    return start.apply(this, args);
+  };
+  let audioContexts = 0;
+  const NativeAudioContext = window.AudioContext;
+  window.AudioContext = class extends NativeAudioContext {
+    constructor(...args) {
+      super(...args);
+      ++audioContexts;
+    }
+    close() {
+      --audioContexts;
+      return super.close();
+    }
+  };
+  const gl = WebGLRenderingContext.prototype;
+  const objects = {};  // kind -> Map(object -> bytes)
+  for (const kind of ["Texture", "Buffer", "Framebuffer", "Renderbuffer", "Program", "Shader"]) {
+    const live = objects[kind.toLowerCase()] = new Map();
+    const create = gl["create" + kind], remove = gl["delete" + kind];
+    gl["create" + kind] = function (...args) {
+      const made = create.apply(this, args);
+      if (made) live.set(made, 0);
+      return made;
+    };
+    gl["delete" + kind] = function (object) {
+      live.delete(object);
+      return remove.call(this, object);
+    };
+  }
+  const bound = { unit: 0, textures: [], buffers: {}, renderbuffer: null };
+  const wrap = (name, before) => {
+    const call = gl[name];
+    gl[name] = function (...args) {
+      before(...args);
+      return call.apply(this, args);
+    };
+  };
+  wrap("activeTexture", (unit) => { bound.unit = unit - 0x84C0; });
+  wrap("bindTexture", (target, texture) => { bound.textures[bound.unit] = texture; });
+  wrap("bindBuffer", (target, buffer) => { bound.buffers[target] = buffer; });
+  wrap("bindRenderbuffer", (target, renderbuffer) => { bound.renderbuffer = renderbuffer; });
+  const texels = { 0x1906: 1, 0x1909: 1, 0x190A: 2, 0x1907: 3, 0x1908: 4 };  // ALPHA, LUMINANCE(_ALPHA), RGB, RGBA
+  wrap("texImage2D", (target, level, internal, width, height, border, format) => {
+    const texture = bound.textures[bound.unit];
+    if (level === 0 && objects.texture.has(texture) && typeof width === "number") {
+      objects.texture.set(texture, width * height * (texels[format] || 4));
+    }
+  });
+  wrap("bufferData", (target, data) => {
+    const buffer = bound.buffers[target];
+    if (objects.buffer.has(buffer)) objects.buffer.set(buffer, typeof data === "number" ? data : data.byteLength);
+  });
+  wrap("renderbufferStorage", (target, format, width, height) => {
+    if (objects.renderbuffer.has(bound.renderbuffer)) objects.renderbuffer.set(bound.renderbuffer, width * height * 4);
+  });
+  window.live = () => {
+    const counts = { audioContexts };
+    let bytes = 0;
+    for (const [kind, live] of Object.entries(objects)) {
+      counts[kind + "s"] = live.size;
+      for (const size of live.values()) bytes += size;
+    }
+    counts.bytes = bytes;
+    return counts;
+  };
+}
+
 // A page at `query`, with its console kept: `lines` holds the console.log messages (the event log
 // and "frames done"), `info` the program's own output, `warnings` its standard error (where an error
-// dialog's text goes too), `errors` every console error and uncaught
-// exception. window.startedBuffers lists the length (sample frames) of every buffer Web Audio starts.
-async function open(browser, base, query) {
+// dialog's text goes too), `errors` every console error and uncaught exception. `before` runs in the
+// page before its scripts, after the counting hooks.
+async function open(browser, base, query, before) {
   const page = await browser.newPage();
   const seen = { lines: [], info: [], warnings: [], errors: [] };
   page.on("console", (message) => {
@@ -54,14 +135,8 @@ async function open(browser, base, query) {
     if (message.type() === "error") seen.errors.push(message.text());
   });
   page.on("pageerror", (error) => seen.errors.push(error.message));
-  await page.evaluateOnNewDocument(() => {
-    window.startedBuffers = [];
-    const start = AudioBufferSourceNode.prototype.start;
-    AudioBufferSourceNode.prototype.start = function (...args) {
-      window.startedBuffers.push(this.buffer ? this.buffer.length : -1);
-      return start.apply(this, args);
-    };
-  });
+  await page.evaluateOnNewDocument(countingHooks);
+  if (before) await page.evaluateOnNewDocument(before);
   await page.goto(base + query);
   return { page, seen };
 }
