@@ -103,15 +103,15 @@ bool displayFrame() {
   return last;
 }
 
-// A pause (a hidden tab, a lost context) is left out of the run: the script, the toggle message and
-// the frame-rate meter go on from where they stood, not by the stall bound's quarter second.
+// A pause (a hidden tab, a lost context) is left out of the run: the script and the toggle message
+// go on from where they stood, not by the stall bound's quarter second. The frame-rate meter keeps
+// its rate (the script's firing windows need one): its window that holds the pause measures low once.
 void leaveOutPause() {
   const int64_t now = readCounter();
   const int64_t paused = now - g_frameCounter;
   g_timelineStart += paused;
   g_messageStart += paused;
   g_frameCounter = now;
-  startFrameRateWindow(now);
 }
 
 void onAnimationFrame();

@@ -47,8 +47,8 @@ function launch(scratch) {
 // Installed in the page before its own scripts, for the tests to count what the page holds; a
 // visitor's page has none of it.
 // - window.startedBuffers: the length (sample frames) of every buffer Web Audio starts.
-// - window.live(): the WebGL objects not deleted, by kind, with the bytes of texture images, buffer
-//   data and renderbuffers among them, and the audio contexts not closed.
+// - window.live(): the WebGL objects not deleted, by kind, and the bytes of the texture images,
+//   buffer data and renderbuffers among them; and the audio contexts not closed.
 function countingHooks() {
   window.startedBuffers = [];
   const start = AudioBufferSourceNode.prototype.start;
@@ -57,66 +57,36 @@ function countingHooks() {
     return start.apply(this, args);
   };
   let audioContexts = 0;
-  const NativeAudioContext = window.AudioContext;
-  window.AudioContext = class extends NativeAudioContext {
-    constructor(...args) {
-      super(...args);
-      ++audioContexts;
-    }
-    close() {
-      --audioContexts;
-      return super.close();
-    }
+  window.AudioContext = class extends window.AudioContext {
+    constructor(...args) { super(...args); ++audioContexts; }
+    close() { --audioContexts; return super.close(); }
   };
-  const gl = WebGLRenderingContext.prototype;
-  const objects = {};  // kind -> Map(object -> bytes)
-  for (const kind of ["Texture", "Buffer", "Framebuffer", "Renderbuffer", "Program", "Shader"]) {
-    const live = objects[kind.toLowerCase()] = new Map();
-    const create = gl["create" + kind], remove = gl["delete" + kind];
-    gl["create" + kind] = function (...args) {
-      const made = create.apply(this, args);
-      if (made) live.set(made, 0);
-      return made;
-    };
-    gl["delete" + kind] = function (object) {
-      live.delete(object);
-      return remove.call(this, object);
-    };
-  }
-  const bound = { unit: 0, textures: [], buffers: {}, renderbuffer: null };
-  const wrap = (name, before) => {
+  const gl = WebGLRenderingContext.prototype, live = {}, bound = { unit: 0, textures: [] };
+  const wrap = (name, before, after = (made) => made) => {
     const call = gl[name];
-    gl[name] = function (...args) {
-      before(...args);
-      return call.apply(this, args);
-    };
+    gl[name] = function (...args) { before(...args); return after(call.apply(this, args)); };
   };
+  for (const kind of ["Texture", "Buffer", "Framebuffer", "Renderbuffer", "Program", "Shader"]) {
+    const objects = live[kind.toLowerCase() + "s"] = new Map();  // object -> bytes
+    wrap("create" + kind, () => {}, (made) => (made && objects.set(made, 0), made));
+    wrap("delete" + kind, (object) => objects.delete(object));
+  }
+  const size = (objects, object, bytes) => objects.has(object) && objects.set(object, bytes);
+  const texels = { 0x1906: 1, 0x1909: 1, 0x190A: 2, 0x1907: 3 };  // ALPHA, LUMINANCE(_ALPHA), RGB; else 4
   wrap("activeTexture", (unit) => { bound.unit = unit - 0x84C0; });
   wrap("bindTexture", (target, texture) => { bound.textures[bound.unit] = texture; });
-  wrap("bindBuffer", (target, buffer) => { bound.buffers[target] = buffer; });
+  wrap("bindBuffer", (target, buffer) => { bound[target] = buffer; });
   wrap("bindRenderbuffer", (target, renderbuffer) => { bound.renderbuffer = renderbuffer; });
-  const texels = { 0x1906: 1, 0x1909: 1, 0x190A: 2, 0x1907: 3, 0x1908: 4 };  // ALPHA, LUMINANCE(_ALPHA), RGB, RGBA
-  wrap("texImage2D", (target, level, internal, width, height, border, format) => {
-    const texture = bound.textures[bound.unit];
-    if (level === 0 && objects.texture.has(texture) && typeof width === "number") {
-      objects.texture.set(texture, width * height * (texels[format] || 4));
-    }
-  });
-  wrap("bufferData", (target, data) => {
-    const buffer = bound.buffers[target];
-    if (objects.buffer.has(buffer)) objects.buffer.set(buffer, typeof data === "number" ? data : data.byteLength);
-  });
-  wrap("renderbufferStorage", (target, format, width, height) => {
-    if (objects.renderbuffer.has(bound.renderbuffer)) objects.renderbuffer.set(bound.renderbuffer, width * height * 4);
-  });
+  wrap("texImage2D", (target, level, internal, width, height, border, format) => level === 0 &&
+    size(live.textures, bound.textures[bound.unit], width * height * (texels[format] || 4)));
+  wrap("bufferData", (target, data) => size(live.buffers, bound[target], typeof data === "number" ? data : data.byteLength));
+  wrap("renderbufferStorage", (target, format, width, height) => size(live.renderbuffers, bound.renderbuffer, width * height * 4));
   window.live = () => {
-    const counts = { audioContexts };
-    let bytes = 0;
-    for (const [kind, live] of Object.entries(objects)) {
-      counts[kind + "s"] = live.size;
-      for (const size of live.values()) bytes += size;
+    const counts = { audioContexts, bytes: 0 };
+    for (const [kind, objects] of Object.entries(live)) {
+      counts[kind] = objects.size;
+      for (const bytes of objects.values()) counts.bytes += bytes;
     }
-    counts.bytes = bytes;
     return counts;
   };
 }
