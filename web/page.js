@@ -133,6 +133,7 @@
         programReady = true;
         console.info("first frame after " + Math.round(performance.now()) + " ms");
         Module._karvosta_hidden(document.hidden ? 1 : 0);
+        if (contextLost) Module._karvosta_context_lost();  // lost while the program started
         phase = "start";
         if (query.has("autostart")) {
           start();
