@@ -43,11 +43,11 @@ async function firstFrames(base) {
     const { page, seen } = await open(browser, base, "?mute");
     await until("the first frame", () => seen.info.some((text) => text.startsWith("first frame after")), 60);
     times.push(Number(/(\d+) ms/.exec(seen.info.find((text) => text.startsWith("first frame after")))[1]));
-    // The browser's record of the page's largest paint, the poster's.
+    // The browser's record of when it painted the poster (its elementtiming attribute).
     posters.push(await page.evaluate(() => new Promise((resolve) => new PerformanceObserver((entries) => {
-      const poster = entries.getEntries().find((entry) => entry.element && entry.element.id === "poster");
-      resolve(poster ? Math.round(poster.startTime) : NaN);
-    }).observe({ type: "largest-contentful-paint", buffered: true }))));
+      const poster = entries.getEntries().find((entry) => entry.identifier === "poster");
+      resolve(poster ? Math.round(poster.renderTime) : NaN);
+    }).observe({ type: "element", buffered: true }))));
     await page.close();
   }
   await browser.close();
