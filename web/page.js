@@ -59,11 +59,12 @@
     stage.classList.toggle("show", fullScreenShow && phase === "running");
   }
 
-  function say(title, text, preformatted) {
+  // A title, a line of text, and text that keeps its lines (help's usage) if any.
+  function say(title, text, preformatted = "") {
     element("message-title").textContent = title;
-    element("message-text").textContent = preformatted ? "" : text;
-    element("message-pre").textContent = preformatted ? text : "";
-    element("message-pre").hidden = !preformatted;
+    element("message-text").textContent = text;
+    element("message-pre").textContent = preformatted;
+    element("message-pre").hidden = preformatted === "";
   }
 
   function stop(title, text, preformatted) {
@@ -150,8 +151,7 @@
         steerSound();
       } else if (kind === "help") {
         stop("Options", "Each goes in the address as its command-line twin does: ?seed=3&fixed-dt=0.02&mute runs as " +
-             "--seed 3 --fixed-dt 0.02 --mute. The page's own: autostart (no click), event-log (to the console).\n\n" +
-             text, true);
+             "--seed 3 --fixed-dt 0.02 --mute. The page's own: autostart (no click), event-log (to the console).", text);
       } else if (kind === "version") {
         stop("Karvosta", text);
       } else if (kind === "no-webgl") {
