@@ -393,6 +393,7 @@ const tests = [
     const cannon = wavFrames(path.join(generatedSounds, "cannon1.wav"));
     const { page, seen } = await open(browser, base, "?fixed-dt=0.02&event-log");
     await until("the click overlay", () => visible(page, "start"), 60);
+    assert.equal(await audioState(page), "suspended", "the sound plays under the waiting page");
     const status = await statusText(page);
     for (const key of ["F3", "F8", "a", "Escape"]) await page.keyboard.press(key);
     await page.click("#fullscreen");
