@@ -71,7 +71,7 @@ web | src/assets/mesh_draw.cpp | s/    gfxDeleteTexture(material.texture);/    (
 web | src/platform/sound_layer_web.cpp | s/if (context_ == nullptr \&\& device_ != nullptr) context_ =/if (device_ != nullptr) context_ =/ | each start in the page makes a new audio context, which Emscripten never closes
 web | web/library_page.js | s/\$autoResumeAudioContext:/$autoResumeAudioContextKept:/ | Emscripten's own resume stays: a key before the click sets the loops playing
 web | src/app/main_web.cpp | s/const bool acting = g_sceneUp \&\& g_framesGoing;/const bool acting = g_sceneUp;/ | the toggle keys change the scene before the start
-web | web/page.js | s/if (programReady) Module._karvosta_hidden(document.hidden ? 1 : 0);/(void)0;/ | a hidden tab's frames go on
+web | web/page.js | s/if (programReady) Module._karvosta_hidden(document.hidden ? 1 : 0);/void 0;/ | a hidden tab's frames go on
 web | src/app/main_web.cpp | s/  if (g_sceneUp) rebuildSceneGraphics(g_options);/  (void)0;/ | a restored WebGL context gets none of the scene's objects
 web | src/app/main_web.cpp | s/      tellPage("help", usageText());// | ?help leaves the page saying "Starting …"
 web | web/page.js | s/Math.min(window.devicePixelRatio || 1, maxPixelRatio)/(window.devicePixelRatio || 1)/ | the drawing buffer takes every device pixel of a dense screen
