@@ -69,8 +69,18 @@ film | src/film/record.cpp | s/drawOverlays(options.counter);/drawOverlays(true)
 sound | src/audio/wav_reader.cpp | s/ + (length \& 1)// | a WAV file's odd-sized chunk read without its pad byte
 sound | src/audio/sound_layer_web.cpp | s/    alSourcePlay(source);// | the web page's sound layer never starts a source
 web | src/main/main_web.cpp | s/return EM_TRUE;/return EM_FALSE;/ | the demo's keys reach the browser too: F5 reloads the page, F3 opens a search
-web | web/page.js | s/if (audio()) audio().suspend();// | the sound plays before the viewer's click, under the picture that waits
+web | web/library_page.js | s/    context.suspend();// | the sound plays before the viewer's click, under the picture that waits
 web | web/page.js | s/if (!response.ok) throw/if (false) throw/ | a missing data file's error page taken for the data
+web | src/assets/mesh_draw.cpp | s/    gfxDeleteTexture(material.texture);/    (void)0;/ | a model's textures outlive its scene: each new start in the page makes them again
+web | src/audio/sound_layer_web.cpp | s/if (context_ == nullptr \&\& device_ != nullptr) context_ =/if (device_ != nullptr) context_ =/ | each start in the page makes a new audio context, which Emscripten never closes
+web | web/library_page.js | s/\$autoResumeAudioContext:/$autoResumeAudioContextKept:/ | Emscripten's own resume stays: a key before the click sets the loops playing
+web | src/main/main_web.cpp | s/const bool acting = g_sceneUp \&\& g_framesGoing;/const bool acting = g_sceneUp;/ | the toggle keys change the scene before the start
+web | web/page.js | s/if (programReady) Module._karvosta_hidden(document.hidden ? 1 : 0);/void 0;/ | a hidden tab's frames go on
+web | src/main/main_web.cpp | s/  if (g_sceneUp) rebuildSceneGraphics(g_options);/  (void)0;/ | a restored WebGL context gets none of the scene's objects
+web | src/main/main_web.cpp | s/      tellPage("help", usageText());// | ?help leaves the page saying "Starting …"
+web | web/page.js | s/Math.min(window.devicePixelRatio || 1, maxPixelRatio)/(window.devicePixelRatio || 1)/ | the drawing buffer takes every device pixel of a dense screen
+web | web/index.html | s/content="@KARVOSTA_SITE_URL@poster.jpg"/content="@KARVOSTA_SITE_URL@icon.png"/ | the link preview shows the icon, not the poster
+web | web/pre.js | s/decoded\[1\] + sound.lead/decoded[1]/ | a loop cut from its encoded lead-in: every loop starts at its own tail
 film | src/film/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
 film | src/audio/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
 effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side

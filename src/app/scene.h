@@ -14,8 +14,13 @@ void setUpGlState();
 // The idle step without the redisplay request: clock, timeline, wave phase, world, camera. True when
 // the script restarted the scenario in this step, completing one run.
 bool advanceWorld();
-// Releases the world objects in the shutdown order; GL state only when graphics were started.
+// Releases the world objects in the shutdown order, and with graphics every GL object the scene made.
 void shutdownScene(bool withGraphics);
+// Every GL object of the scene released, the world kept: for a context that is lost (a browser's
+// WebGL context), while the frames wait. The sea stays, without its shading.
+void releaseSceneGraphics();
+// The scene's GL objects made anew in a context that replaced a lost one, in start-up's order.
+void rebuildSceneGraphics(const Options& options);
 // --headless: start-up without graphics, then the idle step on the fixed clock for options.seconds of
 // demo time, then shutdown. Returns the exit code.
 int runHeadless(const Options& options);

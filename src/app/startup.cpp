@@ -51,14 +51,67 @@ void setUpGlState() {
 
 namespace {
 
+void loadModelGraphics(MeshModel& model) {
+  model.loadTextures();
+  model.buildDisplayList();
+}
+
 MeshModel* loadModel(const char* path, bool withGraphics) {
   MeshModel* model = new MeshModel();
   model->loadAse(path);
-  if (withGraphics) {
-    model->loadTextures();
-    model->buildDisplayList();
-  }
+  if (withGraphics) loadModelGraphics(*model);
   return model;
+}
+
+void createReflection() {
+  glGenTextures(1, &g_reflectionTexture);
+  createReflectionTarget();
+}
+
+// The sea: grid, shading (with graphics), wave and the current phase.
+WaterSurface* makeSea(bool withGraphics) {
+  auto* sea = new WaterSurface(-1500, 1500, 50, -1500, 1500, 50, 0, g_lightPosition, g_reflectionTexture,
+                               withGraphics);
+  const int waveOrigin[2] = {0, 0};
+  const int waveDirection[2] = {2, 1};
+  sea->setWave(waveOrigin, waveDirection, static_cast<float>(g_waveLength), static_cast<float>(g_waveAmplitude));
+  sea->setPhase(g_wavePhase);
+  return sea;
+}
+
+// The same sea made anew, with or without its shading; F4's and F6's switches stay as they stood.
+void replaceSea(bool withGraphics) {
+  WaterSurface* sea = makeSea(withGraphics);
+  if (g_water != nullptr) {
+    sea->bumpMapOff = g_water->bumpMapOff;
+    sea->quadStripMode = g_water->quadStripMode;
+  }
+  delete g_water;
+  g_water = sea;
+}
+
+void loadSkyGraphics() {
+  // The reflection texture's first content only gives it storage; every frame replaces it.
+  gfxBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
+  loadBmpTexture("../data/textures/template.bmp");
+  glGenTextures(1, &g_domeTexture);
+  gfxBindTexture(GL_TEXTURE_2D, g_domeTexture);
+  loadBmpTexture("../data/textures/dome256256.bmp");
+  buildSkyDome();
+}
+
+// Every GL object of the scene but the sea's, which go with the sea.
+void releaseGraphicsBesideSea() {
+  destroyReflectionTarget();
+  releaseEffectSprites();
+  stopScreenText();
+  for (MeshModel* model : {g_shipModel1, g_shipModel2, g_duckModel}) {
+    if (model != nullptr) model->releaseGraphics();
+  }
+  releaseSkyDome();
+  gfxDeleteTexture(g_domeTexture);
+  gfxDeleteTexture(g_reflectionTexture);
+  g_domeTexture = g_reflectionTexture = 0;
 }
 
 }  // namespace
@@ -66,28 +119,12 @@ MeshModel* loadModel(const char* path, bool withGraphics) {
 void initScene(const Options& options, bool withGraphics) {
   if (withGraphics) {
     setUpGlState();
-    glGenTextures(1, &g_reflectionTexture);
-    createReflectionTarget();
+    createReflection();
   }
   g_perfFrequency = counterFrequency();
-
-  // The sea: grid, shading, wave and first phase.
-  g_water = new WaterSurface(-1500, 1500, 50, -1500, 1500, 50, 0, g_lightPosition, g_reflectionTexture,
-                             withGraphics);
-  const int waveOrigin[2] = {0, 0};
-  const int waveDirection[2] = {2, 1};
-  g_water->setWave(waveOrigin, waveDirection, static_cast<float>(g_waveLength),
-                   static_cast<float>(g_waveAmplitude));
-  g_water->setPhase(g_wavePhase);
-
+  g_water = makeSea(withGraphics);
   if (withGraphics) {
-    // The reflection texture's first content only gives it storage; every frame replaces it.
-    gfxBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
-    loadBmpTexture("../data/textures/template.bmp");
-    glGenTextures(1, &g_domeTexture);
-    gfxBindTexture(GL_TEXTURE_2D, g_domeTexture);
-    loadBmpTexture("../data/textures/dome256256.bmp");
-    buildSkyDome();
+    loadSkyGraphics();
     startScreenText(options.text);
   }
 
@@ -118,6 +155,22 @@ void initScene(const Options& options, bool withGraphics) {
   startFrameRateWindow(now);
 }
 
+void releaseSceneGraphics() {
+  releaseGraphicsBesideSea();
+  if (g_water != nullptr) replaceSea(false);
+}
+
+void rebuildSceneGraphics(const Options& options) {
+  createReflection();
+  replaceSea(true);
+  loadSkyGraphics();
+  startScreenText(options.text);
+  for (MeshModel* model : {g_shipModel1, g_shipModel2, g_duckModel}) {
+    if (model != nullptr) loadModelGraphics(*model);
+  }
+  loadEffectSprites();
+}
+
 void shutdownScene(bool withGraphics) {
   // GLUT destroys the window before its main loop returns, so the context may be gone already.
   if (withGraphics && glContextCurrent()) {
@@ -125,10 +178,10 @@ void shutdownScene(bool withGraphics) {
     gfxDisable(GL_DEPTH_TEST);
     gfxDisable(GL_LIGHTING);
     gfxDisable(GL_LIGHT0);
-    destroyReflectionTarget();
-    releaseEffectSprites();
+    releaseGraphicsBesideSea();
+  } else if (withGraphics) {
+    stopScreenText();
   }
-  if (withGraphics) stopScreenText();
   stopEffects();
   delete g_shipModel1;
   delete g_shipModel2;

@@ -144,7 +144,7 @@ void startScreenText(TextMode mode) {
 }
 
 void stopScreenText() {
-  if (glContextCurrent() && g_text.texture != 0) glDeleteTextures(1, &g_text.texture);
+  if (glContextCurrent() && g_text.texture != 0) gfxDeleteTexture(g_text.texture);
   shaderDestroyContext(g_text.context);
   const TextMode mode = g_text.mode;
   g_text = AtlasText{};

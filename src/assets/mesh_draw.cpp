@@ -122,6 +122,15 @@ void MeshModel::buildDisplayList() {
   gfxEndList();
 }
 
+void MeshModel::releaseGraphics() {
+  for (Material& material : materials) {
+    gfxDeleteTexture(material.texture);
+    material.texture = 0;
+  }
+  if (displayList != 0) gfxDeleteLists(displayList, 1);
+  displayList = 0;
+}
+
 void MeshModel::draw(RenderPath path) const {
   if (path == RenderPath::DisplayList) {
     gfxCallList(displayList);

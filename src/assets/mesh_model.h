@@ -90,6 +90,9 @@ class MeshModel {
   void loadTextures();
   // GL: compiles the display list (needs the textures).
   void buildDisplayList();
+  // GL: deletes the textures and the display list; the model's data stay, for the two calls above to
+  // make them anew.
+  void releaseGraphics();
   // GL: through the given path (see RenderPath). Leaves the matrix scaled by 0.5.
   void draw(RenderPath path) const;
 };

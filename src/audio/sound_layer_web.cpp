@@ -1,6 +1,10 @@
 // Sound layer of the web build over OpenAL (Emscripten's, which plays through Web Audio): sample
 // slots hold OpenAL buffers made from WAV files, channel numbers are OpenAL sources.
 //
+// One audio device and context serve every start of the demo on a page: a browser caps the audio
+// contexts a page may make, and Emscripten's alcDestroyContext leaves the Web Audio context running.
+// shutdown() stops and frees the sources and buffers and keeps the context for the next init().
+//
 // The page's data holds every sound as WAV (the build decodes the shipped MP3s under their own names:
 // the content decides, not the extension), so nothing is decoded here but PCM. As on the desktop,
 // buffers are kept per path with the bytes they came from, and every load still reads its file.
@@ -35,8 +39,8 @@ class OpenAlSoundLayer final : public SoundLayer {
     channelCount_ = std::max(channelCount, 0);
     state_ = State::Silent;
     if (muted) return true;
-    device_ = alcOpenDevice(nullptr);
-    context_ = device_ != nullptr ? alcCreateContext(device_, nullptr) : nullptr;
+    if (device_ == nullptr) device_ = alcOpenDevice(nullptr);
+    if (context_ == nullptr && device_ != nullptr) context_ = alcCreateContext(device_, nullptr);
     if (context_ == nullptr || alcMakeContextCurrent(context_) != ALC_TRUE) {
       closeDevice();
       return false;
@@ -112,7 +116,6 @@ class OpenAlSoundLayer final : public SoundLayer {
       for (auto& [path, kept] : kept_) alDeleteBuffers(1, &kept.buffer);
       kept_.clear();
     }
-    closeDevice();
     state_ = State::Closed;
     channelCount_ = 0;
     sources_.clear();

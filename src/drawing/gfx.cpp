@@ -120,6 +120,8 @@ void gfxNewList(unsigned int list, unsigned int mode) { backend().newList(list, 
 void gfxEndList() { backend().endList(); }
 void gfxCallList(unsigned int list) { backend().callList(list); }
 void gfxDeleteLists(unsigned int list, int range) { backend().deleteLists(list, range); }
+void gfxContextLost() { backend().contextLost(); }
+void gfxContextRestored() { backend().contextRestored(); }
 void gfxBindTexture(unsigned int target, unsigned int texture) { backend().bindTexture(target, texture); }
 void gfxTexParameteri(unsigned int target, unsigned int name, int value) {
   backend().texParameteri(target, name, value);
@@ -132,6 +134,7 @@ unsigned int gfxBoundTexture() { return backend().boundTexture(); }
 void gfxTextureSize(int* width, int* height, int* internalFormat) {
   backend().textureSize(width, height, internalFormat);
 }
+void gfxDeleteTexture(unsigned int texture) { backend().deleteTexture(texture); }
 void gfxRenderbufferStorage(unsigned int internalFormat, int width, int height) {
   backend().renderbufferStorage(internalFormat, width, height);
 }

@@ -114,6 +114,14 @@ void gfxEndList();
 void gfxCallList(unsigned int list);
 void gfxDeleteLists(unsigned int list, int range);
 
+// A browser may lose its WebGL context (a GPU reset, a phone reclaiming memory) and later give a new
+// one in its place, with GL's defaults and none of the old objects. gfxContextLost releases what the
+// backend made itself (its programs and buffers; in a lost context the deletes free only their
+// names), gfxContextRestored gives the new context the state the backend keeps. Whoever made the
+// other objects releases them while the context is lost and makes them anew after the restore.
+void gfxContextLost();
+void gfxContextRestored();
+
 // The fixed stage's texture unit (unit 0): binding, parameters and images. gfxTexImage2D takes
 // sized internal formats (GL_RGBA8) too; gfxTextureSize answers for the texture bound there:
 // width and height of level 0 (0 without an image). gfxBoundTexture is the texture bound there.
@@ -123,6 +131,8 @@ void gfxTexImage2D(unsigned int target, int level, int internalFormat, int width
                    unsigned int format, unsigned int type, const void* pixels);
 void gfxTextureSize(int* width, int* height, int* internalFormat);
 unsigned int gfxBoundTexture();
+// glDeleteTextures of one texture made with glGenTextures: the es2 backend forgets what it kept of it.
+void gfxDeleteTexture(unsigned int texture);
 // Renderbuffer storage of a sized format, or the nearest the backend has (GL_RGBA8, GL_DEPTH_COMPONENT24).
 void gfxRenderbufferStorage(unsigned int internalFormat, int width, int height);
 bool gfxHasFramebufferObjects();

@@ -9,6 +9,9 @@ struct GfxBackend {
   virtual void leave() {}
   // Takes GL over from the other backend (or from nothing, at start-up).
   virtual void enter() {}
+  // See gfxContextLost and gfxContextRestored: only the es2 backend runs where contexts are lost.
+  virtual void contextLost() {}
+  virtual void contextRestored() {}
   virtual void enable(unsigned int cap) = 0;
   virtual void disable(unsigned int cap) = 0;
   virtual bool isEnabled(unsigned int cap) = 0;
@@ -71,6 +74,7 @@ struct GfxBackend {
                           unsigned int format, unsigned int type, const void* pixels) = 0;
   virtual void textureSize(int* width, int* height, int* internalFormat) = 0;
   virtual unsigned int boundTexture() = 0;
+  virtual void deleteTexture(unsigned int texture) = 0;
   virtual void renderbufferStorage(unsigned int internalFormat, int width, int height) = 0;
   virtual bool hasFramebufferObjects() = 0;
   virtual void solidSphere(double radius, int slices, int stacks) = 0;

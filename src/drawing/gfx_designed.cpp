@@ -110,6 +110,7 @@ class DesignedBackend final : public GfxBackend {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, height);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, internalFormat);
   }
+  void deleteTexture(unsigned int texture) override { glDeleteTextures(1, &texture); }
   void renderbufferStorage(unsigned int internalFormat, int width, int height) override {
     glRenderbufferStorage(GL_RENDERBUFFER, internalFormat, width, height);
   }

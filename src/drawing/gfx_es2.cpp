@@ -299,6 +299,31 @@ class Es2Backend final : public GfxBackend {
     glGetIntegerv(GL_BLEND_SRC_ALPHA, &state_.blendFunction[2]);
     glGetIntegerv(GL_BLEND_DST_ALPHA, &state_.blendFunction[3]);
   }
+  // The names of the lost context's programs and buffers are deleted (in a lost context that frees
+  // only their records); what was bound is forgotten with them.
+  void contextLost() override {
+    for (const auto& program : programs_) glDeleteProgram(program.second.program);
+    programs_.clear();
+    if (streamVertices_ != 0) {
+      glDeleteBuffers(1, &streamVertices_);
+      glDeleteBuffers(1, &streamIndices_);
+    }
+    streamVertices_ = streamIndices_ = 0;
+    layoutBuffer_ = boundIndices_ = programInUse_ = 0;
+    arraysOn_ = false;
+    boundTexture_ = 0;
+    textures_.clear();
+  }
+  // A restored context has GL's defaults: it gets the state kept here, as the frames left it.
+  void contextRestored() override {
+    for (unsigned int cap : {GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND, GL_SCISSOR_TEST}) {
+      if (*realCap(cap)) glEnable(cap);
+    }
+    glDepthMask(depthWrites_ ? GL_TRUE : GL_FALSE);
+    glDepthFunc(static_cast<GLenum>(depthFunction_));
+    glBlendFuncSeparate(static_cast<GLenum>(state_.blendFunction[0]), static_cast<GLenum>(state_.blendFunction[1]),
+                        static_cast<GLenum>(state_.blendFunction[2]), static_cast<GLenum>(state_.blendFunction[3]));
+  }
   void leave() override {
     glUseProgram(0);
     for (GLuint a = kGfxAttributePosition; a <= kGfxAttributeColor; ++a) glDisableVertexAttribArray(a);
@@ -598,7 +623,6 @@ class Es2Backend final : public GfxBackend {
     submit(mode, gathered_, rebased_.data(), count);
   }
 
-  // Display lists.
   // The layer's program draws until it hands back 0; GL keeps it until this backend's own is needed.
   void useProgram(unsigned int program) override {
     layerProgram_ = program;
@@ -607,10 +631,25 @@ class Es2Backend final : public GfxBackend {
       programInUse_ = program;
     }
   }
+
+  // Display lists.
+  // Deleted lists' names are given again, as GL gives them: a scene made anew (a new start in a
+  // page) takes the slots of the one before instead of growing the table.
   unsigned int genLists(int range) override {
-    const unsigned int first = static_cast<unsigned int>(lists_.size()) + 1;
-    lists_.resize(lists_.size() + static_cast<size_t>(range));
-    return first;
+    if (range <= 0) return 0;
+    const auto wanted = static_cast<size_t>(range);
+    size_t first = 0, run = 0;
+    for (size_t i = 0; i < lists_.size() && run < wanted; ++i) {
+      if (lists_[i]) {
+        first = i + 1;
+        run = 0;
+      } else {
+        ++run;
+      }
+    }
+    if (run < wanted) lists_.resize(first + wanted);
+    for (size_t i = first; i < first + wanted; ++i) lists_[i] = std::make_unique<std::vector<std::function<void()>>>();
+    return static_cast<unsigned int>(first) + 1;
   }
   void newList(unsigned int list, unsigned int) override {
     if (list == 0 || list > lists_.size()) return;
@@ -687,6 +726,12 @@ class Es2Backend final : public GfxBackend {
     if (level == 0) textures_[boundTexture_] = Texture{width, height, internalFormat};
   }
   unsigned int boundTexture() override { return boundTexture_; }
+  void deleteTexture(unsigned int texture) override {
+    if (texture == 0) return;
+    glDeleteTextures(1, &texture);
+    textures_.erase(texture);
+    if (boundTexture_ == texture) boundTexture_ = 0;  // GL unbinds a deleted texture
+  }
   void textureSize(int* width, int* height, int* internalFormat) override {
     const auto found = textures_.find(boundTexture_);
     const Texture texture = found != textures_.end() ? found->second : Texture{};

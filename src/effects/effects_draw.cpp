@@ -133,7 +133,7 @@ void loadEffectSprites() {
 }
 
 void releaseEffectSprites() {
-  if (g_spriteSheet != 0) glDeleteTextures(1, &g_spriteSheet);
+  if (g_spriteSheet != 0) gfxDeleteTexture(g_spriteSheet);
   g_spriteSheet = 0;
 }
 

@@ -87,6 +87,11 @@ std::array<SkyVertex, kSkyStripCount * kSkyStripVertices> skyDomeVertices() {
   return table;
 }
 
+void releaseSkyDome() {
+  if (g_skyList != 0) gfxDeleteLists(g_skyList, 1);
+  g_skyList = 0;
+}
+
 void buildSkyDome() {
   // The dome's lit colour is the global ambient light times its ambient colour only: light 0 is
   // off inside the list. The texture environment (GL_ADD) then adds the dome picture to it.

@@ -26,3 +26,5 @@ std::array<SkyVertex, kSkyStripCount * kSkyStripVertices> skyDomeVertices();
 // GL: compiles g_skyList from the table, with g_domeTexture and the dome's material, centred at
 // skyDomeCentreZ(g_waveAmplitude). Needs a current context; the texture must exist.
 void buildSkyDome();
+// GL: deletes g_skyList.
+void releaseSkyDome();

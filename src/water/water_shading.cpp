@@ -128,7 +128,7 @@ void WaterSurface::releaseShading() {
   vertexProgram = fragmentProgram = openSeaProgram = nullptr;
   crestParameter = modelViewProjParameter = colorParameter = lightParameter = cameraParameter = nullptr;
   bumpParameter = reflectionParameter = openSeaBumpParameter = nullptr;
-  if (bumpTexture != 0 && glContextCurrent()) glDeleteTextures(1, &bumpTexture);
+  if (bumpTexture != 0 && glContextCurrent()) gfxDeleteTexture(bumpTexture);
   bumpTexture = 0;
 }
 
