@@ -29,6 +29,8 @@ namespace {
 // What the latest reflection pass drew, for the sea to read the image only there.
 ReflectionCover g_reflectionCover;
 
+}  // namespace
+
 void drawReflectionPass() {
   const bool intoTexture = bindReflectionTarget(g_reflectionTexture);
   glViewport(0, 0, kReflectionSize, kReflectionSize);
@@ -46,19 +48,32 @@ void drawReflectionPass() {
   unbindReflectionTarget();
 }
 
-void drawMainPass() {
+void beginMainPass() {
   glViewport(0, 0, g_windowWidth, g_windowHeight);
   glClear(GL_COLOR_BUFFER_BIT);
   glClear(GL_DEPTH_BUFFER_BIT);
   setupView(ViewPass::Main);
-  if (g_skyList != 0) {
-    gfxPushMatrix();
-    gfxTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
-    gfxCallList(g_skyList);
-    gfxPopMatrix();
-  }
-  drawEntities(ViewPass::Main);
+}
+
+void drawSky() {
+  if (g_skyList == 0) return;
+  gfxPushMatrix();
+  gfxTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
+  gfxCallList(g_skyList);
+  gfxPopMatrix();
+}
+
+void drawSea() {
   if (g_water != nullptr) g_water->draw(&g_viewEye.x, &g_reflectionCover);
+}
+
+namespace {
+
+void drawMainPass() {
+  beginMainPass();
+  drawSky();
+  drawEntities(ViewPass::Main);
+  drawSea();
   drawEffects(ViewPass::Main);  // blended over the finished scene, sea included
 }
 
