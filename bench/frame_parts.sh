@@ -4,8 +4,10 @@
 # instructions per frame, counted by callgrind with the renderer on the calling thread
 # (LP_NUM_THREADS=0), which a busy machine does not change, and its share of the frame; beside them
 # the medians over ROUNDS plain runs of its processor time (the renderer's threads included) and wall
-# time per frame. The read-back is a film's (the picture into a pixel-pack buffer, mapped); a window
-# does not pay it. Under callgrind a 1080p case takes about a quarter of an hour.
+# time per frame. The frames are drawn off-screen, as a film's; the read-back is a film's (the
+# picture into a pixel-pack buffer, mapped), which a window does not pay. The runs without callgrind
+# come first, and fill Mesa's shader cache: the count is then of drawing, not of compiling the
+# renderer's shaders. Under callgrind a 1080p case takes about a quarter of an hour.
 # Usage: bench/frame_parts.sh [BUILD_DIR]   (SIZES="1920x1080", PATHS="designed es2", ROUNDS=3,
 #   COUNT=0 leaves the instruction counts out)
 set -euo pipefail
@@ -22,7 +24,7 @@ program=$build/bench/bench_frame_parts
 source "$(dirname "$0")/frame_runs.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-parts="reflection sky ships ducks sea effects text readback swap"
+parts="reflection clear ships ducks sea sky effects text readback"
 
 # The counters of one run: "name value" lines.
 counters() {
