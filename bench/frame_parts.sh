@@ -24,7 +24,7 @@ program=$build/bench/bench_frame_parts
 source "$(dirname "$0")/frame_runs.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-parts="reflection clear ships ducks sea sky effects text readback"
+parts="reflection clear sky ships ducks sea effects text readback"
 
 # The counters of one run: "name value" lines.
 counters() {

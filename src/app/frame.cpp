@@ -69,15 +69,12 @@ void drawSea() {
 
 namespace {
 
-// The sky dome comes after the ships and the sea, which hide half of it and more: its pixels behind
-// them fail the depth test before they are shaded, where drawn first it would be shaded everywhere
-// and the sea over it. The opaque parts meet nowhere at equal depth, so the picture is the same.
 void drawMainPass() {
   beginMainPass();
+  drawSky();
   drawEntities(ViewPass::Main);
   drawSea();
-  drawSky();
-  drawEffects(ViewPass::Main);  // blended over the finished scene, sea and sky included
+  drawEffects(ViewPass::Main);  // blended over the finished scene, sea included
 }
 
 void writeScreenshot(const std::string& path) {
