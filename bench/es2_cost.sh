@@ -13,21 +13,18 @@ shift || true
 rounds=${ROUNDS:-5}
 frames=${FRAMES:-1500}
 sizes=${SIZES:-800x600 1920x1080}
-cd "$build/bin"
+source "$(dirname "$0")/frame_runs.sh"
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-
-median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
 printf '| size | path | frames/s | main pass | vs. designed |\n|---|---|---|---|---|\n'
 for size in $sizes; do
   declare -A fps=() main=()
   for _ in $(seq "$rounds"); do
     for path in designed es2; do
-      KARVOSTA_NO_DIALOGS=1 ./karvosta --frames "$frames" --fixed-dt 0.02 --seed 3 --mute --gl "$path" \
-        --size "$size" --profile "$@" >"$out" 2>&1 || { cat "$out" >&2; exit 1; }
-      fps[$path]+="$(sed -n 's/.*(\([0-9.]*\) frames\/s).*/\1/p' "$out") "
-      main[$path]+="$(awk '$1 == "main" && $2 == "pass" {print $3}' "$out") "
+      run_frames "$build" "$out" --frames "$frames" --gl "$path" --size "$size" --profile "$@"
+      fps[$path]+="$(frames_per_second "$out") "
+      main[$path]+="$(main_pass_ms "$out") "
     done
   done
   for path in designed es2; do

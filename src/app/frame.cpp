@@ -31,6 +31,8 @@ namespace {
 // spares unseen work).
 ReflectionCover g_reflectionCover;
 
+}  // namespace
+
 void drawReflectionPass() {
   const bool intoTexture = bindReflectionTarget(g_reflectionTexture);
   glViewport(0, 0, kReflectionSize, kReflectionSize);
@@ -49,22 +51,34 @@ void drawReflectionPass() {
   unbindReflectionTarget();
 }
 
-void drawMainPass() {
+void beginMainPass() {
   glViewport(0, 0, g_windowWidth, g_windowHeight);
   glClear(GL_COLOR_BUFFER_BIT);
   glClear(GL_DEPTH_BUFFER_BIT);
   setupView(ViewPass::Main);
-  if (g_skyList != 0) {
-    gfxPushMatrix();
-    gfxTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
-    gfxCallList(g_skyList);
-    gfxPopMatrix();
-  }
+}
+
+void drawSky() {
+  if (g_skyList == 0) return;
+  gfxPushMatrix();
+  gfxTranslatef(g_viewEye.x, g_viewEye.y, 0.0f);  // the dome travels with the eye
+  gfxCallList(g_skyList);
+  gfxPopMatrix();
+}
+
+// Without a cover the sea reads the reflection image everywhere, in whole strips.
+void drawSea() {
+  if (g_water == nullptr) return;
+  g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight, gfxSparesUnseenWork() ? &g_reflectionCover : nullptr);
+}
+
+namespace {
+
+void drawMainPass() {
+  beginMainPass();
+  drawSky();
   drawEntities(ViewPass::Main);
-  // Without a cover the sea reads the reflection image everywhere, in whole strips.
-  if (g_water != nullptr) {
-    g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight, gfxSparesUnseenWork() ? &g_reflectionCover : nullptr);
-  }
+  drawSea();
   drawEffects(ViewPass::Main);  // blended over the finished scene, sea included
 }
 

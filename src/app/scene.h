@@ -30,6 +30,14 @@ int runHeadless(const Options& options);
 // lines, and with `withCounter` the frame counter and the toggle message (a window's, not a film's).
 void drawScene();
 void drawOverlays(bool withCounter);
+// drawScene's steps, for a caller that takes them one at a time (bench_frame_parts): the reflection
+// pass; the main pass begun (viewport, clears, the normal view), its sky dome, then after the ships
+// and ducks (drawEntities) its sea, which reads the image where the latest reflection pass drew; the
+// effects (drawEffects) end it.
+void drawReflectionPass();
+void beginMainPass();
+void drawSky();
+void drawSea();
 
 // GLUT callbacks.
 void onIdle();

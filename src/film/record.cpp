@@ -3,6 +3,7 @@
 // thread of its own. Pictures are read back one frame behind, so GL draws on meanwhile. Progress goes
 // to standard error. A stop signal is looked at in every phase, and a failure or a stop leaves nothing
 // on disk.
+#include <algorithm>  // Required for: std::copy_n()
 #include <chrono>   // Required for: progress (wall time, never the demo's clock)
 #include <cmath>
 #include <cerrno>
@@ -99,17 +100,13 @@ void drawFade(double gain) {
   gfxPopAttrib();
 }
 
-// The poster: bottom-up BGRA as read back, written top-down as RGB; on failure no file is left.
-bool writePoster(const std::string& path, int width, int height, const std::vector<uint8_t>& bgraBottomUp) {
+// The poster: bottom-up RGBA as read back, written top-down as RGB; on failure no file is left.
+bool writePoster(const std::string& path, int width, int height, const std::vector<uint8_t>& rgbaBottomUp) {
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
   for (int row = 0; row < height; ++row) {
-    const uint8_t* source = &bgraBottomUp[static_cast<size_t>(height - 1 - row) * width * 4];
+    const uint8_t* source = &rgbaBottomUp[static_cast<size_t>(height - 1 - row) * width * 4];
     uint8_t* target = &rgb[static_cast<size_t>(row) * width * 3];
-    for (int x = 0; x < width; ++x) {
-      target[3 * x] = source[4 * x + 2];
-      target[3 * x + 1] = source[4 * x + 1];
-      target[3 * x + 2] = source[4 * x];
-    }
+    for (int x = 0; x < width; ++x) std::copy_n(source + 4 * x, 3, target + 3 * x);
   }
   if (writePng(path.c_str(), width, height, rgb.data())) return true;
   const int reason = errno;
@@ -202,7 +199,8 @@ FilmEnd filmFrames(const Options& options, const RecorderSettings& settings, con
     endPhase(FramePhase::Overlays, start);
     const double readStart = beginPhase();
     glBindBuffer(GL_PIXEL_PACK_BUFFER, packBuffers[frame % 2]);
-    glReadPixels(0, 0, settings.width, settings.height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    // RGBA is the target's own layout: read back without a swizzle of every pixel.
+    glReadPixels(0, 0, settings.width, settings.height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     endPhase(FramePhase::ReadBack, readStart);
     if (frame > 0) written = handOver(frame - 1);
     if (written && frame > 0) showProgress(progress, frame);

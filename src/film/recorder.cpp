@@ -31,8 +31,12 @@ constexpr int kMaxWidth = 3840;    // pixels (UHD)
 constexpr int kMaxHeight = 2160;
 constexpr int kFrameRates[] = {24, 25, 30, 50, 60};  // frames per second
 constexpr int kKeyframeSeconds = 2;  // a keyframe every 2 s, so a player can seek anywhere quickly
-constexpr const char* kVideoPreset = "veryfast";  // x264 speed/size trade-off
-constexpr const char* kVideoQuality = "20";       // x264 constant rate factor: lower is better
+// x264's speed/size trade-off and constant rate factor (lower is better). On the demo's pictures (a
+// battle at 1080p against a lossless copy) "superfast" at 22 matches "veryfast" at 20 in PSNR (45.8
+// against 45.6 dB) and SSIM (0.9894 against 0.9893) for 58 % of its encoding time, in a file a
+// quarter larger; "ultrafast" is faster still but takes 1.5 times the bytes for that quality.
+constexpr const char* kVideoPreset = "superfast";
+constexpr const char* kVideoQuality = "22";
 // Stereo AAC. At lower rates the encoder adds up to 1 dB to the peaks of noisy sounds (shots,
 // explosions), which would pass the true-peak limit the soundtrack is levelled to. At this rate the
 // fast coder keeps them within 0.2 dB, for less CPU than the default coder needs at half the rate.
@@ -197,7 +201,7 @@ bool openVideo(Recorder& recorder, std::string& error) {
   avcodec_parameters_from_context(recorder.videoStream->codecpar, video);
   recorder.videoStream->time_base = video->time_base;
 
-  recorder.converter = sws_getContext(settings.width, settings.height, AV_PIX_FMT_BGRA, settings.width,
+  recorder.converter = sws_getContext(settings.width, settings.height, AV_PIX_FMT_RGBA, settings.width,
                                       settings.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
   if (recorder.converter == nullptr) {
     error = "the colour converter could not be set up";
@@ -254,7 +258,7 @@ bool openAudio(Recorder& recorder, std::string& error) {
   return true;
 }
 
-bool encodePicture(Recorder& recorder, const uint8_t* bgraBottomUp, std::string& error) {
+bool encodePicture(Recorder& recorder, const uint8_t* rgbaBottomUp, std::string& error) {
   const int width = recorder.settings.width, height = recorder.settings.height;
   AVFrame* picture = recorder.picture;
   if (av_frame_make_writable(picture) < 0) {
@@ -263,7 +267,7 @@ bool encodePicture(Recorder& recorder, const uint8_t* bgraBottomUp, std::string&
   }
   // A negative stride from the last row turns the bottom-up rows the right way up during conversion.
   const int rowBytes = width * 4;
-  const uint8_t* source[1] = {bgraBottomUp + static_cast<size_t>(height - 1) * rowBytes};
+  const uint8_t* source[1] = {rgbaBottomUp + static_cast<size_t>(height - 1) * rowBytes};
   const int sourceStride[1] = {-rowBytes};
   sws_scale(recorder.converter, source, sourceStride, 0, height, picture->data, picture->linesize);
   picture->pts = recorder.picturesSent++;
@@ -403,7 +407,7 @@ Recorder* openRecorder(const RecorderSettings& settings, std::string& error) {
   return recorder;
 }
 
-bool recordPicture(Recorder* recorder, const uint8_t* bgraBottomUp, std::string& error) {
+bool recordPicture(Recorder* recorder, const uint8_t* rgbaBottomUp, std::string& error) {
   const size_t bytes = static_cast<size_t>(recorder->settings.width) * recorder->settings.height * 4;
   Recorder::Job job;
   {
@@ -418,7 +422,7 @@ bool recordPicture(Recorder* recorder, const uint8_t* bgraBottomUp, std::string&
     }
   }
   job.picture.resize(bytes);
-  std::memcpy(job.picture.data(), bgraBottomUp, bytes);
+  std::memcpy(job.picture.data(), rgbaBottomUp, bytes);
   return queueJob(recorder, std::move(job), error);
 }
 

@@ -25,10 +25,10 @@ std::string recorderSettingsProblem(const RecorderSettings& settings);
 // nullptr, `error` says why, and nothing is left on disk.
 Recorder* openRecorder(const RecorderSettings& settings, std::string& error);
 
-// One picture of width x height pixels, 4 bytes each (blue, green, red, unused), rows bottom first
-// and tightly packed: what glReadPixels gives for GL_BGRA. Copied; waits only while the encoder is two
+// One picture of width x height pixels, 4 bytes each (red, green, blue, unused), rows bottom first
+// and tightly packed: what glReadPixels gives for GL_RGBA. Copied; waits only while the encoder is two
 // pictures behind. False once encoding has failed, with the reason in `error`.
-bool recordPicture(Recorder* recorder, const uint8_t* bgraBottomUp, std::string& error);
+bool recordPicture(Recorder* recorder, const uint8_t* rgbaBottomUp, std::string& error);
 
 // `frameCount` stereo sample frames, interleaved left/right, -1..1. Any count; the recorder cuts
 // them into the encoder's blocks. Copied, like a picture, and encoded in order with the pictures.

@@ -129,15 +129,22 @@ void drawShip(Ship* ship, ViewPass pass, ReflectionCover* cover) {
   ++g_entityDrawCounts.ships;
 }
 
-void drawEntities(ViewPass pass, ReflectionCover* cover) {
-  g_entityDrawCounts = EntityDrawCounts{};
-
+void drawShips(ViewPass pass, ReflectionCover* cover) {
   // One wedge per pass, from the rig alone, so the reflection pass culls as the main view does.
   std::optional<ViewWedge> wedge;
   if (g_frustumCulling && g_camera != nullptr) wedge.emplace(*g_camera);
   for (Ship* ship : g_ships) {
     if (!wedge || isInViewWedge(*wedge, ship->x, ship->y)) drawShip(ship, pass, cover);
   }
+}
+
+void drawDucksAndBalls(ReflectionCover* cover) {
   for (const Duck* duck : g_ducks) drawDuck(*duck, cover);
   for (const Cannonball* ball : g_cannonballs) drawBall(*ball, cover);
+}
+
+void drawEntities(ViewPass pass, ReflectionCover* cover) {
+  g_entityDrawCounts = EntityDrawCounts{};
+  drawShips(pass, cover);
+  drawDucksAndBalls(cover);
 }

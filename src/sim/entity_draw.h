@@ -26,6 +26,9 @@ extern EntityDrawCounts g_entityDrawCounts;
 // unchanged on return; materials and texture wrap modes are left as the last object set them. With
 // `cover`, the box of every object drawn in colour is added to it, in the current projection's terms.
 void drawEntities(ViewPass pass, ReflectionCover* cover = nullptr);
+// Its two halves, for a caller that takes them apart (bench_frame_parts); neither resets the counts.
+void drawShips(ViewPass pass, ReflectionCover* cover = nullptr);
+void drawDucksAndBalls(ReflectionCover* cover = nullptr);
 
 // One ship on the water's surface pose; a sunk ship gets a black box hiding its reflection in
 // the reflection pass. A ship of unknown type or without a model draws no model.
