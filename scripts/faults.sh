@@ -81,6 +81,9 @@ web | src/main/main_web.cpp | s/      tellPage("help", usageText());// | ?help l
 web | web/page.js | s/Math.min(window.devicePixelRatio || 1, maxPixelRatio)/(window.devicePixelRatio || 1)/ | the drawing buffer takes every device pixel of a dense screen
 web | web/index.html | s/content="@KARVOSTA_SITE_URL@poster.jpg"/content="@KARVOSTA_SITE_URL@icon.png"/ | the link preview shows the icon, not the poster
 web | web/pre.js | s/decoded\[1\] + sound.lead/decoded[1]/ | a loop cut from its encoded lead-in: every loop starts at its own tail
+web | src/app/frame.cpp | s/  for (ScrollText\* line : g_scrollTexts) fitScrollText(\*line, width, height, scale);// | a resized page keeps its title lines where the old size put them
+web | src/drawing/gfx_es2.cpp | s/^    makePrograms();$/    (void)0;/ | the fixed pipeline's programs linked in the middle of the demo, asking GL for their uniforms
+web | src/drawing/shader_layer.cpp | s/    if (known == \&parameter) return location;/    if (false) return location;/ | the shader layer asks GL for a uniform's location at every upload
 film | src/film/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
 film | src/audio/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
 effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side

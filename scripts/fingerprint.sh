@@ -8,10 +8,22 @@ set -euo pipefail
 build=$(realpath "$1")
 out=$(mkdir -p "$2" && realpath "$2")
 shift 2
+# A headless run draws nothing: the drawing path (--gl PATH) is the screenshots' alone.
+all=("$@") headless=()
+while [ $# -gt 0 ]; do
+  if [ "$1" = --gl ]; then shift 2; continue; fi
+  headless+=("$1")
+  shift
+done
+set -- "${all[@]}"
 cd "$build/bin"
 for seed in $(seq 1 20); do
-  ./karvosta --headless --seconds 150 --seed "$seed" --event-log "$out/seed$seed.log" "$@" >/dev/null 2>&1
+  if ! ./karvosta --headless --seconds 150 --seed "$seed" --event-log "$out/seed$seed.log" "${headless[@]}" >/dev/null 2>"$out/error.txt"; then
+    echo "fingerprint.sh: the headless run of seed $seed failed: $(cat "$out/error.txt")" >&2
+    exit 1
+  fi
 done
+rm -f "$out/error.txt"
 # From the opening sea through the ducks, ship B and its reflection, the exchange and the titles.
 shots='for frames in 2 250 350 900 1200 1500; do
   KARVOSTA_NO_DIALOGS=1 ./karvosta --frames $frames --fixed-dt 0.04 --seed 1 --mute \

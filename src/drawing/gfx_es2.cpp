@@ -298,6 +298,7 @@ class Es2Backend final : public GfxBackend {
     glGetIntegerv(GL_BLEND_DST_RGB, &state_.blendFunction[1]);
     glGetIntegerv(GL_BLEND_SRC_ALPHA, &state_.blendFunction[2]);
     glGetIntegerv(GL_BLEND_DST_ALPHA, &state_.blendFunction[3]);
+    makePrograms();
   }
   // The names of the lost context's programs and buffers are deleted (in a lost context that frees
   // only their records); what was bound is forgotten with them.
@@ -323,6 +324,7 @@ class Es2Backend final : public GfxBackend {
     glDepthFunc(static_cast<GLenum>(depthFunction_));
     glBlendFuncSeparate(static_cast<GLenum>(state_.blendFunction[0]), static_cast<GLenum>(state_.blendFunction[1]),
                         static_cast<GLenum>(state_.blendFunction[2]), static_cast<GLenum>(state_.blendFunction[3]));
+    makePrograms();
   }
   void leave() override {
     glUseProgram(0);
@@ -953,6 +955,17 @@ class Es2Backend final : public GfxBackend {
     boundIndices_ = indices;
     const size_t bytes = first * (type == GL_UNSIGNED_SHORT ? 2 : 4);
     glDrawElements(mode, count, type, reinterpret_cast<const void*>(bytes));
+  }
+
+  // Every variant of the fixed pipeline's program, before the first frame: linking one and asking
+  // for its uniforms in the middle of the demo (the first lit model, the first texture added) stalls
+  // that frame, in a browser twice over.
+  void makePrograms() {
+    for (int lighting : {0, kLightingBit}) {
+      for (int texture : {0, kTextureAddBit, kTextureModulateBit}) {
+        if (programs_.count(lighting | texture) == 0) programs_.emplace(lighting | texture, makeFixedProgram(lighting | texture));
+      }
+    }
   }
 
   // The fixed pipeline's program for the current state, with its uniforms.

@@ -409,6 +409,94 @@ const tests = [
     assert.deepEqual(seen.errors, []);
     await page.close();
   }],
+  // Title 1 appears 45 s into the run; at 0.25 s steps frame 188 shows it risen for about 1.75 s,
+  // before title 2. A page that drew at 800x600 throughout is the reference.
+  ["a resize while title 1 rises keeps it where a page of the new size has it", async (browser, base) => {
+    const query = "?seed=1&fixed-dt=0.25&frames=188&mute&event-log&autostart";
+    const finalFrame = async (resized) => {
+      const page = await browser.newPage();
+      await page.setViewport({ width: resized ? 400 : 800, height: resized ? 300 : 600 });
+      const seen = { lines: [] };
+      page.on("console", (message) => message.type() === "log" && seen.lines.push(message.text()));
+      // Pause the frames in the very step that makes title 1, as a hidden tab does, to resize there.
+      if (resized) {
+        await page.evaluateOnNewDocument(() => {
+          const log = console.log;
+          console.log = (...args) => {
+            if (/title-created\s+value=1$/.test(String(args[0]))) {
+              Object.defineProperty(document, "hidden", { value: true, configurable: true });
+              document.dispatchEvent(new Event("visibilitychange"));
+            }
+            return log.apply(console, args);
+          };
+        });
+      }
+      await page.goto(base + query);
+      if (resized) {
+        await until("title 1", () => seen.lines.some((line) => /title-created\s+value=1$/.test(line)), 120);
+        assert.deepEqual(await page.evaluate(() => [Module.canvas.width, Module.canvas.height]), [400, 300]);
+        await page.setViewport({ width: 800, height: 600 });
+        await until("the new size", () => page.evaluate(() => Module.canvas.width === 800), 10);
+        await setHidden(page, false);
+      }
+      await until("frames done", () => seen.lines.includes("frames done"), 300);
+      const picture = await canvasPicture(page);
+      savePicture(picture, `title-resize-${resized ? "resized" : "reference"}.png`);
+      return { page, picture };
+    };
+    const reference = await finalFrame(false), resized = await finalFrame(true);
+    // Where the two pictures differ by more than a third of full scale in a channel: a title line
+    // in two places differs over some thousand pixels, the sea and ships at most in a few.
+    const differing = await resized.page.evaluate(async (a, b) => {
+      const pixels = async (url) => {
+        const image = new Image();
+        image.src = url;
+        await image.decode();
+        const canvas = document.createElement("canvas");
+        canvas.width = image.width;
+        canvas.height = image.height;
+        const context = canvas.getContext("2d");
+        context.drawImage(image, 0, 0);
+        return context.getImageData(0, 0, image.width, image.height).data;
+      };
+      const [p, q] = [await pixels(a), await pixels(b)];
+      let count = 0;
+      for (let i = 0; i < p.length; i += 4) {
+        if (Math.max(Math.abs(p[i] - q[i]), Math.abs(p[i + 1] - q[i + 1]), Math.abs(p[i + 2] - q[i + 2])) > 85) ++count;
+      }
+      return count;
+    }, reference.picture, resized.picture);
+    assert.ok(differing < 100, `${differing} pixels differ from the page drawn at 800x600 throughout (pictures in ${out})`);
+    await reference.page.close();
+    await resized.page.close();
+  }],
+
+  ["no GL state question after the first frame (300 frames)", async (browser, base) => {
+    // Every question WebGL can be asked, by the main loop's frame it was asked in.
+    const { page, seen } = await open(browser, base, `?seed=3&fixed-dt=${step}&frames=300&size=320x240&mute&autostart`, () => {
+      window.questions = [];
+      const gl = WebGLRenderingContext.prototype;
+      for (const name of Object.getOwnPropertyNames(gl)) {
+        if (!/^(get|is[A-Z]|checkFramebufferStatus)/.test(name) || typeof Object.getOwnPropertyDescriptor(gl, name).value !== "function") continue;
+        const call = gl[name];
+        gl[name] = function (...args) {
+          const frame = typeof Browser !== "undefined" && Browser.mainLoop.func ? Browser.mainLoop.currentFrameNumber : -1;
+          window.questions.push([frame, name]);
+          return call.apply(this, args);
+        };
+      }
+    });
+    await until("frames done", () => seen.lines.includes("frames done"), 300);
+    const questions = await page.evaluate(() => window.questions);
+    const frames = questions.map(([frame]) => frame).filter((frame) => frame >= 0);
+    const first = Math.min(...frames);
+    const later = questions.filter(([frame]) => frame > first);
+    const tally = {};
+    for (const [, name] of later) tally[name] = (tally[name] || 0) + 1;
+    assert.deepEqual(tally, {}, `questions after the first frame (${first}) of 300: ${JSON.stringify(later.slice(0, 40))}`);
+    await page.close();
+  }],
+
   ["frame 1100 of seed 3 is the desktop's GL ES picture (PSNR >= 30 dB)", async (browser, base) => {
     if (!/--gl\b/.test(execFileSync(desktop, ["--help"]).toString())) throw new Skip("the desktop program has no --gl es2");
     const desktopShot = path.join(out, "desktop-frame1100.png");
