@@ -410,7 +410,7 @@ const tests = [
     await page.close();
   }],
   // Title 1 appears 45 s into the run; at 0.25 s steps frame 188 shows it risen for about 1.75 s,
-  // before title 2. A page that drew at 800x600 throughout is the reference.
+  // title 2 just below it. A page that drew at 800x600 throughout is the reference.
   ["a resize while title 1 rises keeps it where a page of the new size has it", async (browser, base) => {
     const query = "?seed=1&fixed-dt=0.25&frames=188&mute&event-log&autostart";
     const finalFrame = async (resized) => {
@@ -472,18 +472,30 @@ const tests = [
   }],
 
   ["no GL state question after the first frame (300 frames)", async (browser, base) => {
-    // Every question WebGL can be asked, by the main loop's frame it was asked in.
+    // Every question the program asks of GL ES (its imports _glGet…, _glIs…, _glCheckFramebufferStatus:
+    // Emscripten answers some itself, as uniform locations it has seen) and every one that reaches
+    // WebGL, by the main loop's frame it was asked in.
     const { page, seen } = await open(browser, base, `?seed=3&fixed-dt=${step}&frames=300&size=320x240&mute&autostart`, () => {
       window.questions = [];
+      const frame = () => (typeof Browser !== "undefined" && Browser.mainLoop.func ? Browser.mainLoop.currentFrameNumber : -1);
+      const counted = (name, call) => function (...args) {
+        window.questions.push([frame(), name]);
+        return call.apply(this, args);
+      };
       const gl = WebGLRenderingContext.prototype;
       for (const name of Object.getOwnPropertyNames(gl)) {
-        if (!/^(get|is[A-Z]|checkFramebufferStatus)/.test(name) || typeof Object.getOwnPropertyDescriptor(gl, name).value !== "function") continue;
-        const call = gl[name];
-        gl[name] = function (...args) {
-          const frame = typeof Browser !== "undefined" && Browser.mainLoop.func ? Browser.mainLoop.currentFrameNumber : -1;
-          window.questions.push([frame, name]);
-          return call.apply(this, args);
-        };
+        if (/^(get|is[A-Z]|checkFramebufferStatus)/.test(name) && typeof Object.getOwnPropertyDescriptor(gl, name).value === "function") gl[name] = counted(name, gl[name]);
+      }
+      const wrapImports = (imports) => {
+        for (const functions of Object.values(imports || {})) {
+          for (const [key, call] of Object.entries(functions)) {
+            if (typeof call === "function" && /^_gl(Get|Is|CheckFramebufferStatus)/.test(call.name)) functions[key] = counted(call.name, call);
+          }
+        }
+      };
+      for (const name of ["instantiate", "instantiateStreaming"]) {
+        const instantiate = WebAssembly[name];
+        WebAssembly[name] = (source, imports) => (wrapImports(imports), instantiate(source, imports));
       }
     });
     await until("frames done", () => seen.lines.includes("frames done"), 300);
