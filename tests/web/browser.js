@@ -31,18 +31,26 @@ function serve(site) {
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
 
-// A fresh profile under `scratch`; nothing reaches beyond this machine. Sound may start without a
-// click, as for a visitor who allowed the site sound: what holds it before the start is the page's.
-function launch(scratch) {
-  return puppeteer.launch({
+// A fresh profile under `scratch`, removed when the browser closes; nothing reaches beyond this
+// machine. Sound may start without a click, as for a visitor who allowed the site sound: what holds it
+// before the start is the page's.
+async function launch(scratch) {
+  const profile = fs.mkdtempSync(path.join(scratch, "chromium-"));
+  const browser = await puppeteer.launch({
     executablePath: "/usr/bin/chromium",
     headless: true,
     args: ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
       "--disable-background-networking", "--disable-component-update", "--disable-sync", "--no-first-run",
       // No --disable-frame-rate-limit: it keeps the compositor spinning on a core of its own. Runs
       // of a fixed number of frames draw back to back in any case (main/main_web.cpp).
-      "--disable-quic", "--autoplay-policy=no-user-gesture-required", "--user-data-dir=" + fs.mkdtempSync(path.join(scratch, "chromium-"))],
+      "--disable-quic", "--autoplay-policy=no-user-gesture-required", "--user-data-dir=" + profile],
   });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return browser;
 }
 
 // Installed in the page before its own scripts, for the tests to count what the page holds; a
