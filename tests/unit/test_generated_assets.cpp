@@ -102,25 +102,6 @@ TEST(GeneratedModels, FacesWindTowardTheirNormalsAndEveryTextureExists) {
   }
 }
 
-// The sails, flags and pennants are closed sheets and the ducks' bodies closed shells, so their back
-// faces are culled: the draw is cheaper and the picture the same.
-TEST(GeneratedModels, SheetsAndShellsAreClosedSurfaces) {
-  const struct {
-    const char* file;
-    std::vector<const char*> parts;
-  } expected[] = {{"schiff1.ase", {"sails", "flags", "pennants", "portlids"}},
-                  {"schiff2.ase", {"sails", "flags", "pennants", "portlids"}},
-                  {"ente.ase", {"body", "breast", "wings"}}};
-  for (const auto& model : expected) {
-    const std::unique_ptr<MeshModel> m = loadModel(model.file);
-    for (const char* name : model.parts) {
-      const GeomObject* object = part(*m, name);
-      ASSERT_NE(object, nullptr) << model.file << " " << name;
-      EXPECT_TRUE(object->closedSurface) << model.file << " " << name;
-    }
-  }
-}
-
 // Ships are drawn at half size, turned so that the model's -x is the heading; type 1 is moved 13
 // world units along its local +y. A ball hits inside the ellipse with foci at +-focalDistance along
 // the heading whose distances add up to 2 * radius.
