@@ -44,15 +44,9 @@ void record(const WorldEventInfo& e) {
 class Timeline : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (MeshModel* model : {&ship1_, &ship2_}) {
-      model->focalDistance = 40;
-      model->radius = 60;
-      model->energy = 1000;  // nobody sinks: every scripted order has its ship
-      model->cannons = 4;
-      model->ammunition = 100000;
-      model->range = 700;
-      model->cannonSpeed = 8;
-      model->height = 90;
+    for (MeshModel* model : {&ship1_, &ship2_}) {  // nobody sinks: every scripted order has its ship
+      model->focalDistance = 40, model->radius = 60, model->energy = 1000, model->cannons = 4;
+      model->ammunition = 100000, model->range = 700, model->cannonSpeed = 8, model->height = 90;
     }
     duck_.radius = 4;
     g_shipModel1 = &ship1_;
