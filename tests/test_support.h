@@ -187,8 +187,7 @@ class RecordingSoundLayer final : public SoundLayer {
     return &slots_[slot].first;
   }
   int play(int channel, SoundSample* sample) override {
-    played.push_back(sample != nullptr ? slots_[sample->slot].second : "");
-    plays.push_back({channel, -1});
+    plays.push_back({sample != nullptr ? slots_[sample->slot].second : "", channel, -1});
     return channel + 1000;
   }
   void setVolume(int handle, int volume) override {
@@ -201,15 +200,15 @@ class RecordingSoundLayer final : public SoundLayer {
 
   // Play requests whose file name contains `name`.
   int count(const char* name) const {
-    return static_cast<int>(std::count_if(played.begin(), played.end(),
-                                          [&](const std::string& path) { return path.find(name) != std::string::npos; }));
+    return static_cast<int>(std::count_if(plays.begin(), plays.end(),
+                                          [&](const Play& p) { return p.file.find(name) != std::string::npos; }));
   }
 
-  std::vector<std::string> played;
   struct Play {
+    std::string file;
     int slot, volume;  // volume -1: none was set
   };
-  std::vector<Play> plays;  // beside `played`
+  std::vector<Play> plays;
   std::vector<int> looping, stopped;
 
  private:
