@@ -52,7 +52,7 @@ class SoundMixdownTest : public ::testing::Test {
   SoundMixdown mixer_{kRate};
 };
 
-TEST_F(SoundMixdownTest, OneShotAtItsVolumeThenSilence) {
+TEST_F(SoundMixdownTest, AOneShotPlaysAtItsVolumeOnceAndALoopUntilStopped) {
   const int channel = mixer_.play(3, mixer_.loadSample(3, half_.c_str(), kSoundMode2D, 0, 0));
   mixer_.setVolume(channel, 51);  // 0.2
   const std::vector<float> out = next(kFileFrames + 20);
@@ -62,14 +62,11 @@ TEST_F(SoundMixdownTest, OneShotAtItsVolumeThenSilence) {
   // A channel that has ended stays silent even when it is told to loop afterwards.
   mixer_.setLoopMode(channel, kSoundLoopNormal);
   EXPECT_EQ(next(10)[0], 0.0f);
-}
 
-TEST_F(SoundMixdownTest, LoopGoesOnUntilStopped) {
-  const int channel = mixer_.play(1, mixer_.loadSample(1, quarter_.c_str(), kSoundMode2D, 0, 0));
-  mixer_.setLoopMode(channel, kSoundLoopNormal);
-  const std::vector<float> out = next(5 * kFileFrames);
-  EXPECT_NEAR(out[5 * kFileFrames - 1], 0.25f, 1e-3);
-  mixer_.stop(channel);
+  const int loop = mixer_.play(1, mixer_.loadSample(1, quarter_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.setLoopMode(loop, kSoundLoopNormal);
+  EXPECT_NEAR(next(5 * kFileFrames)[5 * kFileFrames - 1], 0.25f, 1e-3);
+  mixer_.stop(loop);
   EXPECT_EQ(next(1)[0], 0.0f);
 }
 
