@@ -3,7 +3,8 @@
 # progress lines; the damage is reported by the message that belongs to it, on its stream, as often
 # as the file is loaded. Together the rows cover every message, both streams and every kind of damage
 # (missing, empty, garbage, a directory, cut in half) for bitmaps, models, sounds, the shader sources
-# and the screen texts' glyph atlas, which leaves the bitmap font.
+# and the screen texts' glyph atlas, which leaves the bitmap font. (The sea's shader source missing or
+# wrong, and the sea drawn without it, are test_water_draw's.)
 # The effects' sprites are bitmaps too: without one, its particles (the ducks' wakes from the start)
 # are drawn as plain quads.
 source "$(dirname "$0")/lib.sh"
@@ -32,9 +33,7 @@ data/sound/quack2.mp3|missing|err|1|[ERROR] could not open quack2 file
 data/sound/cannon2.wav|garbage|err|+|[ERROR] could not open firesample file
 data/sound/explosion.wav|empty|err|+|[ERROR] could not open explosion file
 data/sound/watersplash.wav|missing|err|+|[ERROR] could not open watersplash file
-bin/wave.cg|missing|err|1|Error Vertexprogram:
 bin/wave.cg|directory|err|1|Error Vertexprogram:
-bin/wave.cg|garbage|err|1|Error Vertexprogram:
 data/fonts/sans.txt|missing|err|1|Error: Failed to open font file ../data/fonts/sans.txt.
 data/fonts/sans.txt|half|err|1|Error: Font file ../data/fonts/sans.txt: line
 data/fonts/sans.bmp|garbage|err|1|Error: Unknown DIB file format.
