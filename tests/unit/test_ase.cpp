@@ -23,14 +23,17 @@ namespace {
 
 // An exporter's file in miniature: a textured and a "NONE" material, the game keys, one textured
 // square of two faces.
-const std::string kSquareModel = "*3DSMAX_ASCIIEXPORT\t200\n*SCENE {\n\t*SCENE_FILENAME \"square.max\"\n}\n"
-    "*MATERIAL_LIST {\n\t*MATERIAL_COUNT 2\n\t*MATERIAL 0 {\n\t\t*MATERIAL_NAME \"Planks\"\n"
-    "\t\t*MATERIAL_DIFFUSE 0.4000\t0.5000\t0.6000\n\t\t*MATERIAL_SHINE 0.2500\n"
-    "\t\t*MAP_DIFFUSE {\n\t\t\t*BITMAP \"../data/textures/planks.bmp\"\n\t\t\t*UVW_U_TILING 2.7000\n\t\t}\n\t}\n"
-    "\t*MATERIAL 1 {\n\t\t*MATERIAL_DIFFUSE 0.0000\t0.6000\t0.0000\n\t\t*MATERIAL_SHINE 10.0\n\t\t*BITMAP NONE\n\t}\n}\n"
-    "*BRENNWEITE 60\n*RADIUS 90\n*ENERGIE 5\n*ZOFFSET -3\n*HOEHE 40\n*GESCHWINDIGKEIT 4\n*KURVE 2\n*KANONEN 6\n"
-    "*MUNITION 30\n*REICHWEITE 700\n*KANONENGESCHW 18\n" +
-    test::aseSquare(-8, 8, 8, "*NODE_NAME \"Square\"\n*MATERIAL_REF 0\n*WIREFRAME_COLOR 0.5000\t0.2500\t0.1250");
+const std::string kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
+*SCENE { *SCENE_FILENAME "square.max" }
+*MATERIAL_LIST {
+	*MATERIAL_COUNT 2
+	*MATERIAL 0 { *MATERIAL_NAME "Planks" *MATERIAL_DIFFUSE 0.4000	0.5000	0.6000 *MATERIAL_SHINE 0.2500
+		*MAP_DIFFUSE { *BITMAP "../data/textures/planks.bmp" *UVW_U_TILING 2.7000 } }
+	*MATERIAL 1 { *MATERIAL_DIFFUSE 0.0000	0.6000	0.0000 *MATERIAL_SHINE 10.0 *BITMAP NONE }
+}
+*BRENNWEITE 60 *RADIUS 90 *ENERGIE 5 *ZOFFSET -3 *HOEHE 40 *GESCHWINDIGKEIT 4
+*KURVE 2 *KANONEN 6 *MUNITION 30 *REICHWEITE 700 *KANONENGESCHW 18
+)" + test::aseSquare(-8, 8, 8, "*NODE_NAME \"Square\"\n*MATERIAL_REF 0\n*WIREFRAME_COLOR 0.5000\t0.2500\t0.1250");
 
 // The same text in UTF-16 with its byte-order mark, as a Windows editor saves "Unicode".
 std::string utf16(const std::string& text, bool bigEndian) {
