@@ -1,5 +1,5 @@
-// Shared by the unit and GL tests: the one BMP writer, a scratch directory, captured console output,
-// and the one recording sound layer.
+// Shared by the unit and GL tests: the one BMP, WAV and model writers, a scratch directory, captured
+// console output, and the one recording sound layer.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -86,6 +86,42 @@ inline BmpFile bmp24(int width, int height, const std::vector<Rgb>& pixels) {
   return f;
 }
 
+// A RIFF/WAVE file: the format chunk (16 bytes, or 40 in the extensible form), the chunks `between`,
+// then the data chunk of the given sample bytes.
+inline std::string wavFile(int channels, int rate, int bits, const Bytes& samples, const std::string& between = "",
+                           int formatTag = 1, bool extensible = false) {
+  Bytes format;
+  for (uint32_t v : {extensible ? 0xFFFEu : formatTag, uint32_t(channels)}) putLe(format, v, 2);
+  for (uint32_t v : {uint32_t(rate), uint32_t(rate * channels * bits / 8)}) putLe(format, v, 4);
+  for (uint32_t v : {uint32_t(channels * bits / 8), uint32_t(bits)}) putLe(format, v, 2);
+  if (extensible) {  // extension size, valid bits, channel mask, then the subformat GUID
+    for (uint32_t v : {22u, uint32_t(bits)}) putLe(format, v, 2);
+    putLe(format, 0, 4);
+    putLe(format, formatTag, 2);
+    format.resize(format.size() + 14, 0);
+  }
+  Bytes sizes;
+  putLe(sizes, static_cast<uint32_t>(4 + 8 + format.size() + between.size() + 8 + samples.size()), 4);
+  putLe(sizes, static_cast<uint32_t>(format.size()), 4);
+  putLe(sizes, static_cast<uint32_t>(samples.size()), 4);
+  const auto field = [&](int i) { return std::string(sizes.begin() + 4 * i, sizes.begin() + 4 * i + 4); };
+  return "RIFF" + field(0) + "WAVEfmt " + field(1) + std::string(format.begin(), format.end()) + between + "data" +
+         field(2) + std::string(samples.begin(), samples.end());
+}
+
+// A model file's square from (x0, -half) to (x1, half) at z = 0 facing +z, as an exporter writes it:
+// two faces, texture u across and v up, normals up; `extra` goes into its object after the mesh.
+inline std::string aseSquare(int x0, int x1, int half, const std::string& extra) {
+  const std::string a = std::to_string(x0), b = std::to_string(x1), lo = std::to_string(-half), hi = std::to_string(half);
+  return "*GEOMOBJECT {\n*MESH { *MESH_NUMVERTEX 4 *MESH_NUMFACES 2\n*MESH_VERTEX_LIST { *MESH_VERTEX 0 " + a + " " + lo +
+         " 0\n*MESH_VERTEX 1 " + b + " " + lo + " 0\n*MESH_VERTEX 2 " + b + " " + hi + " 0\n*MESH_VERTEX 3 " + a + " " + hi +
+         " 0 }\n*MESH_FACE_LIST {\n*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_SMOOTHING 1 *MESH_MTLID 0\n"
+         "*MESH_FACE 1: A: 0 B: 2 C: 3 AB: 0 BC: 1 CA: 1 *MESH_SMOOTHING 1 *MESH_MTLID 0 }\n*MESH_NUMTVERTEX 4\n"
+         "*MESH_TVERTLIST { *MESH_TVERT 0 0 0 0 *MESH_TVERT 1 1 0 0 *MESH_TVERT 2 1 1 0 *MESH_TVERT 3 0 1 0 }\n"
+         "*MESH_NORMALS { *MESH_FACENORMAL 0 0 0 1 *MESH_VERTEXNORMAL 0 0 0 1 *MESH_VERTEXNORMAL 1 0 0 1\n"
+         "*MESH_VERTEXNORMAL 2 0 0 1 *MESH_FACENORMAL 1 0 0 1 *MESH_VERTEXNORMAL 3 0 0 1 } }\n" + extra + "\n}\n";
+}
+
 inline void writeFile(const std::string& path, const std::string& content) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   std::ofstream(path, std::ios::binary) << content;
@@ -131,6 +167,16 @@ Console captured(Action&& action) {
   return console;
 }
 
+// Runs `action` in `directory`, standard output and standard error captured.
+template <typename Action>
+Console capturedIn(const std::string& directory, Action&& action) {
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(directory);
+  Console console = captured(action);
+  std::filesystem::current_path(previous);
+  return console;
+}
+
 // Remembers the file each slot holds, and records the file, slot and volume of every play request,
 // loop requests and stops. Returned channel handles differ from channel numbers, as the library's may.
 class RecordingSoundLayer final : public SoundLayer {
@@ -141,8 +187,7 @@ class RecordingSoundLayer final : public SoundLayer {
     return &slots_[slot].first;
   }
   int play(int channel, SoundSample* sample) override {
-    played.push_back(sample != nullptr ? slots_[sample->slot].second : "");
-    plays.push_back({channel, -1});
+    plays.push_back({sample != nullptr ? slots_[sample->slot].second : "", channel, -1});
     return channel + 1000;
   }
   void setVolume(int handle, int volume) override {
@@ -155,15 +200,15 @@ class RecordingSoundLayer final : public SoundLayer {
 
   // Play requests whose file name contains `name`.
   int count(const char* name) const {
-    return static_cast<int>(std::count_if(played.begin(), played.end(),
-                                          [&](const std::string& path) { return path.find(name) != std::string::npos; }));
+    return static_cast<int>(std::count_if(plays.begin(), plays.end(),
+                                          [&](const Play& p) { return p.file.find(name) != std::string::npos; }));
   }
 
-  std::vector<std::string> played;
   struct Play {
+    std::string file;
     int slot, volume;  // volume -1: none was set
   };
-  std::vector<Play> plays;  // beside `played`
+  std::vector<Play> plays;
   std::vector<int> looping, stopped;
 
  private:

@@ -1,6 +1,6 @@
 // Mesh model drawing under a real GL context: the three render paths give one picture, of a small
-// model whose materials a viewer can tell apart and of the program's own ship, through both drawing
-// backends (GL ES 2.0's lights and textures as the designed fixed pipeline does).
+// model whose materials a viewer can tell apart and of the program's own ship with its closed parts
+// culled, through both drawing backends (GL ES 2.0's lights and textures as the fixed pipeline's).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,18 +18,6 @@
 namespace {
 
 constexpr int kSize = 64;  // pixels of the off-screen target, square
-
-// A square from x0 to x1, y -6 to 6, at z = 0 facing +z: two faces, texture u across and v up.
-std::string square(int x0, int x1, const std::string& extra) {
-  const std::string a = std::to_string(x0), b = std::to_string(x1);
-  return "*GEOMOBJECT { *MESH { *MESH_NUMVERTEX 4 *MESH_NUMFACES 2\n"
-         "*MESH_VERTEX_LIST { *MESH_VERTEX 0 " + a + " -6 0 *MESH_VERTEX 1 " + b + " -6 0 *MESH_VERTEX 2 " + b +
-         " 6 0 *MESH_VERTEX 3 " + a + " 6 0 }\n"
-         "*MESH_FACE_LIST { *MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 0 *MESH_FACE 1: A: 0 B: 2 C: 3 AB: 0 BC: 1 CA: 1 }\n"
-         "*MESH_NUMTVERTEX 4 *MESH_TVERTLIST { *MESH_TVERT 0 0 0 0 *MESH_TVERT 1 1 0 0 *MESH_TVERT 2 1 1 0 *MESH_TVERT 3 0 1 0 }\n"
-         "*MESH_NORMALS { *MESH_FACENORMAL 0 0 0 1 *MESH_FACENORMAL 1 0 0 1 *MESH_VERTEXNORMAL 0 0 0 1\n"
-         "*MESH_VERTEXNORMAL 1 0 0 1 *MESH_VERTEXNORMAL 2 0 0 1 *MESH_VERTEXNORMAL 3 0 0 1 } }\n" + extra + " }\n";
-}
 
 class MeshDraw : public GlPathTest {
  protected:
@@ -107,7 +95,8 @@ TEST_P(MeshDraw, TheThreeRenderPathsGiveTheSamePicture) {
       "*MATERIAL_LIST { *MATERIAL_COUNT 2\n"
       "*MATERIAL 0 { *MATERIAL_AMBIENT 0 0 0 *MATERIAL_DIFFUSE 0 0 0 *MATERIAL_SPECULAR 0 0 0 *BITMAP " + bitmap + " }\n"
       "*MATERIAL 1 { *MATERIAL_AMBIENT 0 0 0 *MATERIAL_DIFFUSE 0 0.3 0 *MATERIAL_SPECULAR 0 0 0 *BITMAP NONE } }\n" +
-      square(-18, -6, "*MATERIAL_REF 0") + square(-6, 6, "*MATERIAL_REF 1") + square(6, 18, "*WIREFRAME_COLOR 0 0 0.8")));
+      test::aseSquare(-18, -6, 6, "*MATERIAL_REF 0") + test::aseSquare(-6, 6, 6, "*MATERIAL_REF 1") +
+      test::aseSquare(6, 18, 6, "*WIREFRAME_COLOR 0 0 0.8")));
   for (const std::vector<uint8_t>& pixels : renderEveryPath(*model)) {
     const auto at = [&](double x) { return target->pixelAt(pixels, static_cast<int>((x + 10.0) * kSize / 20.0), kSize / 2); };
     EXPECT_EQ(at(-7.5), (Rgb{255, 0, 0}));
@@ -115,21 +104,6 @@ TEST_P(MeshDraw, TheThreeRenderPathsGiveTheSamePicture) {
     EXPECT_NEAR(at(0)[1], 153, 1);  // 2 * diffuse 0.3, untextured
     EXPECT_EQ(at(6), (Rgb{0, 0, 255}));
   }
-}
-
-// The program's own ship, loaded as start-up loads it from bin/, seen from above and the side.
-TEST_P(MeshDraw, TheGeneratedShipLooksTheSameThroughEveryPath) {
-  const std::unique_ptr<MeshModel> ship = load("../data/objects/schiff1.ase");
-  ASSERT_FALSE(ship->objects.empty()) << "run in <build>/bin";
-  gfxMatrixMode(GL_PROJECTION);
-  gfxLoadIdentity();
-  gfxOrtho(-120.0, 120.0, -120.0, 120.0, -400.0, 400.0);
-  gfxRotatef(-60.0f, 1.0f, 0.0f, 0.0f);
-  gfxMatrixMode(GL_MODELVIEW);
-  const std::vector<uint8_t> picture = renderEveryPath(*ship)[0];
-  int lit = 0;
-  for (int x = 0; x < kSize; ++x) lit += target->pixelAt(picture, x, kSize / 2) != Rgb{0, 0, 0};
-  EXPECT_GT(lit, kSize / 4) << "the ship should fill a good part of the view";
 }
 
 // Culling the back faces of the closed parts leaves the ship as a viewer sees it, from above, from
@@ -161,6 +135,7 @@ TEST_P(MeshDraw, CullingTheClosedPartsKeepsTheShipsPicture) {
   const float views[][2] = {{-60.0f, 0.0f}, {-90.0f, 35.0f}, {-80.0f, 160.0f}, {-115.0f, 70.0f}};
   std::vector<std::vector<uint8_t>> culled;
   for (const auto& view : views) culled.push_back(picture(view[0], view[1]));
+  renderEveryPath(*ship);  // in the last view, culled parts and all
 
   size_t closed = 0;
   for (const auto& object : ship->objects) closed += object->closedSurface;

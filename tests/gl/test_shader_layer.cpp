@@ -1,12 +1,8 @@
 // The shader layer's compiler arguments: "-D" definitions reach the source, anything else is refused
 // with a message, and a source that needs a definition it was not given fails to compile.
-#include <unistd.h>  // Required for: getpid
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "../test_support.h"
 #include "drawing/gl.h"
 #include "drawing/shader_layer.h"
 #include "gl_context.h"
@@ -29,22 +25,18 @@ class ShaderLayer : public GlTest {
  protected:
   void SetUp() override {
     GlTest::SetUp();
-    path = std::filesystem::temp_directory_path() / ("karvosta_shader_layer_" + std::to_string(getpid()) + ".glsl");
-    std::ofstream(path) << kSource;
     context = shaderCreateContext();
     ASSERT_NE(context, nullptr);
     profile = shaderLatestProfile(kShaderVertexStage);
     ASSERT_NE(profile, kShaderProfileUnknown);
   }
-  void TearDown() override {
-    shaderDestroyContext(context);
-    std::filesystem::remove(path);
-  }
+  void TearDown() override { shaderDestroyContext(context); }
   ShaderProgram* compile(const char* const* args) {
     return shaderCreateProgramFromFile(context, path.c_str(), profile, "paint", args);
   }
 
-  std::filesystem::path path;
+  test::ScratchDir dir;
+  const std::string path = dir.write("paint.glsl", std::string(kSource));
   ShaderContext* context = nullptr;
   ShaderProfile profile = kShaderProfileUnknown;
 };

@@ -4,9 +4,6 @@
 // and the loader says why. Runs in <build>/bin.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>  // Required for: mkdir
-#include <unistd.h>    // Required for: chdir, getcwd
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -58,12 +55,7 @@ class ScreenText : public GlPathTest {
 
   // Start-up of the texts in `directory` with `mode`; returns what it said on standard error.
   std::string start(TextMode mode, const std::string& directory = ".") {
-    char previous[4096];
-    EXPECT_NE(getcwd(previous, sizeof previous), nullptr);
-    EXPECT_EQ(chdir(directory.c_str()), 0);
-    const test::Console said = test::captured([&] { startScreenText(mode); });
-    EXPECT_EQ(chdir(previous), 0);
-    return said.err;
+    return test::capturedIn(directory, [&] { startScreenText(mode); }).err;
   }
 
   // `text` drawn by drawText in a picture of width x height on black; the box of its green.
@@ -126,7 +118,7 @@ TEST_P(ScreenText, AtTheDesignedSizeTheAtlasTakesTheBitmapFontsRoom) {
 TEST_P(ScreenText, WithoutAnAtlasTheBitmapFontDrawsAndTheLoaderSaysWhy) {
   if (!gfxHasBitmapFonts()) GTEST_SKIP() << "no bitmap fonts to fall back to on this path";
   const test::ScratchDir tree;
-  ASSERT_EQ(mkdir((tree.path() + "/bin").c_str(), 0755), 0);
+  std::filesystem::create_directory(tree.path() + "/bin");
   const std::string said = start(TextMode::Auto, tree.path() + "/bin");
   EXPECT_EQ(said, "Error: Failed to open font file ../data/fonts/sans.txt.\n");
   const Box bitmap = drawn("KARVOSTA", 960 - 85, 540, 1920, 1080);

@@ -3,10 +3,7 @@
 // shader sources (the one place shader errors are tested). Runs in <build>/bin, where "../bin/wave.cg" is the real source.
 #include <gtest/gtest.h>
 
-#include <unistd.h>  // Required for: chdir, getcwd
-
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -85,13 +82,9 @@ class WaterDraw : public GlPathTest {
 
   // The scene's sea, built in `directory`; returns what start-up said on standard error.
   std::string makeSea(const std::string& directory = ".") {
-    char previous[4096];
-    EXPECT_NE(getcwd(previous, sizeof previous), nullptr);
-    EXPECT_EQ(chdir(directory.c_str()), 0);
-    const test::Console said = test::captured([&] {
+    const test::Console said = test::capturedIn(directory, [&] {
       sea = std::make_unique<WaterSurface>(-1500, 1500, 50, -1500, 1500, 50, 0, g_lightPosition, reflection);
     });
-    EXPECT_EQ(chdir(previous), 0);
     const int origin[2] = {0, 0}, direction[2] = {2, 1};
     sea->setWave(origin, direction, 250.0f, 2.0f);
     sea->setPhase(0.0f);
@@ -256,39 +249,5 @@ TEST_P(WaterDraw, ShaderErrorsAreReportedAndTheSeaStillDraws) {
 }
 
 INSTANTIATE_DRAWING_PATHS(WaterDraw);
-
-// The es2 path keeps its own matrices: they are GL's, for both passes' views and a ship's placement.
-TEST_F(GlTest, TheEs2MatricesAreGlsOwn) {
-  CameraRig rig;
-  rig.yaw = 40.0;
-  rig.pitch = 15.0;
-  g_camera = &rig;
-  for (ViewPass pass : {ViewPass::Reflection, ViewPass::Main}) {
-    std::array<float, 16> matrices[2][2];
-    for (GraphicsPath path : {GraphicsPath::kDesigned, GraphicsPath::kEs2}) {
-      selectGraphicsPath(path);
-      setupView(pass);
-      gfxPushMatrix();
-      gfxTranslatef(-120.0f, 35.0f, 4.0f);
-      gfxRotatef(3.5f, 0.6f, 0.8f, 0.0f);
-      gfxRotatef(250.0f, 0.0f, 0.0f, 1.0f);
-      gfxScalef(0.5f, 0.5f, 0.5f);
-      gfxGetMatrix(GL_PROJECTION_MATRIX, matrices[static_cast<int>(path)][0].data());
-      gfxGetMatrix(GL_MODELVIEW_MATRIX, matrices[static_cast<int>(path)][1].data());
-      gfxPopMatrix();
-    }
-    selectGraphicsPath(GraphicsPath::kDesigned);
-    for (int which = 0; which < 2; ++which) {
-      // Single precision in another order of operations: close to the matrix's largest element.
-      float largest = 0.0f;
-      for (float element : matrices[0][which]) largest = std::max(largest, std::fabs(element));
-      for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(matrices[1][which][i], matrices[0][which][i], 1e-5f * largest)
-            << (which == 0 ? "projection" : "modelview") << " [" << i << "], pass " << static_cast<int>(pass);
-      }
-    }
-  }
-  g_camera = nullptr;
-}
 
 }  // namespace

@@ -16,3 +16,16 @@ run_demo() { (cd "$bin_dir" && KARVOSTA_NO_DIALOGS=1 ./karvosta "$@"); }
 
 # Number of pixels of a colour class (see tests/tools/png_probe.cpp) in a rectangle of a screenshot.
 probe() { "$build_dir/tests/png_probe" "$@"; }
+
+# Prints the id of the viewable window whose title holds $1 once it shows, within $3 seconds, failing
+# if process $2 ends first. The window's title is the invocation path: a link of the test's own names it.
+find_window() {
+  local window
+  for _ in $(seq $(($3 * 20))); do
+    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && { echo "$window"; return; }
+    kill -0 "$2" 2>/dev/null || fail "the demo ended before its window showed"
+    sleep 0.05
+  done
+  fail "no window '$1' within $3 s"
+}

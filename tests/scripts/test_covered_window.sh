@@ -6,20 +6,11 @@ source "$(dirname "$0")/lib.sh"
 options=(--frames 300 --fixed-dt 0.05 --seed 3 --mute)  # 15 s: the first broadside is in the log
 run_demo "${options[@]}" --screenshot "$work_dir/seen.png" --event-log "$work_dir/seen.log" >/dev/null
 
-# The window's title is the invocation path: a link of the test's own names the window to hide.
 ln -s "$bin_dir/karvosta" "$work_dir/hidden-karvosta"
 (cd "$bin_dir" && exec env KARVOSTA_NO_DIALOGS=1 "$work_dir/hidden-karvosta" "${options[@]}" \
   --screenshot "$work_dir/hidden.png" --event-log "$work_dir/hidden.log") >"$work_dir/out.txt" 2>&1 &
 pid=$!
-window=
-for _ in $(seq 400); do
-  window=$(xdotool search --name "hidden-karvosta" 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q IsViewable && break
-  window=
-  kill -0 "$pid" 2>/dev/null || fail "the demo ended before its window showed: $(cat "$work_dir/out.txt")"
-  sleep 0.02
-done
-[ -n "$window" ] || fail "no window of the demo within 8 s"
+window=$(find_window hidden-karvosta "$pid" 8)
 xdotool windowunmap "$window"
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "the demo ran on to its end while its window was off the screen"

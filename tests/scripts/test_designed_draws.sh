@@ -12,20 +12,13 @@ command -v apitrace >/dev/null || fail "apitrace is missing (scripts/setup.sh in
 # that key goes to the window before its first frames: a fixed-clock run waits while its window is
 # off the screen.
 traced_run() {
-  local link="$work_dir/traced-$1" window=
-  ln -sf "$bin_dir/karvosta" "$link"  # the window's title is the invocation path
+  local link="$work_dir/traced-$1" window
+  ln -sf "$bin_dir/karvosta" "$link"
   (cd "$bin_dir" && exec env KARVOSTA_NO_DIALOGS=1 apitrace trace -o "$work_dir/$1.trace" \
     "$link" --frames "$2" --fixed-dt 1 --seed 1 --mute) >"$work_dir/$1.out" 2>&1 &
   local pid=$!
   if [ -n "${3:-}" ]; then
-    for _ in $(seq 500); do
-      window=$(xdotool search --name "traced-$1" 2>/dev/null | head -n 1 || true)
-      [ -n "$window" ] && xwininfo -id "$window" 2>/dev/null | grep -q IsViewable && break
-      window=
-      kill -0 "$pid" 2>/dev/null || fail "the traced demo ended before its window showed: $(tail -n 3 "$work_dir/$1.out")"
-      sleep 0.02
-    done
-    [ -n "$window" ] || fail "no window of the traced demo within 10 s"
+    window=$(find_window "traced-$1" "$pid" 10)
     xdotool windowunmap "$window"
     xdotool key --window "$window" "$3" 2>/dev/null  # without a window manager it warns of the focus
     sleep 0.3

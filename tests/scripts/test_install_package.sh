@@ -1,7 +1,8 @@
 # The Debian package and the options for showings: cpack builds a hardened .deb that lintian passes, with
 # shared-library dependencies and valid desktop files; unpacked into a bare root and started through
 # its games/ link from an unrelated directory, the program finds its data and shows the sea as the
-# build tree does. --size, --fullscreen and --loops give the window and the end they promise.
+# build tree does. --size, --fullscreen and --loops give the window and the end they promise (their
+# malformed values are the unit tests').
 source "$(dirname "$0")/lib.sh"
 passed=0
 elsewhere="$work_dir/elsewhere"
@@ -9,11 +10,6 @@ mkdir -p "$elsewhere"
 
 # --- Options -----------------------------------------------------------------------------------------
 "$bin_dir/karvosta" --version | grep -q -x "karvosta [0-9][0-9.]*" || fail "--version: $("$bin_dir/karvosta" --version)"
-for args in "--size 640" "--size 0x480" "--size 640x" "--size 64ox480" "--loops 0" "--loops"; do
-  code=0
-  "$bin_dir/karvosta" $args >/dev/null 2>&1 || code=$?
-  [ "$code" -eq 2 ] || fail "'$args' exited $code, expected 2"
-done
 passed=$((passed + 1))
 
 # A sea picture at run time 1 s: frames, step and seed as one, so that two trees can be compared.

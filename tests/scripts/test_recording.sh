@@ -42,8 +42,6 @@ bad_cases=(
   "1|not offered|--record $films/film.mp4 --fps 29"
   "1|holds no frame|--record $films/film.mp4 --seconds 0.01"
   "1|cannot write|--record $films/missing/film.mp4"
-  "2|--size needs|--record $films/film.mp4 --size 320"
-  "2|--record runs on its own clock|--record $films/film.mp4 --fixed-dt 0.1"
   "1|taken.mp4: Is a directory|--record $work_dir/taken.mp4 --size 64x48 --seconds 0.5"
   "1|cannot write /sys/film.mp4|--record /sys/film.mp4 --size 64x48 --seconds 0.5"
   "1|failed to open display ':987'|--record $films/film.mp4 --size 64x48 --seconds 0.5|export DISPLAY=:987"
@@ -52,9 +50,7 @@ bad_cases=(
   "2|--fade needs seconds|--record $films/film.mp4 --fade -1"
   "2|longer than half the film (3 s)|--record $films/film.mp4 --seconds 4 --start 1 --fade 1.6"
   "2|--loudness needs a loudness in LUFS from -40 to -5|--record $films/film.mp4 --loudness -41"
-  "2|--loudness needs|--record $films/film.mp4 --loudness -4.5"
   "2|--poster-at 5 is outside the film|--record $films/film.mp4 --seconds 4 --poster-at 5"
-  "2|--fade applies to a recording only|--fade 1"
   "1|cannot write $films/missing/poster.png: No such file|--record $films/film.mp4 --poster $films/missing/poster.png"
   "1|cannot write $work_dir/folder.png: Is a directory|--record $films/film.mp4 --poster $work_dir/folder.png"
 )

@@ -23,73 +23,24 @@ namespace {
 
 // An exporter's file in miniature: a textured and a "NONE" material, the game keys, one textured
 // square of two faces.
-const char* const kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
-*SCENE {
-	*SCENE_FILENAME "square.max"
-}
+const std::string kSquareModel = R"(*3DSMAX_ASCIIEXPORT	200
+*SCENE { *SCENE_FILENAME "square.max" }
 *MATERIAL_LIST {
 	*MATERIAL_COUNT 2
-	*MATERIAL 0 {
-		*MATERIAL_NAME "Planks"
-		*MATERIAL_DIFFUSE 0.4000	0.5000	0.6000
-		*MATERIAL_SHINE 0.2500
-		*MAP_DIFFUSE {
-			*BITMAP "../data/textures/planks.bmp"
-			*UVW_U_TILING 2.7000
-		}
-	}
-	*MATERIAL 1 {
-		*MATERIAL_DIFFUSE 0.0000	0.6000	0.0000
-		*MATERIAL_SHINE 10.0
-		*BITMAP NONE
-	}
+	*MATERIAL 0 { *MATERIAL_NAME "Planks" *MATERIAL_DIFFUSE 0.4000	0.5000	0.6000 *MATERIAL_SHINE 0.2500
+		*MAP_DIFFUSE { *BITMAP "../data/textures/planks.bmp" *UVW_U_TILING 2.7000 } }
+	*MATERIAL 1 { *MATERIAL_DIFFUSE 0.0000	0.6000	0.0000 *MATERIAL_SHINE 10.0 *BITMAP NONE }
 }
-*BRENNWEITE 60
-*RADIUS 90
-*ENERGIE 5
-*ZOFFSET -3
-*HOEHE 40
-*GESCHWINDIGKEIT 4
-*KURVE 2
-*KANONEN 6
-*MUNITION 30
-*REICHWEITE 700
-*KANONENGESCHW 18
-*GEOMOBJECT {
-	*NODE_NAME "Square"
-	*MESH {
-		*MESH_NUMVERTEX 4
-		*MESH_NUMFACES 2
-		*MESH_VERTEX_LIST {
-			*MESH_VERTEX    0	-8.0000	-8.0000	0.0000
-			*MESH_VERTEX    1	8.0000	-8.0000	0.0000
-			*MESH_VERTEX    2	8.0000	8.0000	0.0000
-			*MESH_VERTEX    3	-8.0000	8.0000	0.0000
-		}
-		*MESH_FACE_LIST {
-			*MESH_FACE    0:    A:    0 B:    1 C:    2 AB:    1 BC:    1 CA:    0	 *MESH_SMOOTHING 1 	*MESH_MTLID 0
-			*MESH_FACE    1:    A:    0 B:    2 C:    3 AB:    0 BC:    1 CA:    1	 *MESH_SMOOTHING 1 	*MESH_MTLID 0
-		}
-		*MESH_NUMTVERTEX 4
-		*MESH_TVERTLIST {
-			*MESH_TVERT 0	0.0000	0.0000	0.0000
-			*MESH_TVERT 1	1.0000	0.0000	0.0000
-			*MESH_TVERT 2	1.0000	1.0000	0.0000
-			*MESH_TVERT 3	0.0000	1.0000	0.0000
-		}
-		*MESH_NORMALS {
-			*MESH_FACENORMAL 0	0.0000	0.0000	1.0000
-				*MESH_VERTEXNORMAL 0	0.0000	0.0000	1.0000
-				*MESH_VERTEXNORMAL 1	0.0000	0.0000	1.0000
-				*MESH_VERTEXNORMAL 2	0.0000	0.0000	1.0000
-			*MESH_FACENORMAL 1	0.0000	0.0000	1.0000
-				*MESH_VERTEXNORMAL 3	0.0000	0.0000	1.0000
-		}
-	}
-	*MATERIAL_REF 0
-	*WIREFRAME_COLOR 0.5000	0.2500	0.1250
+*BRENNWEITE 60 *RADIUS 90 *ENERGIE 5 *ZOFFSET -3 *HOEHE 40 *GESCHWINDIGKEIT 4
+*KURVE 2 *KANONEN 6 *MUNITION 30 *REICHWEITE 700 *KANONENGESCHW 18
+)" + test::aseSquare(-8, 8, 8, "*NODE_NAME \"Square\"\n*MATERIAL_REF 0\n*WIREFRAME_COLOR 0.5000\t0.2500\t0.1250");
+
+// The same text in UTF-16 with its byte-order mark, as a Windows editor saves "Unicode".
+std::string utf16(const std::string& text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return out;
 }
-)";
 
 template <typename T>
 void list(std::ostringstream& s, const char* label, const std::vector<T>& values) {
@@ -239,6 +190,20 @@ const std::vector<Snippet> kSnippets = {
     {"the end of the file inside a material block keeps what was read",
      "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *BITMAP a.bmp *MATERIAL_SHINE 2", "(mat a.bmp shine 2 diffuse 1 1 1)",
      "ends inside a material block"},
+    // Models from a user's own tools.
+    {"a quoted bitmap path keeps its blanks; the closing quote ends it, not the line",
+     "*MATERIAL_LIST { *MATERIAL_COUNT 2 *MATERIAL 0 { *BITMAP \"old maps/dark oak.bmp\" }\n"
+     "*MATERIAL 1 { *BITMAP \"my sails.bmp\" *MATERIAL_SHINE 0.5\n} }\n*GEOMOBJECT { *MATERIAL_REF 0 }",
+     "(mat old maps/dark oak.bmp shine 0 diffuse 1 1 1) (mat my sails.bmp shine 0.5 diffuse 1 1 1) ( ref 0)", nullptr},
+    {"a quote never closed on its line leaves the path one token, quote included",
+     "*MATERIAL_LIST { *MATERIAL_COUNT 1 *MATERIAL 0 { *BITMAP \"a b.bmp\n } }\n*GEOMOBJECT { }",
+     "(mat \"a shine 0 diffuse 1 1 1) ()", nullptr},
+    {"UTF-16, little-endian, is refused with what to do", utf16("*RADIUS 12 " + object(""), false), "",
+     "is UTF-16 (little-endian) text; save it as ASCII or UTF-8."},
+    {"UTF-16, big-endian, likewise", utf16("*RADIUS 12 " + object(""), true), "", "is UTF-16 (big-endian) text"},
+    {"UTF-8 with its byte-order mark reads", "\xEF\xBB\xBF*RADIUS 12 " + object("*NODE_NAME sail"), "radius=12 (sail)", nullptr},
+    {"an empty file has no geometry object", "", "", "has no geometry object (*GEOMOBJECT); the model draws nothing."},
+    {"nor has plain text", "Hello, this is not a model.\n", "", "has no geometry object"},
 };
 
 TEST_F(Ase, EachSnippetGivesItsModelAndMessages) {

@@ -157,12 +157,6 @@ bool holds(const std::vector<GridPiece>& pieces, int strip, int cell) {
   });
 }
 
-bool inStripOrder(const std::vector<GridPiece>& pieces) {
-  return std::is_sorted(pieces.begin(), pieces.end(), [](const GridPiece& a, const GridPiece& b) {
-    return std::make_pair(a.strip, a.firstCell) < std::make_pair(b.strip, b.firstCell);
-  });
-}
-
 // Every cell that reaches a rectangle must be in a kept piece, or a scissored draw of the pieces
 // would lose pixels; a corner behind the eye keeps its piece; the pieces come in the strips' order;
 // cells far away are dropped.
@@ -183,7 +177,9 @@ TEST(GridPieces, HoldEveryCellThatMayReachTheirPixels) {
   EXPECT_TRUE(holds(pieces, 2, 39) && holds(pieces, 3, 39) && holds(pieces, 3, 40));
   EXPECT_TRUE(holds(pieces, 45, 0) && !holds(pieces, 46, 0) && !holds(pieces, 48, 48));
   EXPECT_LT(pieces.size(), static_cast<size_t>(49 * 7 / 4));
-  EXPECT_TRUE(inStripOrder(pieces));
+  EXPECT_TRUE(std::is_sorted(pieces.begin(), pieces.end(), [](const GridPiece& a, const GridPiece& b) {
+    return std::make_pair(a.strip, a.firstCell) < std::make_pair(b.strip, b.firstCell);
+  }));
   const std::vector<GridPiece> far = piecesInRect(window, columns, rows, PixelRect{5000, 5000, 10, 10}, cellsPerPiece);
   EXPECT_EQ(far.size(), 2u + 7u);  // the two beside the vertex behind the eye, and the row into the eye's plane
 

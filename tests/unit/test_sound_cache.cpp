@@ -15,17 +15,10 @@ namespace {
 constexpr int kMixRate = 44000;  // Hz of the mix; the files are written at 44,100 Hz
 
 // A mono 16-bit WAV file of `seconds` of a quiet tone.
-test::Bytes wav(double seconds) {
-  const uint32_t frames = static_cast<uint32_t>(seconds * 44100), bytes = 2 * frames;
-  test::Bytes out;
-  for (char c : std::string("RIFF")) out.push_back(static_cast<uint8_t>(c));
-  test::putLe(out, 36 + bytes, 4);
-  for (char c : std::string("WAVEfmt ")) out.push_back(static_cast<uint8_t>(c));
-  for (uint32_t v : {16u, 1u | (1u << 16), 44100u, 88200u, 2u | (16u << 16)}) test::putLe(out, v, 4);
-  for (char c : std::string("data")) out.push_back(static_cast<uint8_t>(c));
-  test::putLe(out, bytes, 4);
-  for (uint32_t i = 0; i < frames; ++i) test::putLe(out, (i / 50) % 2 ? 2000 : 0xF830, 2);
-  return out;
+std::string wav(double seconds) {
+  test::Bytes samples;
+  for (uint32_t i = 0; i < static_cast<uint32_t>(seconds * 44100); ++i) test::putLe(samples, (i / 50) % 2 ? 2000 : 0xF830, 2);
+  return test::wavFile(1, 44100, 16, samples);
 }
 
 double secondsOn(int channel) { return Mix_GetChunk(channel)->alen / 4.0 / kMixRate; }

@@ -4,15 +4,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "../test_support.h"
 #include "audio/sound_mixdown.h"
-
-namespace fs = std::filesystem;
+#include "platform/file_read.h"
 
 namespace {
 
@@ -20,29 +17,22 @@ constexpr int kRate = 48000;    // Hz, stream and file alike, so samples map one
 constexpr int kFileFrames = 100;
 
 // A mono 16-bit WAV of kFileFrames samples, all of `value` (full scale 32767).
-void writeConstantWav(const fs::path& path, int16_t value) {
-  auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-  auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
-  const uint32_t dataBytes = kFileFrames * 2;
-  std::string bytes = "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(1) + u32(kRate) +
-                      u32(kRate * 2) + u16(2) + u16(16) + "data" + u32(dataBytes);
-  for (int i = 0; i < kFileFrames; ++i) bytes += u16(static_cast<uint16_t>(value));
-  std::ofstream(path, std::ios::binary) << bytes;
+std::string constantWav(int16_t value) {
+  test::Bytes samples;
+  for (int i = 0; i < kFileFrames; ++i) test::putLe(samples, static_cast<uint16_t>(value), 2);
+  return test::wavFile(1, kRate, 16, samples);
+}
+
+// The generated quack, an MP3 file.
+std::string quackBytes() {
+  std::string bytes;
+  EXPECT_TRUE(readWholeFile(KARVOSTA_RUNTIME_DIR "/data/sound/quack1.mp3", bytes));
+  return bytes;
 }
 
 class SoundMixdownTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("mixdown_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    half_ = (dir_ / "half.wav").string();
-    quarter_ = (dir_ / "quarter.wav").string();
-    writeConstantWav(half_, 16384);
-    writeConstantWav(quarter_, 8192);
-    ASSERT_TRUE(mixer_.init(44000, 8, 0));
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_TRUE(mixer_.init(44000, 8, 0)); }
 
   // Left channel of the next `frames` sample frames (the files are mono: right equals left).
   std::vector<float> next(int frames) {
@@ -56,12 +46,13 @@ class SoundMixdownTest : public ::testing::Test {
     return left;
   }
 
-  fs::path dir_;
-  std::string half_, quarter_;
+  test::ScratchDir dir_;
+  const std::string half_ = dir_.write("half.wav", constantWav(16384));
+  const std::string quarter_ = dir_.write("quarter.wav", constantWav(8192));
   SoundMixdown mixer_{kRate};
 };
 
-TEST_F(SoundMixdownTest, OneShotAtItsVolumeThenSilence) {
+TEST_F(SoundMixdownTest, AOneShotPlaysAtItsVolumeOnceAndALoopUntilStopped) {
   const int channel = mixer_.play(3, mixer_.loadSample(3, half_.c_str(), kSoundMode2D, 0, 0));
   mixer_.setVolume(channel, 51);  // 0.2
   const std::vector<float> out = next(kFileFrames + 20);
@@ -71,14 +62,11 @@ TEST_F(SoundMixdownTest, OneShotAtItsVolumeThenSilence) {
   // A channel that has ended stays silent even when it is told to loop afterwards.
   mixer_.setLoopMode(channel, kSoundLoopNormal);
   EXPECT_EQ(next(10)[0], 0.0f);
-}
 
-TEST_F(SoundMixdownTest, LoopGoesOnUntilStopped) {
-  const int channel = mixer_.play(1, mixer_.loadSample(1, quarter_.c_str(), kSoundMode2D, 0, 0));
-  mixer_.setLoopMode(channel, kSoundLoopNormal);
-  const std::vector<float> out = next(5 * kFileFrames);
-  EXPECT_NEAR(out[5 * kFileFrames - 1], 0.25f, 1e-3);
-  mixer_.stop(channel);
+  const int loop = mixer_.play(1, mixer_.loadSample(1, quarter_.c_str(), kSoundMode2D, 0, 0));
+  mixer_.setLoopMode(loop, kSoundLoopNormal);
+  EXPECT_NEAR(next(5 * kFileFrames)[5 * kFileFrames - 1], 0.25f, 1e-3);
+  mixer_.stop(loop);
   EXPECT_EQ(next(1)[0], 0.0f);
 }
 
@@ -108,11 +96,11 @@ TEST_F(SoundMixdownTest, BusyChannelAndBusySlotAreTakenOver) {
 
 TEST_F(SoundMixdownTest, FilesAreDecodedOnceAndMissingOnesGiveNothing) {
   ASSERT_NE(mixer_.loadSample(1, half_.c_str(), kSoundMode2D, 0, 0), nullptr);
-  fs::remove(half_);  // a second load of the path uses the samples decoded the first time
+  std::filesystem::remove(half_);  // a second load of the path uses the samples decoded the first time
   mixer_.play(2, mixer_.loadSample(2, half_.c_str(), kSoundMode2D, 0, 0));
   EXPECT_NEAR(next(1)[0], 0.5f, 1e-3);
 
-  const std::string missing = (dir_ / "missing.wav").string();
+  const std::string missing = dir_.path() + "/missing.wav";
   EXPECT_EQ(mixer_.loadSample(3, missing.c_str(), kSoundMode2D, 0, 0), nullptr);
   EXPECT_EQ(mixer_.play(3, nullptr), kSoundNoChannel);
   mixer_.setVolume(kSoundNoChannel, 100);  // calls on no channel do nothing
@@ -122,13 +110,11 @@ TEST_F(SoundMixdownTest, FilesAreDecodedOnceAndMissingOnesGiveNothing) {
 // A packet that fails to decode costs that packet, not the whole file: the generated quack with 400
 // bytes of garbage in its middle still plays nearly all its sound, and standard error names the file.
 TEST_F(SoundMixdownTest, DamagedFileKeepsWhatDecodes) {
-  std::ifstream source(fs::path(KARVOSTA_RUNTIME_DIR) / "data/sound/quack1.mp3", std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+  std::string bytes = quackBytes();
   ASSERT_GT(bytes.size(), 10000u);
-  const std::string whole = (dir_ / "whole.mp3").string(), damaged = (dir_ / "damaged.mp3").string();
-  std::ofstream(whole, std::ios::binary) << bytes;
+  const std::string whole = dir_.write("whole.mp3", bytes);
   for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 400; ++i) bytes[i] = static_cast<char>(i * 37);
-  std::ofstream(damaged, std::ios::binary) << bytes;
+  const std::string damaged = dir_.write("damaged.mp3", bytes);
   auto energy = [&](const std::string& path) {
     mixer_.play(0, mixer_.loadSample(0, path.c_str(), kSoundMode2D, 0, 0));
     double sum = 0.0;
@@ -147,8 +133,7 @@ TEST_F(SoundMixdownTest, DamagedFileKeepsWhatDecodes) {
 // opens as stereo, and the resampler set up for two planes meets frames of one. The run of mono
 // frames is heard.
 TEST_F(SoundMixdownTest, FramesThatChangeChannelsMidFileKeepTheirSound) {
-  std::ifstream source(fs::path(KARVOSTA_RUNTIME_DIR) / "data/sound/quack1.mp3", std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+  std::string bytes = quackBytes();
   // MPEG-1 layer III: a frame is 144 x bit rate / sample rate bytes, plus one of padding.
   constexpr int kKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
   constexpr int kHz[4] = {44100, 48000, 32000, 1};
@@ -164,8 +149,7 @@ TEST_F(SoundMixdownTest, FramesThatChangeChannelsMidFileKeepTheirSound) {
     }
     at += length;
   }
-  const std::string path = (dir_ / "mixed_channels.mp3").string();
-  std::ofstream(path, std::ios::binary) << bytes;
+  const std::string path = dir_.write("mixed_channels.mp3", bytes);
   ::testing::internal::CaptureStderr();
   mixer_.play(0, mixer_.loadSample(0, path.c_str(), kSoundMode2D, 0, 0));
   std::vector<float> stereo(2 * 5 * kRate);  // the decoder's overlap may differ between the sides
@@ -184,9 +168,8 @@ TEST_F(SoundMixdownTest, FramesThatChangeChannelsMidFileKeepTheirSound) {
 }
 
 TEST_F(SoundMixdownTest, DecodingStartsFromCleanState) {
-  const std::string quack = (fs::path(KARVOSTA_RUNTIME_DIR) / "data/sound/quack1.mp3").string();
   soilStack();
-  EXPECT_NE(mixer_.loadSample(0, quack.c_str(), kSoundMode2D, 0, 0), nullptr);
+  EXPECT_NE(mixer_.loadSample(0, KARVOSTA_RUNTIME_DIR "/data/sound/quack1.mp3", kSoundMode2D, 0, 0), nullptr);
 }
 
 }  // namespace

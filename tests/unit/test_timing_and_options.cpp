@@ -65,24 +65,23 @@ TEST(WavePhase, OneCycleTakesOneAndAQuarterSecondsAndAnyDeltaStaysInRange) {
   EXPECT_EQ(advanceWavePhase(0.0f, -1.25), 1.0f);  // a full cycle back lands on 1, not 0
 }
 
-ParseOutcome parse(std::vector<std::string> words, Options& options, std::string& error) {
+// Parses a command line given as one string of blank-separated words.
+ParseOutcome parse(const std::string& line, std::string& error) {
+  std::istringstream in(line);
+  std::vector<std::string> words{std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
   std::vector<char*> argv{const_cast<char*>("karvosta")};
   for (std::string& word : words) argv.push_back(word.data());
+  Options options;
   return parseOptions(static_cast<int>(argv.size()), argv.data(), options, error);
 }
 
 TEST(CommandLine, MalformedValuesAreErrorsWithAReason) {
-  std::string error;
-  for (const std::vector<std::string>& words :
-       std::vector<std::vector<std::string>>{{"--bogus"}, {"--frames"}, {"--frames", "0"}, {"--frames", "12x"},
-                                             {"--fixed-dt", "-0.1"}, {"--fixed-dt", "nan"}, {"--seed", "4294967296"},
-                                             {"--screenshot"}, {"--seconds", "inf"}, {"--fixed-dt", "1e-300"},
-                                             {"--fixed-dt", "9e-7"}, {"--fixed-dt", "1.01"}, {"--text"},
-                                             {"--text", "Atlas"}, {"--gl"}, {"--gl", "ES2"}}) {
-    Options bad;
-    error.clear();
-    EXPECT_EQ(parse(words, bad, error), ParseOutcome::Error) << words.back();
-    EXPECT_FALSE(error.empty()) << words.back();
+  for (const char* line : {"--bogus", "--frames", "--frames 12x", "--fixed-dt -0.1", "--fixed-dt nan", "--seed 4294967296",
+                           "--screenshot", "--seconds inf", "--fixed-dt 1e-300", "--text", "--text Atlas", "--gl", "--gl ES2",
+                           "--size 640", "--size 0x480", "--size 640x", "--size 64ox480", "--loops 0", "--loops"}) {
+    std::string error;
+    EXPECT_EQ(parse(line, error), ParseOutcome::Error) << line;
+    EXPECT_FALSE(error.empty()) << line;
   }
 }
 
@@ -109,12 +108,9 @@ TEST(CommandLine, BoundsAreTakenExactlyAndRefusedJustPast) {
       {film + "--loudness -40", film + "--loudness -40.01"},
       {film + "--loudness -5", film + "--loudness -4.99"},
   };
-  auto outcome = [](const std::string& line) {
-    std::istringstream words(line);
-    std::vector<std::string> split{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
-    Options options;
+  const auto outcome = [](const std::string& line) {
     std::string error;
-    return parse(split, options, error);
+    return parse(line, error);
   };
   for (const auto& [taken, refused] : bounds) {
     EXPECT_EQ(outcome(taken), ParseOutcome::Run) << taken;

@@ -9,38 +9,11 @@
 
 namespace {
 
-// A RIFF/WAVE file: the format chunk (16 bytes, or 40 for the extensible form), an odd-sized chunk
-// the reader must step over with its pad byte, then the data.
-std::string wavFile(int formatTag, int channels, int rate, int bits, const test::Bytes& samples,
-                    bool extensible = false) {
-  test::Bytes body;
-  for (char c : std::string("WAVEfmt ")) body.push_back(static_cast<uint8_t>(c));
-  test::putLe(body, extensible ? 40 : 16, 4);
-  test::putLe(body, extensible ? 0xFFFE : formatTag, 2);
-  test::putLe(body, channels, 2);
-  test::putLe(body, rate, 4);
-  test::putLe(body, rate * channels * bits / 8, 4);
-  test::putLe(body, channels * bits / 8, 2);
-  test::putLe(body, bits, 2);
-  if (extensible) {
-    test::putLe(body, 22, 2);  // extension size, valid bits, channel mask, then the subformat GUID
-    test::putLe(body, bits, 2);
-    test::putLe(body, 0, 4);
-    test::putLe(body, formatTag, 2);
-    for (int i = 0; i < 14; ++i) body.push_back(0);
-  }
-  for (char c : std::string("LIST")) body.push_back(static_cast<uint8_t>(c));
-  test::putLe(body, 3, 4);
-  body.insert(body.end(), {'a', 'b', 'c', 0});  // three bytes and the pad
-  for (char c : std::string("data")) body.push_back(static_cast<uint8_t>(c));
-  test::putLe(body, static_cast<uint32_t>(samples.size()), 4);
-  body.insert(body.end(), samples.begin(), samples.end());
-  std::string file = "RIFF";
-  test::Bytes size;
-  test::putLe(size, static_cast<uint32_t>(body.size()), 4);
-  file.append(size.begin(), size.end());
-  file.append(body.begin(), body.end());
-  return file;
+// An odd-sized chunk before the data, which the reader must step over with its pad byte.
+const std::string kOddChunk("LIST\x03\0\0\0abc\0", 12);
+
+std::string wavFile(int formatTag, int channels, int rate, int bits, const test::Bytes& samples, bool extensible = false) {
+  return test::wavFile(channels, rate, bits, samples, kOddChunk, formatTag, extensible);
 }
 
 TEST(WavReader, ReadsPcmOfEightAndSixteenBitsMonoAndStereo) {

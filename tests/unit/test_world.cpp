@@ -200,10 +200,10 @@ TEST_F(World, SoundBankStopsItsOwnQuacksAndLoopsOnlyTheAmbience) {
                   {"explosion", {1, 2, 3, 4, 5}, 20}, {"watersplash", {12, 13, 14, 15, 16, 17}, 30}};
   for (const auto& shot : oneShots) {
     std::set<int> slots, volumes;
-    for (size_t i = 0; i < sounds.played.size(); ++i) {
-      if (sounds.played[i].find(shot.file) == std::string::npos) continue;
-      slots.insert(sounds.plays[i].slot);
-      volumes.insert(sounds.plays[i].volume);
+    for (const auto& play : sounds.plays) {
+      if (play.file.find(shot.file) == std::string::npos) continue;
+      slots.insert(play.slot);
+      volumes.insert(play.volume);
     }
     EXPECT_EQ(slots, shot.slots) << shot.file;
     EXPECT_EQ(volumes, std::set<int>{shot.volume}) << shot.file;
