@@ -27,7 +27,8 @@ RunControl g_runControl;
 
 namespace {
 
-// What the latest reflection pass drew, for the sea to read the image only there.
+// What the latest reflection pass drew, for the sea to read the image only there (on a path that
+// spares unseen work).
 ReflectionCover g_reflectionCover;
 
 }  // namespace
@@ -40,8 +41,9 @@ void drawReflectionPass() {
   setupView(ViewPass::Reflection);
   g_reflectionCover.clear();
   // Objects only: the reflection shows them on black with alpha 0, where the sea mirrors its sky.
-  drawEntities(ViewPass::Reflection, &g_reflectionCover);
-  drawEffects(ViewPass::Reflection, &g_reflectionCover);
+  ReflectionCover* const cover = gfxSparesUnseenWork() ? &g_reflectionCover : nullptr;
+  drawEntities(ViewPass::Reflection, cover);
+  drawEffects(ViewPass::Reflection, cover);
   gfxEnable(GL_TEXTURE_2D);
   gfxBindTexture(GL_TEXTURE_2D, g_reflectionTexture);
   // Without the off-screen target the picture is in the back buffer and is copied from there.
@@ -64,10 +66,10 @@ void drawSky() {
   gfxPopMatrix();
 }
 
-// The sea reads the reflection image only where the reflection pass drew something.
+// Without a cover the sea reads the reflection image everywhere, in whole strips.
 void drawSea() {
   if (g_water == nullptr) return;
-  g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight, &g_reflectionCover);
+  g_water->draw(&g_viewEye.x, g_windowWidth, g_windowHeight, gfxSparesUnseenWork() ? &g_reflectionCover : nullptr);
 }
 
 namespace {

@@ -231,37 +231,6 @@ void WaterSurface::drawSplit(const ReflectionCover& cover, int viewportWidth, in
   gfxDepthFunc(depthFunction);
 }
 
-// Whole strips, as drawStrips draws them, in their order and one draw each, but each through the
-// program it needs: fragmentProgram for a strip that can put a pixel into a mirrored rectangle,
-// openSeaProgram for every other, which gives the same pixels without reading the reflection image.
-// Neighbouring strips of one program share a call.
-void WaterSurface::drawStripsByProgram(const ReflectionCover& cover, int viewportWidth, int viewportHeight) {
-  const std::vector<PixelRect> mirrored = mirroredRects(cover, kMirroredReach, viewportWidth, viewportHeight);
-  stripReadsImage.assign(stripIndices.size(), false);
-  if (!mirrored.empty()) {
-    projectGrid(viewportWidth, viewportHeight);
-    for (const PixelRect& rect : mirrored) {
-      for (const GridPiece& piece : piecesInRect(gridInWindow, columns, rows, rect, columns - 1)) {
-        stripReadsImage[static_cast<size_t>(piece.strip)] = true;
-      }
-    }
-  }
-  shaderEnableTextureParameter(openSeaBumpParameter);  // the unit fragmentProgram reads its bump map from
-  for (size_t first = 0; first < stripIndices.size();) {
-    const bool reads = stripReadsImage[first];
-    pieceCounts.clear();
-    pieceStarts.clear();
-    size_t end = first;
-    for (; end < stripIndices.size() && stripReadsImage[end] == reads; ++end) {
-      pieceStarts.push_back(stripIndices[end].data());
-      pieceCounts.push_back(stripCounts[end]);
-    }
-    shaderBindProgram(reads ? fragmentProgram : openSeaProgram);
-    drawRuns(pieceCounts, pieceStarts);
-    first = end;
-  }
-}
-
 void WaterSurface::draw(const float cameraXY[2], int viewportWidth, int viewportHeight, const ReflectionCover* cover) {
   assert(shaded && "draw on a sea constructed without shading");
   if (vertexProgram == nullptr) {
@@ -300,13 +269,11 @@ void WaterSurface::draw(const float cameraXY[2], int viewportWidth, int viewport
   // program's colour as it is, not modulated by whatever texture unit 0 holds.
   const GLboolean texturing = gfxIsEnabled(GL_TEXTURE_2D);
   gfxDisable(GL_TEXTURE_2D);
-  // The split needs the depth buffer to tell which pixels the sea already has, and draws parts of
-  // strips: only a path that spares unseen work draws so. The designed path draws whole strips.
-  const bool twoPrograms = cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr;
-  if (twoPrograms && gfxSparesUnseenWork() && gfxIsEnabled(GL_DEPTH_TEST) && gfxGetDepthMask()) {
+  // The split needs the depth buffer to tell which pixels the sea already has.
+  const bool split = cover != nullptr && !bumpMapOff && fragmentProgram != nullptr && openSeaProgram != nullptr &&
+                     gfxIsEnabled(GL_DEPTH_TEST) && gfxGetDepthMask();
+  if (split) {
     drawSplit(*cover, viewportWidth, viewportHeight);
-  } else if (twoPrograms) {
-    drawStripsByProgram(*cover, viewportWidth, viewportHeight);
   } else {
     drawStrips();
   }

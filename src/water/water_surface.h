@@ -47,9 +47,8 @@ class WaterSurface {
   // Draws the grid with the current heights into the current viewport, `viewportWidth` x
   // `viewportHeight` pixels from the framebuffer's corner; cameraXY is the eye's x and y. With a
   // cover, the reflection image is read only where the cover (and the ripples' reach around it) can
-  // show an object: on a path that spares unseen work (with a depth test to tell the parts apart)
-  // in pieces of strips, otherwise in whole strips; without one, everywhere. The picture is the
-  // same either way. Needs shading (see the constructor).
+  // show an object; without one, or without a depth test to tell the parts apart, everywhere. The
+  // picture is the same either way. Needs shading (see the constructor).
   void draw(const float cameraXY[2], int viewportWidth, int viewportHeight, const ReflectionCover* cover = nullptr);
 
   int32_t columns;
@@ -75,7 +74,6 @@ class WaterSurface {
   std::vector<float> gridInWindow;                   // see projectGrid; kept for its storage
   std::vector<int> pieceCounts;                      // drawPieces' draws, as stripCounts and stripStarts
   std::vector<const void*> pieceStarts;
-  std::vector<bool> stripReadsImage;                 // see drawStripsByProgram
   bool bumpMapOff;
   bool quadStripMode;
   unsigned int bumpTexture;        // GL texture names
@@ -108,7 +106,6 @@ class WaterSurface {
   void drawSplit(const ReflectionCover& cover, int viewportWidth, int viewportHeight);
   void projectGrid(int viewportWidth, int viewportHeight);
   void drawPieces(const std::vector<GridPiece>& pieces);
-  void drawStripsByProgram(const ReflectionCover& cover, int viewportWidth, int viewportHeight);
 
   bool shaded;  // constructed with shading
 };
