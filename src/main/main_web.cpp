@@ -104,8 +104,8 @@ bool displayFrame() {
 }
 
 // A pause (a hidden tab, a lost context) is left out of the run: the script and the toggle message
-// go on from where they stood, not by the stall bound's quarter second. The frame-rate meter keeps
-// its rate (the script's firing windows need one): its window that holds the pause measures low once.
+// go on from where they stood, not by the stall bound's quarter second. The frame-rate meter drops
+// the gap as it drops a stall's (countFrame), so the script's firing windows keep their width.
 void leaveOutPause() {
   const int64_t now = readCounter();
   const int64_t paused = now - g_frameCounter;
