@@ -314,6 +314,8 @@ class Es2Backend final : public GfxBackend {
     arraysOn_ = false;
     boundTexture_ = 0;
     textures_.clear();
+    textureParameters_.clear();
+    solids_.clear();
   }
   // A restored context has GL's defaults: it gets the state kept here, as the frames left it.
   void contextRestored() override {
@@ -717,8 +719,13 @@ class Es2Backend final : public GfxBackend {
     boundTexture_ = texture;
     glBindTexture(target, texture);
   }
+  // A value the bound texture holds already is not sent again: the scene resets the wrap after each
+  // cannonball, and in a browser every call is a trip out of the program.
   void texParameteri(unsigned int target, unsigned int name, int value) override {
     if (record([=] { texParameteri(target, name, value); })) return;
+    const auto [held, added] = textureParameters_.try_emplace({boundTexture_, name}, value);
+    if (!added && held->second == value) return;
+    held->second = value;
     glTexParameteri(target, name, value);
   }
   void texImage2D(unsigned int target, int level, int internalFormat, int width, int height, int border,
@@ -732,6 +739,7 @@ class Es2Backend final : public GfxBackend {
     if (texture == 0) return;
     glDeleteTextures(1, &texture);
     textures_.erase(texture);
+    forgetParameters(texture);
     if (boundTexture_ == texture) boundTexture_ = 0;  // GL unbinds a deleted texture
   }
   void textureSize(int* width, int* height, int* internalFormat) override {
@@ -1016,6 +1024,63 @@ class Es2Backend final : public GfxBackend {
     p.uploaded = true;
   }
 
+  void forgetParameters(unsigned int texture) {
+    textureParameters_.erase(textureParameters_.lower_bound({texture, 0u}),
+                             textureParameters_.upper_bound({texture, ~0u}));
+  }
+
+  // A solid's description as the key of its stored geometry: what it is, its dimensions, and the
+  // current normal, texture coordinate and colour that its vertices take on.
+  std::vector<float> solidKey(float shape, std::initializer_list<double> dimensions) const {
+    std::vector<float> key{shape};
+    for (double dimension : dimensions) key.push_back(static_cast<float>(dimension));
+    const Vertex v = currentVertex();
+    key.insert(key.end(), v.normal, v.normal + 3);
+    key.insert(key.end(), v.texCoord, v.texCoord + 2);
+    key.insert(key.end(), v.color, v.color + 4);
+    return key;
+  }
+
+  // Draws a solid from buffers made at its first draw (quads, as `submit` takes them), as a display
+  // list would: each cannonball in flight is one sphere more a pass, and streaming its few dozen
+  // vertices each time costs a browser more than the draw. Inside a list, the list keeps it.
+  void drawSolid(const std::vector<float>& key, const std::function<void(std::vector<Vertex>&, std::vector<uint32_t>&)>& build) {
+    const auto found = solids_.find(key);
+    if (found != solids_.end() && !compiling_) {
+      drawStored(*found->second);
+      return;
+    }
+    std::vector<Vertex> vertices;
+    std::vector<uint32_t> quads;
+    build(vertices, quads);
+    if (compiling_ || vertices.empty()) {
+      submit(GL_QUADS, vertices, quads.empty() ? nullptr : quads.data(),
+             static_cast<int>(quads.empty() ? vertices.size() : quads.size()));
+      return;
+    }
+    // A few shapes at most are in use; a scene that keeps making new ones does not pile them up.
+    if (solids_.size() >= kMostSolids) solids_.clear();
+    auto stored = std::make_shared<StoredGeometry>();
+    stored->buffers = std::make_shared<ListBuffers>();
+    ListBuffers& buffers = *stored->buffers;
+    std::vector<uint32_t> triangles, edges;
+    const uint32_t* order = quads.empty() ? nullptr : quads.data();
+    const int count = static_cast<int>(quads.empty() ? vertices.size() : quads.size());
+    primitiveIndices(GL_QUADS, order, count, false, triangles);
+    primitiveIndices(GL_QUADS, order, count, true, edges);
+    buffers.vertices = makeBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(Vertex), GL_STATIC_DRAW);
+    buffers.triangles = IndexList(triangles, vertices.size());
+    buffers.edges = IndexList(edges, vertices.size());
+    buffers.triangles.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.triangles.data(), buffers.triangles.bytes(),
+                                          GL_STATIC_DRAW);
+    boundIndices_ = buffers.triangles.buffer;
+    stored->triangleCount = triangles.size();
+    stored->edgeCount = edges.size();
+    solids_.emplace(key, stored);
+    drawStored(*stored);
+  }
+  static constexpr size_t kMostSolids = 16;
+
   static void normalise3(float v[3]) {
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     if (length > 0.0f) for (int i = 0; i < 3; ++i) v[i] /= length;
@@ -1031,6 +1096,10 @@ class Es2Backend final : public GfxBackend {
   int textureEnvironment_ = GL_MODULATE;
   unsigned int boundTexture_ = 0;
   std::map<unsigned int, Texture> textures_;
+  // Each texture's parameters as last set, by (texture, parameter name).
+  std::map<std::pair<unsigned int, unsigned int>, int> textureParameters_;
+  // Solids drawn outside lists, by shape, size and the current vertex they carry: see drawSolid.
+  std::map<std::vector<float>, std::shared_ptr<StoredGeometry>> solids_;
   ClientArray vertices_, normals_, texCoords_, colors_;
   GLenum immediateMode_ = GL_TRIANGLES;
   std::vector<Vertex> immediate_;
@@ -1060,53 +1129,53 @@ class Es2Backend final : public GfxBackend {
 
 void Es2Backend::solidSphere(double radius, int slices, int stacks) {
   if (slices < 2 || stacks < 1) return;
-  // Rings from the top (+z) down, each of slices + 1 vertices (the seam twice); normals outward.
-  constexpr double kPi = 3.14159265358979323846;
-  std::vector<Vertex> vertices;
-  for (int ring = 0; ring <= stacks; ++ring) {
-    const double polar = kPi * ring / stacks;
-    for (int slice = 0; slice <= slices; ++slice) {
-      const double azimuth = 2.0 * kPi * slice / slices;
-      Vertex v = currentVertex();
-      const float n[3] = {static_cast<float>(std::sin(polar) * std::cos(azimuth)),
-                          static_cast<float>(std::sin(polar) * std::sin(azimuth)), static_cast<float>(std::cos(polar))};
-      for (int i = 0; i < 3; ++i) {
-        v.normal[i] = n[i];
-        v.position[i] = static_cast<float>(radius) * n[i];
+  drawSolid(solidKey(1.0f, {radius, static_cast<double>(slices), static_cast<double>(stacks)}),
+            [&](std::vector<Vertex>& vertices, std::vector<uint32_t>& quads) {
+    // Rings from the top (+z) down, each of slices + 1 vertices (the seam twice); normals outward.
+    constexpr double kPi = 3.14159265358979323846;
+    for (int ring = 0; ring <= stacks; ++ring) {
+      const double polar = kPi * ring / stacks;
+      for (int slice = 0; slice <= slices; ++slice) {
+        const double azimuth = 2.0 * kPi * slice / slices;
+        Vertex v = currentVertex();
+        const float n[3] = {static_cast<float>(std::sin(polar) * std::cos(azimuth)),
+                            static_cast<float>(std::sin(polar) * std::sin(azimuth)), static_cast<float>(std::cos(polar))};
+        for (int i = 0; i < 3; ++i) {
+          v.normal[i] = n[i];
+          v.position[i] = static_cast<float>(radius) * n[i];
+        }
+        vertices.push_back(v);
       }
-      vertices.push_back(v);
     }
-  }
-  std::vector<uint32_t> quads;
-  const auto at = [&](int ring, int slice) { return static_cast<uint32_t>(ring * (slices + 1) + slice); };
-  for (int ring = 0; ring < stacks; ++ring) {
-    for (int slice = 0; slice < slices; ++slice) {
-      quads.insert(quads.end(), {at(ring, slice), at(ring + 1, slice), at(ring + 1, slice + 1), at(ring, slice + 1)});
+    const auto at = [&](int ring, int slice) { return static_cast<uint32_t>(ring * (slices + 1) + slice); };
+    for (int ring = 0; ring < stacks; ++ring) {
+      for (int slice = 0; slice < slices; ++slice) {
+        quads.insert(quads.end(), {at(ring, slice), at(ring + 1, slice), at(ring + 1, slice + 1), at(ring, slice + 1)});
+      }
     }
-  }
-  submit(GL_QUADS, vertices, quads.data(), static_cast<int>(quads.size()));
+  });
 }
 
 void Es2Backend::solidCube(double size) {
-  // Each face: its outward axis and two axes spanning it counter-clockwise seen from outside.
-  static const int kFaces[6][3][3] = {
-      {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
-      {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
-  };
-  static const float kCorners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-  const float half = static_cast<float>(size / 2.0);
-  std::vector<Vertex> vertices;
-  for (const auto& face : kFaces) {
-    for (const auto& corner : kCorners) {
-      Vertex v = currentVertex();
-      for (int i = 0; i < 3; ++i) {
-        v.normal[i] = static_cast<float>(face[0][i]);
-        v.position[i] = half * (face[0][i] + corner[0] * face[1][i] + corner[1] * face[2][i]);
+  drawSolid(solidKey(2.0f, {size}), [&](std::vector<Vertex>& vertices, std::vector<uint32_t>&) {
+    // Each face: its outward axis and two axes spanning it counter-clockwise seen from outside.
+    static const int kFaces[6][3][3] = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
+        {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
+    };
+    static const float kCorners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    const float half = static_cast<float>(size / 2.0);
+    for (const auto& face : kFaces) {
+      for (const auto& corner : kCorners) {
+        Vertex v = currentVertex();
+        for (int i = 0; i < 3; ++i) {
+          v.normal[i] = static_cast<float>(face[0][i]);
+          v.position[i] = half * (face[0][i] + corner[0] * face[1][i] + corner[1] * face[2][i]);
+        }
+        vertices.push_back(v);
       }
-      vertices.push_back(v);
     }
-  }
-  submit(GL_QUADS, vertices, nullptr, static_cast<int>(vertices.size()));
+  });
 }
 
 }  // namespace
