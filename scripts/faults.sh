@@ -87,6 +87,7 @@ web | src/drawing/shader_layer.cpp | s/    if (known == \&parameter) return loca
 drawing | src/drawing/gfx_es2.cpp | s/^    key.insert(key.end(), v.color, v.color + 4);$// | a solid kept in buffers comes back in the colour of its first draw
 drawing | src/drawing/gfx_es2.cpp | s/^    forgetParameters(texture);$// | a deleted texture's parameters are taken for those of the next texture under its name
 film | src/film/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
+film | src/app/options.cpp | s/^  if (!options.record.empty() \&\& !graphicsGiven) options.graphics = GraphicsPath::kEs2;$// | films drawn on the designed path, at its cost, unless --gl es2 is given
 film | src/audio/loudness.cpp | s/std::pow(10.0, kTruePeakCeiling \/ 20.0)/1.0/ | the limiter holds peaks at full scale instead of -1.5 dBTP
 effects | src/sim/firing.cpp | s/fired.heading = heading;/fired.heading = ship.heading;/ | a broadside's event gives the ship's heading, so smoke runs along the hull instead of out of the firing side
 effects | src/effects/particle_pool.cpp | s/slots_\[i\].birth < slots_\[index\].birth/slots_[i].birth > slots_[index].birth/ | a full pool gives up its newest particle instead of its oldest

@@ -366,8 +366,9 @@ int runRecording(const Options& options, char* programPath) {
     releaseStopSignalsOrDie();
     return 1;
   }
-  std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s)\n", settings.path.c_str(), frameCount,
-              settings.width, settings.height, settings.framesPerSecond);
+  std::printf("recording written to %s (%ld frames, %dx%d, %d frames/s, drawn on the %s path)\n", settings.path.c_str(),
+              frameCount, settings.width, settings.height, settings.framesPerSecond,
+              graphicsPath() == GraphicsPath::kEs2 ? "GL ES 2.0" : "designed");
   if (settings.sampleRate == 0) {
     std::printf("sound: none (--mute)\n");
   } else if (film.loudness.measured) {

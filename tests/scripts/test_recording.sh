@@ -186,11 +186,12 @@ passed=$((passed + 1))
 # --- The screenshot's window size, twice the same command, and its last second as an excerpt -------
 record_800() {
   run_demo --record "$films/$1.mp4" --seconds 2 --size 800x600 --counter --poster "$films/$1.png" --poster-at 1.5 \
-    "${@:2}" >/dev/null 2>&1 || fail "recording $1 failed"
+    "${@:2}" >"$work_dir/$1.out" 2>&1 || fail "recording $1 failed"
 }
 record_800 first
 record_800 second
 record_800 tail --start 1
+record_800 designed --gl designed
 for name in first second; do
   ffmpeg -v error -i "$films/$name.mp4" -f framemd5 "$work_dir/$name.md5"
 done
@@ -198,6 +199,12 @@ cmp -s <(grep -v '^#' "$work_dir/first.md5") <(grep -v '^#' "$work_dir/second.md
   || fail "two recordings with the same arguments decode to different pictures"
 cmp -s "$films/first.png" "$films/tail.png" || fail "a film from 1 s shows another picture at 1.5 s than a film from 0"
 [ "$(probe "$films/tail.png" 0 0 160 30 green)" -gt 50 ] || fail "no frame counter in a film with --counter"
+passed=$((passed + 1))
+
+# A film is drawn on the GL ES path unless --gl says otherwise, and looks as the designed path's film.
+grep -q "drawn on the GL ES 2.0 path" "$work_dir/first.out" || fail "the film's path: $(cat "$work_dir/first.out")"
+grep -q "drawn on the designed path" "$work_dir/designed.out" || fail "--gl designed: $(cat "$work_dir/designed.out")"
+same_picture "$films/first.mp4" 45 "$films/designed.png" 40 || fail "the GL ES film's picture 45 is not the designed one's"
 passed=$((passed + 1))
 
 # Picture 45 (1.5 s) against the 46th frame a window draws on the same clock step.
