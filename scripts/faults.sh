@@ -84,7 +84,7 @@ web | web/pre.js | s/decoded\[1\] + sound.lead/decoded[1]/ | a loop cut from its
 web | src/app/frame.cpp | s/  for (ScrollText\* line : g_scrollTexts) fitScrollText(\*line, width, height, scale);// | a resized page keeps its title lines where the old size put them
 web | src/drawing/gfx_es2.cpp | s/^    makePrograms();$/    (void)0;/ | the fixed pipeline's programs linked in the middle of the demo, asking GL for their uniforms
 web | src/drawing/shader_layer.cpp | s/    if (known == \&parameter) return location;/    if (false) return location;/ | the shader layer asks GL for a uniform's location at every upload
-drawing | src/drawing/gfx_es2.cpp | s/^    key.insert(key.end(), v.color, v.color + 4);$// | a solid kept in buffers comes back in the colour of its first draw
+drawing | src/drawing/gfx_es2.cpp | s/v.color\[0\], v.color\[1\], v.color\[2\], v.color\[3\]};/0, 0, 0, 0};/ | a solid kept in buffers comes back in the colour of its first draw
 drawing | src/drawing/gfx_es2.cpp | s/^    forgetParameters(texture);$// | a deleted texture's parameters are taken for those of the next texture under its name
 film | src/film/film_soundtrack.cpp | s/std::min(position, length - position)/position/ | films fade in but never out
 film | src/app/options.cpp | s/^  if (!options.record.empty() \&\& !graphicsGiven) options.graphics = GraphicsPath::kEs2;$// | films drawn on the designed path, at its cost, unless --gl es2 is given

@@ -687,15 +687,7 @@ class Es2Backend final : public GfxBackend {
       stored->triangleIndices = {};
       stored->edgeIndices = {};
     }
-    if (!listGathered_.empty()) {
-      buffers.vertices = makeBuffer(GL_ARRAY_BUFFER, listGathered_.data(), listGathered_.size() * sizeof(Vertex),
-                                    GL_STATIC_DRAW);
-      buffers.triangles = IndexList(triangles, listGathered_.size());
-      buffers.edges = IndexList(edges, listGathered_.size());
-      buffers.triangles.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.triangles.data(),
-                                            buffers.triangles.bytes(), GL_STATIC_DRAW);
-      boundIndices_ = buffers.triangles.buffer;
-    }
+    if (!listGathered_.empty()) fillBuffers(buffers, listGathered_, triangles, edges);
     *compiling_ = std::move(commands);
     listGathered_.clear();
     listDraws_.clear();
@@ -711,6 +703,7 @@ class Es2Backend final : public GfxBackend {
     for (unsigned int i = list; i < list + static_cast<unsigned int>(range) && i <= lists_.size(); ++i) {
       if (i > 0) lists_[i - 1].reset();
     }
+    forgetBufferBindings();
   }
 
   // Textures on unit 0.
@@ -1029,22 +1022,21 @@ class Es2Backend final : public GfxBackend {
                              textureParameters_.upper_bound({texture, ~0u}));
   }
 
-  // A solid's description as the key of its stored geometry: what it is, its dimensions, and the
-  // current normal, texture coordinate and colour that its vertices take on.
-  std::vector<float> solidKey(float shape, std::initializer_list<double> dimensions) const {
-    std::vector<float> key{shape};
-    for (double dimension : dimensions) key.push_back(static_cast<float>(dimension));
+  // A solid's description as the key of its stored geometry: what it is, up to three dimensions, and
+  // the current normal, texture coordinate and colour that its vertices take on.
+  using SolidKey = std::array<float, 13>;
+  SolidKey solidKey(float shape, float a, float b = 0.0f, float c = 0.0f) const {
     const Vertex v = currentVertex();
-    key.insert(key.end(), v.normal, v.normal + 3);
-    key.insert(key.end(), v.texCoord, v.texCoord + 2);
-    key.insert(key.end(), v.color, v.color + 4);
-    return key;
+    return {shape, a, b, c, v.normal[0], v.normal[1], v.normal[2], v.texCoord[0], v.texCoord[1],
+            v.color[0], v.color[1], v.color[2], v.color[3]};
   }
 
-  // Draws a solid from buffers made at its first draw (quads, as `submit` takes them), as a display
-  // list would: each cannonball in flight is one sphere more a pass, and streaming its few dozen
-  // vertices each time costs a browser more than the draw. Inside a list, the list keeps it.
-  void drawSolid(const std::vector<float>& key, const std::function<void(std::vector<Vertex>&, std::vector<uint32_t>&)>& build) {
+  // Draws a solid from buffers made at its first draw, as a display list would: each cannonball in
+  // flight is one sphere more a pass, and streaming its few dozen vertices each time costs a browser
+  // more than the draw. `build` gives its vertices and quads (none: the vertices in fours). Inside a
+  // list, the list keeps the solid.
+  template <typename Build>
+  void drawSolid(const SolidKey& key, Build build) {
     const auto found = solids_.find(key);
     if (found != solids_.end() && !compiling_) {
       drawStored(*found->second);
@@ -1053,33 +1045,43 @@ class Es2Backend final : public GfxBackend {
     std::vector<Vertex> vertices;
     std::vector<uint32_t> quads;
     build(vertices, quads);
+    const uint32_t* order = quads.empty() ? nullptr : quads.data();
+    const int count = static_cast<int>(quads.empty() ? vertices.size() : quads.size());
     if (compiling_ || vertices.empty()) {
-      submit(GL_QUADS, vertices, quads.empty() ? nullptr : quads.data(),
-             static_cast<int>(quads.empty() ? vertices.size() : quads.size()));
+      submit(GL_QUADS, vertices, order, count);
       return;
     }
     // A few shapes at most are in use; a scene that keeps making new ones does not pile them up.
-    if (solids_.size() >= kMostSolids) solids_.clear();
+    if (solids_.size() >= kMostSolids) {
+      solids_.clear();
+      forgetBufferBindings();
+    }
     auto stored = std::make_shared<StoredGeometry>();
     stored->buffers = std::make_shared<ListBuffers>();
-    ListBuffers& buffers = *stored->buffers;
     std::vector<uint32_t> triangles, edges;
-    const uint32_t* order = quads.empty() ? nullptr : quads.data();
-    const int count = static_cast<int>(quads.empty() ? vertices.size() : quads.size());
     primitiveIndices(GL_QUADS, order, count, false, triangles);
     primitiveIndices(GL_QUADS, order, count, true, edges);
+    fillBuffers(*stored->buffers, vertices, triangles, edges);
+    stored->triangleCount = triangles.size();
+    stored->edgeCount = edges.size();
+    drawStored(*solids_.emplace(key, stored).first->second);
+  }
+  static constexpr size_t kMostSolids = 16;
+
+  // A stored draw's buffers: the vertices and the triangles' indices now, the edges' on first use.
+  void fillBuffers(ListBuffers& buffers, const std::vector<Vertex>& vertices, const std::vector<uint32_t>& triangles,
+                   const std::vector<uint32_t>& edges) {
     buffers.vertices = makeBuffer(GL_ARRAY_BUFFER, vertices.data(), vertices.size() * sizeof(Vertex), GL_STATIC_DRAW);
     buffers.triangles = IndexList(triangles, vertices.size());
     buffers.edges = IndexList(edges, vertices.size());
     buffers.triangles.buffer = makeBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers.triangles.data(), buffers.triangles.bytes(),
                                           GL_STATIC_DRAW);
     boundIndices_ = buffers.triangles.buffer;
-    stored->triangleCount = triangles.size();
-    stored->edgeCount = edges.size();
-    solids_.emplace(key, stored);
-    drawStored(*stored);
   }
-  static constexpr size_t kMostSolids = 16;
+
+  // After stored buffers are freed: GL may give their names to new buffers, which must not pass for
+  // the freed ones that the attribute layout and the index binding were set on.
+  void forgetBufferBindings() { layoutBuffer_ = boundIndices_ = 0; }
 
   static void normalise3(float v[3]) {
     const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
@@ -1099,7 +1101,7 @@ class Es2Backend final : public GfxBackend {
   // Each texture's parameters as last set, by (texture, parameter name).
   std::map<std::pair<unsigned int, unsigned int>, int> textureParameters_;
   // Solids drawn outside lists, by shape, size and the current vertex they carry: see drawSolid.
-  std::map<std::vector<float>, std::shared_ptr<StoredGeometry>> solids_;
+  std::map<SolidKey, std::shared_ptr<StoredGeometry>> solids_;
   ClientArray vertices_, normals_, texCoords_, colors_;
   GLenum immediateMode_ = GL_TRIANGLES;
   std::vector<Vertex> immediate_;
@@ -1129,7 +1131,7 @@ class Es2Backend final : public GfxBackend {
 
 void Es2Backend::solidSphere(double radius, int slices, int stacks) {
   if (slices < 2 || stacks < 1) return;
-  drawSolid(solidKey(1.0f, {radius, static_cast<double>(slices), static_cast<double>(stacks)}),
+  drawSolid(solidKey(1.0f, static_cast<float>(radius), static_cast<float>(slices), static_cast<float>(stacks)),
             [&](std::vector<Vertex>& vertices, std::vector<uint32_t>& quads) {
     // Rings from the top (+z) down, each of slices + 1 vertices (the seam twice); normals outward.
     constexpr double kPi = 3.14159265358979323846;
@@ -1157,7 +1159,7 @@ void Es2Backend::solidSphere(double radius, int slices, int stacks) {
 }
 
 void Es2Backend::solidCube(double size) {
-  drawSolid(solidKey(2.0f, {size}), [&](std::vector<Vertex>& vertices, std::vector<uint32_t>&) {
+  drawSolid(solidKey(2.0f, static_cast<float>(size)), [&](std::vector<Vertex>& vertices, std::vector<uint32_t>&) {
     // Each face: its outward axis and two axes spanning it counter-clockwise seen from outside.
     static const int kFaces[6][3][3] = {
         {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
